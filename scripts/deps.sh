@@ -1,0 +1,28 @@
+#!/bin/bash
+# Installs every Debian package the project needs (idempotent). Run as root on Debian 12.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libqt6sql6-sqlite libqt6sql6-ibase libqt6sql6-odbc
+  firebird3.0-server-core firebird3.0-utils
+  unixodbc unixodbc-dev odbcinst libsqliteodbc
+  nettle-dev libxlsxwriter-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
+  sqlite3 openssl
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages (run as root to install): ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q "${missing[@]}"
+fi

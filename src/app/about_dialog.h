@@ -1,0 +1,10 @@
+#pragma once
+// The about box: picture, version and the vendor's web address.
+#include <QDialog>
+
+class TFrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmAbout(QWidget *parent = nullptr);
+    static QString vendorUrl();
+};

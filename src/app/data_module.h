@@ -1,0 +1,28 @@
+#pragma once
+// What the data module holds for the whole run: the one connection and the application values.
+// create() reads the configuration, opens the connection and tells the user when it cannot.
+#include "common/prompter.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+struct DataModuleState {
+    QSqlDatabase con;
+    QString defaultRelation;   // ALL/sGetRelation, default "包含"
+    QString dbKind;            // All/sDbType
+    QString userName;          // sUserName: nothing sets it
+    bool endRequested = false;
+};
+
+namespace DataModule {
+
+inline constexpr char ConnectionName[] = "Con";
+
+// Runs the data module's creation. Shows "请初始化系统配置！" for a missing kind and the
+// connection message when the open fails (both end the program). A damaged stored password
+// throws AppError ("Error: not a Hex String"), which ends creation with the connection closed.
+DataModuleState create(Prompter &prompter, const QString &connectionName = QString::fromLatin1(ConnectionName));
+
+QString connectionFailureText(const QString &databaseError);
+
+} // namespace DataModule

@@ -1,0 +1,22 @@
+#include "app/form_catalog_gui.h"
+
+#include "app/about_dialog.h"
+#include "app/form_registry_gui.h"
+#include "app/info_window.h"
+
+namespace FormCatalog {
+
+template <typename T>
+static void add(const char *className)
+{
+    FormRegistry::instance().registerClass(QString::fromLatin1(className),
+                                           [](QWidget *owner) -> QWidget * { return new T(owner); });
+}
+
+void registerAll()
+{
+    add<TFrmJs>("TFrmJs");
+    add<TFrmAbout>("TFrmAbout");
+}
+
+} // namespace FormCatalog

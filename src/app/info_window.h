@@ -1,0 +1,26 @@
+#pragma once
+// The information window: one of five local pages of the catalogue in an HTML viewer.
+#include <QWidget>
+
+class QTextBrowser;
+class QPushButton;
+
+class TFrmJs : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFrmJs(QWidget *parent = nullptr);
+
+    // Shows page 0 … 4; any other number leaves the page as it is.
+    void selectPage(int page);
+    // The file name of the page shown ("intro.html" …).
+    QString currentPage() const { return m_current; }
+
+    static QString pageFile(int page);
+
+private:
+    void loadPage(const QString &fileName);
+
+    QTextBrowser *m_browser;
+    QPushButton *m_close;
+    QString m_current;
+};

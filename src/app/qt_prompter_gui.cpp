@@ -1,0 +1,85 @@
+#include "app/qt_prompter_gui.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+int QtPrompter::message(const QString &text, const QString &caption, int flags)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (flags) {
+    case MsgFlags::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgFlags::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgFlags::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgFlags::OkCancel:
+    case MsgFlags::YesNo:
+        box.setIcon(QMessageBox::Question);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    if (flags == MsgFlags::OkCancel) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    } else if (flags == MsgFlags::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    default:
+        // Closing an OK/Cancel question by its title bar counts as Cancel.
+        return flags == MsgFlags::OkCancel && box.clickedButton() == nullptr ? MsgResult::Cancel
+                                                                              : MsgResult::Ok;
+    }
+}
+
+QString QtPrompter::qtFilters(const QString &filters)
+{
+    const QStringList parts = filters.split(u'|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i];
+        const QString pattern = parts[i + 1];
+        if (!desc.contains(pattern))
+            desc += QStringLiteral(" (%1)").arg(pattern);
+        else
+            desc.replace(u'(' + pattern + u')', QStringLiteral(" (%1)").arg(pattern));
+        out << desc;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString QtPrompter::saveFileName(const SaveRequest &request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilters(request.filters));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.suggestedName.isEmpty())
+        dialog.selectFile(request.suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The product's Prompter: Qt message boxes and the save-file dialog.
+#include "common/prompter.h"
+
+class QWidget;
+
+class QtPrompter : public Prompter {
+public:
+    int message(const QString &text, const QString &caption, int flags) override;
+    QString saveFileName(const SaveRequest &request) override;
+
+    // "desc|pattern|desc|pattern" -> "desc (pattern);;desc (pattern)"
+    static QString qtFilters(const QString &filters);
+};

@@ -1,0 +1,38 @@
+#include "app/tdm_gui.h"
+
+#include "app/zd_application_gui.h"
+#include "common/app_error.h"
+
+TDM *DM = nullptr;
+
+TDM::TDM(std::unique_ptr<Prompter> prompter, QObject *parent)
+    : QObject(parent), m_prompter(std::move(prompter))
+{
+}
+
+TDM::~TDM()
+{
+    const QString name = Con.connectionName();
+    if (Con.isValid()) {
+        Con.close();
+        Con = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    if (DM == this)
+        DM = nullptr;
+}
+
+bool TDM::create()
+{
+    try {
+        DataModuleState state = DataModule::create(*m_prompter);
+        Con = state.con;
+        defaultRelation = state.defaultRelation;
+        dbKind = state.dbKind;
+        sUserName = state.userName;
+        return !state.endRequested;
+    } catch (const AppError &e) {
+        ZdApplication::showError(e.text());
+        return false;
+    }
+}

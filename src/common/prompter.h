@@ -1,0 +1,43 @@
+#pragma once
+// The one door through which anything asks the user. Windows use the Qt implementation;
+// tests answer from a script and record what was shown.
+#include <QString>
+#include <QStringList>
+
+namespace MsgFlags {
+// Message-box styles: icon and buttons.
+constexpr int Error = 16;         // error icon, OK
+constexpr int Warning = 48;       // warning icon, OK
+constexpr int Information = 64;   // information icon, OK
+constexpr int OkCancel = 33;      // question icon, OK and Cancel
+constexpr int YesNo = 36;         // question icon, Yes and No
+constexpr int Plain = 0;          // no icon, OK
+} // namespace MsgFlags
+
+namespace MsgResult {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace MsgResult
+
+struct SaveRequest {
+    QString caption;
+    QString filters;          // "文本文件(*.txt)|*.txt|Excel文件(*.xls)|*.xls"
+    QString defaultSuffix;    // "txt"
+    QString suggestedName;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // Shows a modal message box and returns the pressed button (MsgResult).
+    virtual int message(const QString &text, const QString &caption, int flags) = 0;
+    // Asks for a file to save to (overwrite confirmed by the dialog); empty when cancelled.
+    virtual QString saveFileName(const SaveRequest &request) = 0;
+
+    void info(const QString &text) { message(text, QStringLiteral("系统提示"), MsgFlags::Information); }
+    bool askYesNo(const QString &text) {
+        return message(text, QStringLiteral("系统提示"), MsgFlags::YesNo) == MsgResult::Yes;
+    }
+};

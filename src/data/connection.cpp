@@ -1,0 +1,128 @@
+#include "data/connection.h"
+
+#include "common/ini_reader.h"
+#include "common/program_paths.h"
+#include "common/string_cipher.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Connection {
+namespace {
+
+// An Access/Jet file starts with a 4-byte page header and then its engine's signature.
+QString jetSignature(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = f.read(32);
+    if (head.contains("Standard Jet DB"))
+        return QStringLiteral("Standard Jet DB");
+    if (head.contains("Standard ACE DB"))
+        return QStringLiteral("Standard ACE DB");
+    return {};
+}
+
+QSqlDatabase fail(const QString &connectionName, const QString &text, QString *errorText)
+{
+    if (errorText)
+        *errorText = text;
+    if (QSqlDatabase::contains(connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(connectionName);
+    }
+    return QSqlDatabase();
+}
+
+QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionName,
+                      QString *errorText, bool mayCreate)
+{
+    QSqlDatabase db;
+    if (config.kind == u"Oledb40") {
+        const QString path = embeddedDatabasePath();
+        if (!mayCreate && !QFileInfo::exists(path))
+            return fail(connectionName, QStringLiteral("数据库文件不存在：%1").arg(path), errorText);
+        const QString jet = jetSignature(path);
+        if (!jet.isEmpty())
+            return fail(connectionName,
+                        QStringLiteral("%1 是 Microsoft Access/Jet 数据库文件（%2），"
+                                       "本程序使用 SQLite 数据库，请用 zhengding-admin 建立数据库。")
+                            .arg(path, jet),
+                        errorText);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    } else if (config.kind == u"Fb") {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), connectionName);
+        db.setDatabaseName(config.server);
+        db.setUserName(config.user);
+        db.setPassword(config.password);
+        db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
+    } else if (config.kind == u"Ora") {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
+        db.setDatabaseName(config.server);
+        db.setUserName(config.user);
+        db.setPassword(config.password);
+    } else {
+        return fail(connectionName,
+                    config.kind.isEmpty()
+                        ? QStringLiteral("未配置数据库类型 (sDbType)")
+                        : QStringLiteral("不支持的数据库类型：%1").arg(config.kind),
+                    errorText);
+    }
+    if (!db.isValid())
+        return fail(connectionName, QStringLiteral("数据库驱动不可用：%1").arg(db.driverName()), errorText);
+    if (!db.open()) {
+        const QSqlError e = db.lastError();
+        return fail(connectionName, (e.databaseText() + u' ' + e.driverText()).trimmed(), errorText);
+    }
+    if (config.kind == u"Oledb40") {
+        // SQLite opens any file lazily: make it prove it is a database now.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+            return fail(connectionName, probe.lastError().databaseText(), errorText);
+        probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+    }
+    return db;
+}
+
+} // namespace
+
+ConnectionConfig readConfig(const QString &configPath)
+{
+    ConnectionConfig c;
+    c.kind = Ini::readValue(configPath, QStringLiteral("All"), QStringLiteral("sDbType"));
+    if (c.kind == u"Oledb40" || c.kind == u"Fb" || c.kind == u"Ora") {
+        const QString hex = Ini::readValue(configPath, c.kind, QStringLiteral("sPwd"));
+        c.password = StringCipher::decipherPassword(hex);
+        if (c.kind != u"Oledb40") {
+            c.user = Ini::readValue(configPath, c.kind, QStringLiteral("sUid"));
+            c.server = Ini::readValue(configPath, c.kind, QStringLiteral("sServer"));
+        }
+    }
+    return c;
+}
+
+QString embeddedDatabasePath()
+{
+    return ProgramPaths::resolve(QStringLiteral("../init/data.mdb"));
+}
+
+QSqlDatabase open(const ConnectionConfig &config, const QString &connectionName, QString *errorText)
+{
+    return openImpl(config, connectionName, errorText, false);
+}
+
+QSqlDatabase openForCreate(const ConnectionConfig &config, const QString &connectionName,
+                           QString *errorText)
+{
+    return openImpl(config, connectionName, errorText, true);
+}
+
+} // namespace Connection

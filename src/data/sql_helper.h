@@ -1,0 +1,50 @@
+#pragma once
+// Executes statements with bound values and reports the database's own error text; nests
+// transactions (the outermost one is a real transaction, inner ones are savepoints), so a
+// routine that opens its own transaction commits or rolls back with its caller's.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+namespace Sql {
+
+enum class Engine { Sqlite, Firebird, Odbc, Other };
+Engine engineOf(const QSqlDatabase &db);
+
+// Prepares text, binds values by position ("?") and executes it. Throws AppError with the
+// database's error text when it fails. The returned query is positioned before the first row.
+QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &values = {});
+// Same with named placeholders (":name").
+QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
+                    const QList<QPair<QString, QVariant>> &values);
+// First column of the first row, or an invalid QVariant when there is no row.
+QVariant scalar(const QSqlDatabase &db, const QString &text, const QVariantList &values = {});
+
+QString errorText(const QSqlQuery &query);
+
+// Current nesting depth of transactions on the connection (0: none open).
+int transactionDepth(const QSqlDatabase &db);
+
+// A transaction scope. Depth 0 begins a transaction; deeper scopes take a savepoint.
+// A scope that is destroyed without commit() rolls back (to its savepoint).
+class Transaction {
+public:
+    explicit Transaction(const QSqlDatabase &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+    void rollback();
+    bool isActive() const { return m_active; }
+
+private:
+    QSqlDatabase m_db;
+    int m_level = 0;      // 1 for the outermost scope
+    bool m_active = false;
+    QString savepointName() const;
+};
+
+} // namespace Sql

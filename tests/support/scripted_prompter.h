@@ -1,0 +1,40 @@
+#pragma once
+// A Prompter that answers from a script and records every message it was shown.
+#include "common/prompter.h"
+
+#include <QList>
+#include <QQueue>
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+    int flags = 0;
+};
+
+class ScriptedPrompter : public Prompter {
+public:
+    QList<ShownMessage> shown;
+    QQueue<int> answers;          // next results of message(); OK/Yes when empty
+    QQueue<QString> saveAnswers;  // next results of saveFileName(); empty (cancel) when none
+    QList<SaveRequest> saveRequests;
+
+    int message(const QString &text, const QString &caption, int flags) override
+    {
+        shown.append({text, caption, flags});
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        return flags == MsgFlags::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    QString saveFileName(const SaveRequest &request) override
+    {
+        saveRequests.append(request);
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto &m : shown)
+            out << m.text;
+        return out;
+    }
+};
