@@ -1,10 +1,9 @@
 #include "app/zd_application_gui.h"
 
+#include "app/qt_prompter_gui.h"
 #include "common/app_error.h"
 
 #include <QFontDatabase>
-#include <QMessageBox>
-#include <QPushButton>
 
 ZdApplication::ZdApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -24,14 +23,29 @@ bool ZdApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+Prompter *&errorPrompter()
+{
+    static Prompter *prompter = nullptr;
+    return prompter;
+}
+} // namespace
+
+void ZdApplication::setErrorPrompter(Prompter *prompter)
+{
+    errorPrompter() = prompter;
+}
+
 void ZdApplication::showError(const QString &text)
 {
-    QString caption = QApplication::applicationDisplayName();
+    QString caption = qApp ? qApp->property("appTitle").toString() : QString();
     if (caption.isEmpty())
         caption = QStringLiteral("征订");
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.exec();
+    if (Prompter *p = errorPrompter()) {
+        p->message(text, caption, MsgFlags::Error);
+        return;
+    }
+    QtPrompter().message(text, caption, MsgFlags::Error);
 }
 
 void ZdApplication::applyChineseFont()

@@ -7,6 +7,11 @@
 
 namespace Schema {
 
+// The SQL dialect behind a connection. QSQLITE and QIBASE say it themselves; behind ODBC the
+// engine is asked (an SQLite file through the SQLite ODBC driver, PostgreSQL, Firebird).
+enum class Dialect { Sqlite, Firebird, Postgres, Unknown };
+Dialect dialectOf(const QSqlDatabase &db);
+
 // True when the database already holds the schema (any of its tables).
 bool exists(const QSqlDatabase &db);
 // Creates every table, view and index in one go; throws AppError with the database's text.
@@ -14,7 +19,12 @@ void create(const QSqlDatabase &db);
 // Drops everything create() makes (used by "zhengding-admin init --force").
 void drop(const QSqlDatabase &db);
 
+// Lower-case names of the base tables and of the views that create() makes.
 QStringList tableNames();
 QStringList viewNames();
+
+// The statements create() runs on this connection, in order (tables, indexes, views).
+// Throws AppError for an engine without a dialect.
+QStringList createStatements(const QSqlDatabase &db);
 
 } // namespace Schema

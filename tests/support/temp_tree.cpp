@@ -42,6 +42,22 @@ void TempTree::writeFile(const QString &relative, const QByteArray &bytes) const
         throw std::runtime_error("cannot write test file");
 }
 
+void TempTree::copyFromDist(const QString &relative) const
+{
+    const QString source = QStringLiteral(ZD_SOURCE_DIR "/dist/") + relative;
+    const QFileInfo info(source);
+    if (info.isDir()) {
+        const auto entries = QDir(source).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &entry : entries)
+            copyFromDist(relative + u'/' + entry);
+        return;
+    }
+    QFile f(source);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("missing dist file " + source.toStdString());
+    writeFile(relative, f.readAll());
+}
+
 QSqlDatabase TempTree::createDatabase()
 {
     static int counter = 0;

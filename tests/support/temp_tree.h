@@ -18,6 +18,8 @@ public:
     // Writes bin/syscfg.dbm as the given bytes (use Gbk::encode for GBK text).
     void writeConfig(const QByteArray &bytes) const;
     void writeFile(const QString &relative, const QByteArray &bytes) const;
+    // Copies a file or folder of the project's dist/ tree into the same place here.
+    void copyFromDist(const QString &relative) const;
 
     // Creates init/data.mdb with the full schema and opens it under a fresh connection name.
     QSqlDatabase createDatabase();

@@ -1,0 +1,202 @@
+#include "admin_commands.h"
+
+#include "common/app_error.h"
+#include "common/string_cipher.h"
+#include "data/connection.h"
+#include "data/demo_catalogue.h"
+#include "data/schema.h"
+#include "data/sql_helper.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSqlDatabase>
+
+namespace Admin {
+namespace {
+
+const QString ConnectionName = QStringLiteral("zhengding_admin");
+
+// The one connection of a command; closed and removed when the command ends.
+class AdminConnection {
+public:
+    ~AdminConnection()
+    {
+        if (!m_db.isValid())
+            return;
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(ConnectionName);
+    }
+    bool open(const ConnectionConfig &config, bool mayCreate, QString *error)
+    {
+        m_db = mayCreate ? Connection::openForCreate(config, ConnectionName, error)
+                         : Connection::open(config, ConnectionName, error);
+        return m_db.isOpen();
+    }
+    const QSqlDatabase &db() const { return m_db; }
+
+private:
+    QSqlDatabase m_db;
+};
+
+QString describe(const ConnectionConfig &config)
+{
+    if (config.kind == u"Oledb40")
+        return QStringLiteral("SQLite 数据库文件 %1").arg(Connection::embeddedDatabasePath());
+    if (config.kind == u"Fb")
+        return QStringLiteral("Firebird 数据库 %1").arg(config.server);
+    if (config.kind == u"Ora")
+        return QStringLiteral("ODBC 数据源 %1").arg(config.server);
+    return config.kind;
+}
+
+// Reads the configuration; reports what is wrong with it.
+bool readConfig(const Options &options, ConnectionConfig *config, QTextStream &err)
+{
+    if (!QFileInfo(options.configPath).isFile()) {
+        err << QStringLiteral("找不到配置文件：%1").arg(options.configPath) << Qt::endl;
+        return false;
+    }
+    try {
+        *config = Connection::readConfig(options.configPath);
+    } catch (const AppError &e) {
+        err << QStringLiteral("配置文件 %1 有误：%2").arg(options.configPath, e.text()) << Qt::endl;
+        return false;
+    }
+    if (config->kind.isEmpty()) {
+        err << QStringLiteral("配置文件 %1 的 [All] 节中没有 sDbType（Oledb40、Fb 或 Ora）")
+                   .arg(options.configPath)
+            << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+bool openDatabase(const ConnectionConfig &config, bool mayCreate, AdminConnection &connection,
+                  QTextStream &err)
+{
+    if (mayCreate && config.kind == u"Oledb40")
+        QDir().mkpath(QFileInfo(Connection::embeddedDatabasePath()).absolutePath());
+    QString error;
+    if (connection.open(config, mayCreate, &error))
+        return true;
+    err << QStringLiteral("无法连接%1：%2").arg(describe(config), error) << Qt::endl;
+    if (config.kind == u"Fb")
+        err << QStringLiteral("Firebird 数据库须先建立，例如：echo \"CREATE DATABASE '%1' USER "
+                              "'SYSDBA' PASSWORD '…' DEFAULT CHARACTER SET UTF8;\" | isql-fb -q")
+                   .arg(config.server)
+            << Qt::endl;
+    return false;
+}
+
+} // namespace
+
+int init(const Options &options, QTextStream &out, QTextStream &err)
+{
+    ConnectionConfig config;
+    if (!readConfig(options, &config, err))
+        return Failed;
+    AdminConnection connection;
+    if (!openDatabase(config, true, connection, err))
+        return Failed;
+    const QSqlDatabase &db = connection.db();
+    try {
+        const bool present = Schema::exists(db);
+        if (present && !options.force) {
+            err << QStringLiteral("%1 中已经有表结构，没有改动。要删除全部数据并重建，请加 --force。")
+                       .arg(describe(config))
+                << Qt::endl;
+            return Failed;
+        }
+        if (Schema::dialectOf(db) == Schema::Dialect::Firebird) {
+            // Firebird applies DDL at commit: dropping and creating the same names wants two.
+            if (present)
+                Schema::drop(db);
+            Schema::create(db);
+        } else {
+            Sql::Transaction tx(db);
+            if (present)
+                Schema::drop(db);
+            Schema::create(db);
+            tx.commit();
+        }
+    } catch (const AppError &e) {
+        err << QStringLiteral("建立表结构失败：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
+    out << QStringLiteral("已在%1中建立表结构：%2 个表，%3 个视图。")
+               .arg(describe(config))
+               .arg(Schema::tableNames().size())
+               .arg(Schema::viewNames().size())
+        << Qt::endl;
+    return Ok;
+}
+
+int demo(const Options &options, QTextStream &out, QTextStream &err)
+{
+    ConnectionConfig config;
+    if (!readConfig(options, &config, err))
+        return Failed;
+    AdminConnection connection;
+    if (!openDatabase(config, false, connection, err))
+        return Failed;
+    const QSqlDatabase &db = connection.db();
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        if (!Schema::exists(db)) {
+            err << QStringLiteral("%1 中还没有表结构，请先运行 zhengding-admin init。")
+                       .arg(describe(config))
+                << Qt::endl;
+            return Failed;
+        }
+        const int present = DemoCatalogue::titleCount(db);
+        if (present > 0 && !options.force) {
+            err << QStringLiteral("%1 中已经有 %2 种书目，没有改动。要替换为演示目录，请加 --force。")
+                       .arg(describe(config))
+                       .arg(present)
+                << Qt::endl;
+            return Failed;
+        }
+        DemoCatalogue::fill(
+            db, options.titles,
+            [&err](int done, int total) {
+                err << QStringLiteral("已生成 %1/%2 种书目").arg(done).arg(total) << Qt::endl;
+            },
+            options.force);
+    } catch (const AppError &e) {
+        err << QStringLiteral("生成演示目录失败：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
+    out << QStringLiteral("已在%1中生成演示目录：%2 种书目，用时 %3 秒。")
+               .arg(describe(config))
+               .arg(options.titles)
+               .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+        << Qt::endl;
+    return Ok;
+}
+
+int encipher(const QString &clear, QTextStream &out, QTextStream &err)
+{
+    try {
+        out << StringCipher::encipherPassword(clear) << Qt::endl;
+    } catch (const AppError &e) {
+        err << e.text() << Qt::endl;
+        return Failed;
+    }
+    return Ok;
+}
+
+int decipher(const QString &hex, QTextStream &out, QTextStream &err)
+{
+    try {
+        out << StringCipher::decipherPassword(hex) << Qt::endl;
+    } catch (const AppError &e) {
+        err << e.text() << Qt::endl;
+        return Failed;
+    }
+    return Ok;
+}
+
+} // namespace Admin

@@ -1,0 +1,22 @@
+#pragma once
+// The commands of zhengding-admin. Each returns the process exit code; messages go to the
+// given streams (results to out, progress and errors to err).
+#include <QString>
+#include <QTextStream>
+
+namespace Admin {
+
+struct Options {
+    QString configPath;   // syscfg.dbm to read
+    bool force = false;
+    int titles = 0;
+};
+
+enum ExitCode { Ok = 0, Failed = 1, Usage = 2 };
+
+int init(const Options &options, QTextStream &out, QTextStream &err);
+int demo(const Options &options, QTextStream &out, QTextStream &err);
+int encipher(const QString &clear, QTextStream &out, QTextStream &err);
+int decipher(const QString &hex, QTextStream &out, QTextStream &err);
+
+} // namespace Admin

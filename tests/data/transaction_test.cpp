@@ -1,0 +1,108 @@
+// Nested transactions: inner scopes are savepoints that land or vanish with the outer one.
+#include "support/temp_tree.h"
+
+#include "common/app_error.h"
+#include "data/sql_helper.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TransactionTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    QSqlDatabase db = tree.createDatabase();
+
+    void insert(const QString &name)
+    {
+        Sql::exec(db, QStringLiteral("insert into parameter (userno,pname,pvalue) values ('0',?,1)"),
+                  {name});
+    }
+    QStringList names() const
+    {
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select pname from parameter order by pname"));
+        QStringList out;
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    }
+};
+
+TEST_F(TransactionTest, InnerRollbackKeepsOuterWork)
+{
+    {
+        Sql::Transaction outer(db);
+        insert(QStringLiteral("a"));
+        {
+            Sql::Transaction inner(db);
+            EXPECT_EQ(Sql::transactionDepth(db), 2);
+            insert(QStringLiteral("b"));
+            inner.rollback();
+        }
+        EXPECT_EQ(Sql::transactionDepth(db), 1);
+        insert(QStringLiteral("c"));
+        outer.commit();
+    }
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+}
+
+TEST_F(TransactionTest, OuterRollbackUndoesCommittedInnerScopes)
+{
+    {
+        Sql::Transaction outer(db);
+        insert(QStringLiteral("a"));
+        {
+            Sql::Transaction inner(db);
+            insert(QStringLiteral("b"));
+            {
+                Sql::Transaction innermost(db);
+                insert(QStringLiteral("c"));
+                innermost.commit();
+            }
+            inner.commit();
+        }
+        outer.rollback();
+    }
+    EXPECT_TRUE(names().isEmpty());
+}
+
+TEST_F(TransactionTest, ScopeLeftByAnErrorRollsBack)
+{
+    try {
+        Sql::Transaction outer(db);
+        insert(QStringLiteral("a"));
+        Sql::Transaction inner(db);
+        insert(QStringLiteral("b"));
+        Sql::exec(db, QStringLiteral("insert into no_such_table values (1)"));
+        inner.commit();
+        outer.commit();
+        FAIL() << "the statement should have failed";
+    } catch (const AppError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("no_such_table"))) << e.what();
+    }
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+    EXPECT_TRUE(names().isEmpty());
+    // The connection is usable again at depth 0.
+    Sql::Transaction again(db);
+    insert(QStringLiteral("d"));
+    again.commit();
+    EXPECT_EQ(names(), QStringList{QStringLiteral("d")});
+}
+
+TEST_F(TransactionTest, SecondScopeAfterInnerRollbackCommits)
+{
+    Sql::Transaction outer(db);
+    for (const char *name : {"x", "y"}) {
+        Sql::Transaction inner(db);
+        insert(QString::fromLatin1(name));
+        if (qstrcmp(name, "x") == 0)
+            inner.rollback();
+        else
+            inner.commit();
+    }
+    outer.commit();
+    EXPECT_EQ(names(), QStringList{QStringLiteral("y")});
+}
+
+} // namespace
