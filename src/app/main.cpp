@@ -7,6 +7,8 @@
 #include "app/zd_application_gui.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QThread>
 #include <cstring>
 #include <memory>
@@ -20,6 +22,7 @@ int main(int argc, char **argv)
     }
 
     ZdApplication app(argc, argv);
+    Q_INIT_RESOURCE(resources);  // the tool-bar pictures live in the static ui library
     ZdApplication::applyChineseFont();
     FormCatalog::registerAll();
 
@@ -47,6 +50,9 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         TFrmMain main(DM->prompter(), DM->sUserName);
+        // Without a window manager "maximised" means nothing: take the screen's area too.
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            main.setGeometry(screen->availableGeometry());
         main.showMaximized();
         rc = ZdApplication::exec();
     }

@@ -208,6 +208,15 @@ QList<QPair<QString, QString>> viewDefinitions()
     };
 }
 
+// Firebird reserves some of the names; there they are written quoted, in upper case, which is
+// the name an unquoted word would have had.
+QString nameIn(Dialect dialect, const QString &name)
+{
+    if (dialect == Dialect::Firebird && name == u"parameter")
+        return u'"' + name.toUpper() + u'"';
+    return name;
+}
+
 QString renderType(Dialect dialect, const QString &type, const QString &column, bool checkWidth)
 {
     if (type == u"memo")
@@ -257,7 +266,7 @@ QString createTableText(Dialect dialect, const Table &table)
         parts << part;
     }
     return QStringLiteral("create table %1 (%2)")
-        .arg(QLatin1String(table.name), parts.join(QStringLiteral(", ")));
+        .arg(nameIn(dialect, QString::fromLatin1(table.name)), parts.join(QStringLiteral(", ")));
 }
 
 QStringList statementsFor(Dialect dialect)
@@ -268,7 +277,7 @@ QStringList statementsFor(Dialect dialect)
     for (const Index &i : indexes())
         out << QStringLiteral("create %1index %2 on %3 (%4)")
                    .arg(i.unique ? QStringLiteral("unique ") : QString(),
-                        QLatin1String(i.name), QLatin1String(i.table),
+                        QLatin1String(i.name), nameIn(dialect, QString::fromLatin1(i.table)),
                         QLatin1String(i.columns));
     for (const auto &[name, select] : viewDefinitions())
         out << QStringLiteral("create view %1 as %2").arg(name, select);
@@ -383,9 +392,15 @@ void create(const QSqlDatabase &db)
         throw AppError(QStringLiteral("建立表结构后数据库中仍缺少：%1").arg(missing.join(u',')));
 }
 
+QString sqlName(const QSqlDatabase &db, const QString &name)
+{
+    return nameIn(dialectOf(db), name);
+}
+
 void drop(const QSqlDatabase &db)
 {
-    requireKnown(dialectOf(db));
+    const Dialect dialect = dialectOf(db);
+    requireKnown(dialect);
     const QSet<QString> present = presentRelations(db);
     {
         Sql::Transaction tx(db);
@@ -395,7 +410,7 @@ void drop(const QSqlDatabase &db)
                 Sql::exec(db, QStringLiteral("drop view ") + n);
         for (const QString &n : tableNames())
             if (present.contains(n))
-                Sql::exec(db, QStringLiteral("drop table ") + n);
+                Sql::exec(db, QStringLiteral("drop table ") + nameIn(dialect, n));
         tx.commit();
     }
     const QSet<QString> after = presentRelations(db);

@@ -23,6 +23,10 @@ void drop(const QSqlDatabase &db);
 QStringList tableNames();
 QStringList viewNames();
 
+// How a statement names one of tableNames() on this connection: "parameter" is a reserved
+// word in Firebird and is written "PARAMETER" (quoted) there; every other name is itself.
+QString sqlName(const QSqlDatabase &db, const QString &name);
+
 // The statements create() runs on this connection, in order (tables, indexes, views).
 // Throws AppError for an engine without a dialect.
 QStringList createStatements(const QSqlDatabase &db);

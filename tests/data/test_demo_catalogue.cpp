@@ -1,5 +1,6 @@
 // The generated demo catalogue: deterministic, joined the way the windows join it, plausible.
-#include "support/temp_tree.h"
+#include "qt_print.h"
+#include "temp_tree.h"
 
 #include "common/app_error.h"
 #include "data/demo_catalogue.h"

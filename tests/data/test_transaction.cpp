@@ -1,5 +1,6 @@
 // Nested transactions: inner scopes are savepoints that land or vanish with the outer one.
-#include "support/temp_tree.h"
+#include "qt_print.h"
+#include "temp_tree.h"
 
 #include "common/app_error.h"
 #include "data/sql_helper.h"

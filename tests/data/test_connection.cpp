@@ -1,5 +1,6 @@
 // Opening the configured database: what is refused, and with what words.
-#include "support/temp_tree.h"
+#include "qt_print.h"
+#include "temp_tree.h"
 
 #include "common/app_error.h"
 #include "common/string_cipher.h"

@@ -1,6 +1,7 @@
 // The schema on the embedded SQLite database.
 #include "schema_checks.h"
-#include "support/temp_tree.h"
+#include "qt_print.h"
+#include "temp_tree.h"
 
 #include "common/app_error.h"
 #include "data/schema.h"

@@ -1,0 +1,185 @@
+// zhengding-admin as the administrator runs it.
+#include "common/string_cipher.h"
+#include "qt_print.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class AdminToolTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkpath(QStringLiteral("bin"));
+        writeConfig("[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
+    }
+    void writeConfig(const QByteArray &bytes)
+    {
+        QFile f(config());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QString config() const { return dir.path() + QStringLiteral("/bin/syscfg.dbm"); }
+    QString database() const { return dir.path() + QStringLiteral("/init/data.mdb"); }
+
+    static Result run(const QStringList &args)
+    {
+        QProcess p;
+        p.start(QStringLiteral(ZD_ADMIN), args);
+        Result r;
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+            return r;
+        r.exitCode = p.exitCode();
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    Result admin(QStringList args) const
+    {
+        return run(QStringList{QStringLiteral("--config"), config()} + args);
+    }
+
+    // Runs one statement on the database the tool made, through a connection of its own.
+    QVariant query(const QString &text) const
+    {
+        const QString name = QStringLiteral("admin_tool_check");
+        QVariant value;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(database());
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(text) && q.next())
+                    value = q.value(0);
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return value;
+    }
+};
+
+TEST_F(AdminToolTest, InitCreatesOnceAndRecreatesOnlyWhenForced)
+{
+    const Result first = admin({QStringLiteral("init")});
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_TRUE(QFile::exists(database()));
+    EXPECT_EQ(query(QStringLiteral("select count(*) from sqlite_master where type='view'")).toInt(), 4);
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("w"));
+        db.setDatabaseName(database());
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec(QStringLiteral("insert into deorder (dhdh) values ('kept')"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("w"));
+
+    const Result second = admin({QStringLiteral("init")});
+    EXPECT_NE(second.exitCode, 0);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("--force"))) << second.err.toStdString();
+    EXPECT_EQ(query(QStringLiteral("select count(*) from deorder")).toInt(), 1);
+
+    const Result forced = admin({QStringLiteral("init"), QStringLiteral("--force")});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_EQ(query(QStringLiteral("select count(*) from deorder")).toInt(), 0);
+}
+
+TEST_F(AdminToolTest, DemoNeedsTheSchemaAndRefusesAFilledCatalogue)
+{
+    EXPECT_NE(admin({QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("20")}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(database()));   // demo never creates the database
+
+    ASSERT_EQ(admin({QStringLiteral("init")}).exitCode, 0);
+    const Result filled = admin({QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("120")});
+    EXPECT_EQ(filled.exitCode, 0) << filled.err.toStdString();
+    EXPECT_TRUE(filled.err.contains(QStringLiteral("120/120"))) << filled.err.toStdString();
+    EXPECT_EQ(query(QStringLiteral("select count(*) from debooks")).toInt(), 120);
+
+    EXPECT_NE(admin({QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("30")}).exitCode, 0);
+    EXPECT_EQ(query(QStringLiteral("select count(*) from debooks")).toInt(), 120);
+    EXPECT_EQ(admin({QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("30"),
+                     QStringLiteral("--force")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(query(QStringLiteral("select count(*) from debooks")).toInt(), 30);
+}
+
+TEST_F(AdminToolTest, PasswordRoundTrip)
+{
+    for (const QString &clear : {QStringLiteral("masterkey"), QStringLiteral("口令-2026"),
+                                 QStringLiteral("a b'c")}) {
+        const Result hex = run({QStringLiteral("passwd"), clear});
+        ASSERT_EQ(hex.exitCode, 0) << hex.err.toStdString();
+        const QString form = hex.out.trimmed();
+        EXPECT_EQ(form, StringCipher::encipherPassword(clear));
+        const Result back = run({QStringLiteral("passwd"), QStringLiteral("--decipher"), form});
+        ASSERT_EQ(back.exitCode, 0) << back.err.toStdString();
+        EXPECT_EQ(back.out.trimmed(), clear.trimmed());
+    }
+}
+
+TEST_F(AdminToolTest, HelpNamesEveryCommand)
+{
+    const Result help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char *word : {"init", "demo", "--titles", "passwd", "--decipher", "--config", "--force"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
+}
+
+TEST_F(AdminToolTest, MistakesEndWithAMessageAndANonZeroExit)
+{
+    struct Case {
+        const char *name;
+        QStringList args;
+        QByteArray config;   // empty: the default embedded configuration
+    };
+    const QString missing = dir.path() + QStringLiteral("/nowhere/syscfg.dbm");
+    const Case cases[] = {
+        {"no command", {}, {}},
+        {"unknown command", {QStringLiteral("frobnicate")}, {}},
+        {"demo without titles", {QStringLiteral("demo")}, {}},
+        {"demo with zero titles", {QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("0")}, {}},
+        {"titles on init", {QStringLiteral("init"), QStringLiteral("--titles"), QStringLiteral("5")}, {}},
+        {"passwd without text", {QStringLiteral("passwd")}, {}},
+        {"decipher of a non-hex text", {QStringLiteral("passwd"), QStringLiteral("--decipher"), QStringLiteral("XYZ")}, {}},
+        {"missing config file", {QStringLiteral("--config"), missing, QStringLiteral("init")}, {}},
+        {"config without a kind", {QStringLiteral("init")}, "[All]\r\nsGetRelation=x\r\n"},
+        {"unsupported kind", {QStringLiteral("init")}, "[All]\r\nsDbType=Access\r\n"},
+        {"damaged password", {QStringLiteral("init")}, "[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=ZZ\r\n"},
+        {"unreachable Firebird", {QStringLiteral("init")},
+         "[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsServer=/nonexistent/zd.fdb\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.config.isEmpty())
+            writeConfig(c.config);
+        const bool ownConfig = c.args.contains(QStringLiteral("--config"));
+        const Result r = ownConfig || c.args.isEmpty() || c.args.first() == u"passwd"
+                             ? run(c.args)
+                             : admin(c.args);
+        EXPECT_GT(r.exitCode, 0);
+        EXPECT_FALSE(r.err.trimmed().isEmpty());
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        if (!c.config.isEmpty())
+            writeConfig("[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
+    }
+    EXPECT_FALSE(QFile::exists(database()));
+}
+
+} // namespace
