@@ -1,0 +1,107 @@
+#include "cart/cart.h"
+
+#include "app/app_settings.h"
+#include "cart/serial_number.h"
+#include "common/app_error.h"
+#include "common/prompter.h"
+#include "data/dataset.h"
+#include "data/sql_helper.h"
+#include "grid/marked_rows.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace {
+
+// A null QString is bound as SQL NULL, which no "op=?" ever matches: the empty operator code
+// must reach the database as an empty text.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+} // namespace
+
+bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys,
+                         const QString &field)
+{
+    if (!ds.isOpen() || ds.recordCount() == 0)
+        return false;
+    // Values are read by position, so the current row never moves and the list's display
+    // needs no suspending.
+    QList<int> recNos;
+    recNos.reserve(marked.size());
+    for (const QString &item : marked.items())
+        recNos << item.toInt();
+    std::sort(recNos.begin(), recNos.end());
+    for (int recNo : recNos) {
+        if (recNo < 1 || recNo > ds.recordCount())
+            continue;
+        const QString value = ds.text(recNo - 1, field);
+        keys = keys.isEmpty() ? value : keys + u',' + value;
+    }
+    return !keys.isEmpty();
+}
+
+void AddToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+{
+    const QString owner = text(op);
+    Sql::Transaction transaction(db);
+
+    const QVariant existing =
+        Sql::scalar(db, QStringLiteral("select dhdh from deshopcart where op=?"), {owner});
+    const int quantity = AppSettings::defaultOrderQuantity();
+    const bool existingCart = existing.isValid();
+    QString cart = existing.toString();
+    if (!existingCart) {
+        cart = NextSerialNumber(QStringLiteral("shopcart"), db, QStringLiteral("0"));
+        Sql::exec(db, QStringLiteral("insert into deshopcart (dhdh,op,state) values (?,?,'N')"),
+                  {cart, owner});
+    }
+
+    // The casts give the select list's values a type on engines that will not guess one.
+    const QString insertLine = QStringLiteral(
+        "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
+        " select cast(:dhdh as varchar(20)),tm,cast(:sl as integer),sm,yc,zbh,zz,isbn,dj,dj*:sl,"
+        "ghbm,ghmc,cbbm,cbmc from qrydebooks where tm=:tm");
+    QString rest = keys;
+    while (!rest.isEmpty()) {
+        const qsizetype comma = rest.indexOf(u',');
+        const QString key = text(comma < 0 ? rest : rest.left(comma));
+        rest = comma < 0 ? QString() : rest.mid(comma + 1);
+
+        if (existingCart
+            && Sql::scalar(db, QStringLiteral("select 1 from deshopcart_mx where dhdh=? and tm=?"),
+                           {cart, key}).isValid())
+            continue;
+        // Each line in its own savepoint: a refused line is left out, the others stay.
+        Sql::Transaction line(db);
+        try {
+            Sql::execNamed(db, insertLine,
+                           {{QStringLiteral("dhdh"), cart}, {QStringLiteral("sl"), quantity},
+                            {QStringLiteral("tm"), key}});
+        } catch (const AppError &) {
+            line.rollback();
+            continue;
+        }
+        line.commit();
+    }
+    transaction.commit();
+    keys.clear();
+}
+
+bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
+                    const QString &mode, const QString &op, Prompter &prompter)
+{
+    if (mode != u"shopcart")
+        throw AppError(QStringLiteral("Unknown destination for the selected titles: ") + mode);
+    QString keys;
+    if (!CollectSelectedKeys(marked, ds, keys, QStringLiteral("tm"))) {
+        prompter.info(QStringLiteral("请选择放入购物车中的书目"));
+        return false;
+    }
+    AddToCart(keys, db, op);
+    prompter.info(QStringLiteral("已经将所选书目放入购物车"));
+    marked.clear();
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Serial numbers from the named counters of table parameter (one row per name and owner):
+// cart numbers ("shopcart"), batch numbers ("OrderBill") and order numbers ("order").
+// A number is the counter's period text (today's date in the counter's pattern) followed by
+// the sequence, left-padded with "0" to the counter's width and never cut.
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+// Issues the next number of counter (name, userno); an empty name means "shopcart", an empty
+// owner "0". A counter that does not exist yet starts at 1 with the pattern "YYYY" and width 8.
+// The sequence restarts at 1 whenever the period text differs from the one stored with it.
+// Runs in its own transaction scope: inside a caller's transaction it is a savepoint and lands
+// or vanishes with the caller's work. A failing statement undoes the scope and throws AppError.
+QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QString &userno,
+                         const QDate &today = QDate::currentDate());
+
+// The period text of a counter pattern on a date. Runs of Y, M and D (either case) are the
+// year (YY: two digits, Y…Y of three or more: four), the month and the day (one letter: no
+// leading zero, two or more: two digits); text in single or double quotes and every other
+// character stand as they are. Empty and "手工编号" (manual numbering) give no period.
+QString CounterPeriod(const QString &pformat, const QDate &date);

@@ -1,0 +1,319 @@
+// The cart: marked rows of a title list into the operator's cart, default quantities, keys
+// already there, refused lines, and errors that must leave no half-written cart.
+#include "scripted_prompter.h"
+#include "temp_tree.h"
+
+#include "cart/cart.h"
+#include "common/app_error.h"
+#include "data/dataset.h"
+#include "data/sql_helper.h"
+#include "grid/marked_rows.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Line {
+    QString tm;
+    double sl = 0;
+    double my = 0;
+    QString sm;
+    QString ghbm;
+};
+
+class CartTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    QSqlDatabase db = tree.createDatabase();
+    DataSet books;
+    MarkedRowList marked;
+    ScriptedPrompter prompter;
+
+    // Catalogue rows, listed by tm: A1, AB'1, B2, C3.
+    void SetUp() override
+    {
+        const struct {
+            const char *tm;
+            const char *sm;
+            double dj;
+            const char *ghbm;
+        } rows[] = {
+            {"A1", "高等数学", 12.5, "G01"},
+            {"B2", "大学物理", 30, "G02"},
+            {"C3", "线性代数", 8.25, "G01"},
+            {"AB'1", "概率论", 20.75, "G03"},
+        };
+        for (const auto &r : rows)
+            Sql::exec(db,
+                      QStringLiteral("insert into debooks (tm,sm,yc,zbh,zz,isbn,dj,ghbm,ghmc,cbbm,cbmc)"
+                                     " values (?,?,'1','Z1','作者','978',?,?,'供货商','P1','出版社')"),
+                      {QString::fromUtf8(r.tm), QString::fromUtf8(r.sm), r.dj,
+                       QString::fromLatin1(r.ghbm)});
+        books.setConnection(db);
+        books.setStatement(QStringLiteral("select tm,sm,dj from qrydebooks order by tm"));
+        books.open();
+        ASSERT_EQ(books.recordCount(), 4);
+    }
+
+    static QString year() { return QString::number(QDate::currentDate().year()); }
+    double price(const QString &tm)
+    {
+        return Sql::scalar(db, QStringLiteral("select dj from debooks where tm=?"), {tm}).toDouble();
+    }
+    int intOf(const QString &statement)
+    {
+        return Sql::scalar(db, statement).toInt();
+    }
+    QStringList carts()
+    {
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select dhdh,op,state from deshopcart"));
+        QStringList out;
+        while (q.next())
+            out << QStringLiteral("%1|%2|%3").arg(q.value(0).toString(),
+                                                  q.value(1).isNull() ? QStringLiteral("NULL")
+                                                                      : q.value(1).toString(),
+                                                  q.value(2).toString());
+        return out;
+    }
+    // Lines in insertion order.
+    QList<Line> lines()
+    {
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm,sl,my,sm,ghbm from deshopcart_mx order by rowid"));
+        QList<Line> out;
+        while (q.next())
+            out.append({q.value(0).toString(), q.value(1).toDouble(), q.value(2).toDouble(),
+                        q.value(3).toString(), q.value(4).toString()});
+        return out;
+    }
+    QStringList lineKeys()
+    {
+        QStringList out;
+        for (const Line &l : lines())
+            out << l.tm;
+        return out;
+    }
+    bool place()
+    {
+        return PlaceSelection(marked, books, db, QStringLiteral("shopcart"), QString(), prompter);
+    }
+    void add(const QString &list, const QString &op = QString())
+    {
+        QString keys = list;
+        AddToCart(keys, db, op);
+        EXPECT_TRUE(keys.isEmpty());
+    }
+    void emptyCart()
+    {
+        Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
+        Sql::exec(db, QStringLiteral("delete from deshopcart"));
+    }
+    void expectShown(const QStringList &texts)
+    {
+        EXPECT_EQ(prompter.texts(), texts);
+        for (const ShownMessage &m : prompter.shown) {
+            EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
+            EXPECT_EQ(m.flags, MsgFlags::Information);
+        }
+    }
+};
+
+const QString placed = QStringLiteral("已经将所选书目放入购物车");
+const QString nothingMarked = QStringLiteral("请选择放入购物车中的书目");
+
+TEST_F(CartTest, MarkedRowsGoIntoANewCartInListOrder)
+{
+    // Record numbers 4 (C3), 1 (A1), 3 (B2), marked out of order.
+    for (int recNo : {4, 1, 3})
+        marked.mark(recNo);
+    books.setCurrentRow(1);
+
+    EXPECT_TRUE(place());
+    expectShown({placed});
+    EXPECT_TRUE(marked.isEmpty());
+    EXPECT_EQ(books.currentRow(), 1);
+
+    EXPECT_EQ(carts(), QStringList{year() + QStringLiteral("00000001||N")});
+    const QList<Line> got = lines();
+    ASSERT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")}));
+    for (const Line &l : got) {
+        SCOPED_TRACE(l.tm.toStdString());
+        EXPECT_EQ(l.sl, 10);
+        EXPECT_DOUBLE_EQ(l.my, 10 * price(l.tm));
+    }
+    EXPECT_EQ(got[0].sm, QStringLiteral("高等数学"));
+    EXPECT_EQ(got[1].ghbm, QStringLiteral("G02"));
+    EXPECT_EQ(intOf(QStringLiteral("select count(*) from qrydeshopcart where op=''")), 3);
+}
+
+TEST_F(CartTest, TitlesAlreadyInTheCartAreSkipped)
+{
+    for (int recNo : {1, 3, 4})
+        marked.mark(recNo);
+    ASSERT_TRUE(place());
+    for (int recNo : {1, 3, 4})
+        marked.mark(recNo);
+    EXPECT_TRUE(place());
+    expectShown({placed, placed});
+    EXPECT_EQ(lines().size(), 3);
+
+    // Only the new title joins the same cart; no second cart number is used.
+    add(QStringLiteral("B2,A1,AB'1"));
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"),
+                                       QStringLiteral("C3"), QStringLiteral("AB'1")}));
+    EXPECT_EQ(carts().size(), 1);
+    EXPECT_EQ(intOf(QStringLiteral("select count(distinct dhdh) from deshopcart_mx")), 1);
+    EXPECT_EQ(intOf(QStringLiteral("select pvalue from parameter where pname='shopcart'")), 1);
+}
+
+TEST_F(CartTest, DefaultQuantityIsReadAtEachCall)
+{
+    const struct {
+        const char *config;
+        int quantity;
+    } cases[] = {
+        {"[ALL]\ndgsl=3\n", 3},  {"[ALL]\ndgsl=abc\n", 10}, {"[ALL]\ndgsl=-1\n", 10},
+        {"[ALL]\ndgsl=0\n", 0},  {"[ALL]\n", 10},           {"[ALL]\ndgsl=25\n", 25},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.config);
+        emptyCart();
+        tree.writeConfig(c.config);
+        add(QStringLiteral("A1,C3"));
+        const QList<Line> got = lines();
+        ASSERT_EQ(got.size(), 2);
+        for (const Line &l : got) {
+            EXPECT_EQ(l.sl, c.quantity);
+            EXPECT_DOUBLE_EQ(l.my, c.quantity * price(l.tm));
+        }
+    }
+}
+
+TEST_F(CartTest, NothingToPutWritesNothing)
+{
+    const QList<int> cases[] = {{}, {5, 9}};   // nothing marked; marks beyond the list
+    for (const QList<int> &recNos : cases) {
+        prompter.shown.clear();
+        marked.clear();
+        for (int recNo : recNos)
+            marked.mark(recNo);
+        EXPECT_FALSE(place());
+        expectShown({nothingMarked});
+        EXPECT_EQ(marked.size(), recNos.size());
+    }
+    books.close();
+    marked.mark(1);
+    EXPECT_FALSE(place());
+    EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart")), 0);
+    EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter")), 0);
+}
+
+TEST_F(CartTest, CollectedKeysFollowTheListAndAppend)
+{
+    marked.mark(3);
+    marked.mark(2);
+    QString keys = QStringLiteral("Z9");
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
+    EXPECT_EQ(keys, QStringLiteral("Z9,AB'1,B2"));
+
+    // A re-sorted list keeps its marks on positions, so other titles are collected.
+    books.setSortText(QStringLiteral("tm DESC"));
+    keys.clear();
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
+    EXPECT_EQ(keys, QStringLiteral("B2,AB'1"));
+
+    books.close();
+    keys = QStringLiteral("Z9");
+    EXPECT_FALSE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
+    EXPECT_EQ(keys, QStringLiteral("Z9"));
+}
+
+TEST_F(CartTest, QuotesInKeysAndOperatorCodes)
+{
+    const QString op = QStringLiteral("o'p");
+    add(QStringLiteral("AB'1"), op);
+    add(QStringLiteral("AB'1,A1"), op);
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("AB'1"), QStringLiteral("A1")}));
+    EXPECT_EQ(carts(), QStringList{year() + QStringLiteral("00000001|o'p|N")});
+}
+
+TEST_F(CartTest, UnknownKeysAddNothing)
+{
+    add(QStringLiteral("NOPE,A1,,B2'"));
+    EXPECT_EQ(lineKeys(), QStringList{QStringLiteral("A1")});
+}
+
+TEST_F(CartTest, RepeatedKeyGivesTwoLinesOnlyInANewCart)
+{
+    add(QStringLiteral("A1,A1"));
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1")}));
+    add(QStringLiteral("B2,B2"));
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1"), QStringLiteral("B2")}));
+}
+
+TEST_F(CartTest, RefusedLineLeavesTheOthers)
+{
+    // Refused before the row is written, and after it: a refused line leaves nothing behind.
+    const char *triggers[] = {
+        "create trigger refuse before insert on deshopcart_mx"
+        " when new.tm='B2' begin select raise(abort,'refused'); end",
+        "create trigger refuse after insert on deshopcart_mx"
+        " when new.tm='B2' begin select raise(fail,'refused'); end",
+    };
+    for (const char *trigger : triggers) {
+        SCOPED_TRACE(trigger);
+        emptyCart();
+        prompter.shown.clear();
+        Sql::exec(db, QString::fromLatin1(trigger));
+        for (int recNo : {1, 3, 4})
+            marked.mark(recNo);
+        EXPECT_TRUE(place());
+        expectShown({placed});
+        EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
+        EXPECT_EQ(carts().size(), 1);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
+        Sql::exec(db, QStringLiteral("drop trigger refuse"));
+    }
+}
+
+TEST_F(CartTest, OtherErrorsLeaveNoTrace)
+{
+    const struct {
+        const char *what;
+        const char *setup;
+        const char *cleanup;
+    } cases[] = {
+        {"header refused",
+         "create trigger refuse before insert on deshopcart begin select raise(abort,'no header'); end",
+         "drop trigger refuse"},
+        // The counter's period would not fit its column.
+        {"counter refused",
+         "insert into parameter (userno,pname,pvalue,idate,len,pformat)"
+         " values ('0','shopcart',1,'2000',8,'YYYYMMDDYYYYMMDDYYYYMMDD')",
+         "delete from parameter"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sql::exec(db, QString::fromLatin1(c.setup));
+        const int counterRows = intOf(QStringLiteral("select count(*) from parameter"));
+        prompter.shown.clear();
+        marked.clear();
+        marked.mark(1);
+
+        EXPECT_THROW(place(), AppError);
+        EXPECT_TRUE(prompter.shown.isEmpty());
+        EXPECT_EQ(marked.items(), QStringList{QStringLiteral("1")});
+        QString keys = QStringLiteral("A1,B2");
+        EXPECT_THROW(AddToCart(keys, db, QString()), AppError);
+        EXPECT_EQ(keys, QStringLiteral("A1,B2"));
+
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart")), 0);
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart_mx")), 0);
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter")), counterRows);
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter where pvalue<>1")), 0);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
+        Sql::exec(db, QString::fromLatin1(c.cleanup));
+    }
+}
+
+} // namespace

@@ -1,0 +1,186 @@
+// Counters: numbering per period, restarts, widths, and nesting in the caller's transaction.
+#include "temp_tree.h"
+
+#include "cart/serial_number.h"
+#include "common/app_error.h"
+#include "data/sql_helper.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate day2026(2026, 3, 5);
+
+struct Counter {
+    qint64 pvalue = 0;
+    QString idate, pformat, notes;
+    int len = 0;
+};
+
+class SerialNumberTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    QSqlDatabase db = tree.createDatabase();
+
+    QString next(const QString &name, const QDate &today = day2026)
+    {
+        return NextSerialNumber(name, db, QStringLiteral("0"), today);
+    }
+    void setCounter(const QString &name, qint64 pvalue, const QString &idate, int len,
+                    const QString &pformat)
+    {
+        Sql::exec(db, QStringLiteral("delete from parameter where pname=?"), {name});
+        Sql::exec(db,
+                  QStringLiteral("insert into parameter (userno,pname,notes,pvalue,idate,len,pformat)"
+                                 " values ('0',?,'流水号',?,?,?,?)"),
+                  {name, pvalue, idate, len, pformat});
+    }
+    Counter counter(const QString &name, const QString &userno = QStringLiteral("0"))
+    {
+        QSqlQuery q = Sql::exec(db,
+                                QStringLiteral("select pvalue,idate,len,pformat,notes from parameter"
+                                               " where pname=? and userno=?"),
+                                {name, userno});
+        Counter c;
+        if (q.next())
+            c = {q.value(0).toLongLong(), q.value(1).toString(), q.value(3).toString(),
+                 q.value(4).toString(), q.value(2).toInt()};
+        return c;
+    }
+    int counterRows() { return Sql::scalar(db, QStringLiteral("select count(*) from parameter")).toInt(); }
+};
+
+TEST_F(SerialNumberTest, NewCounterStartsTheYearAndCountsOn)
+{
+    // An empty name and owner mean the cart counter of owner "0".
+    EXPECT_EQ(NextSerialNumber(QString(), db, QString(), day2026), QStringLiteral("202600000001"));
+    const Counter c = counter(QStringLiteral("shopcart"));
+    EXPECT_EQ(c.pvalue, 1);
+    EXPECT_EQ(c.idate, QStringLiteral("2026"));
+    EXPECT_EQ(c.len, 8);
+    EXPECT_EQ(c.pformat, QStringLiteral("YYYY"));
+    EXPECT_EQ(c.notes, QStringLiteral("流水号"));
+
+    EXPECT_EQ(next(QStringLiteral("shopcart")), QStringLiteral("202600000002"));
+    EXPECT_EQ(counter(QStringLiteral("shopcart")).pvalue, 2);
+    EXPECT_EQ(counterRows(), 1);
+}
+
+TEST_F(SerialNumberTest, CountersAreKeptApartByNameAndOwner)
+{
+    next(QStringLiteral("order"));
+    next(QStringLiteral("order"));
+    EXPECT_EQ(next(QStringLiteral("OrderBill")), QStringLiteral("202600000001"));
+    EXPECT_EQ(NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("7"), day2026),
+              QStringLiteral("202600000001"));
+    EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("202600000003"));
+    // A name with a quote is an ordinary name.
+    EXPECT_EQ(next(QStringLiteral("o'rder")), QStringLiteral("202600000001"));
+    EXPECT_EQ(counter(QStringLiteral("o'rder")).pvalue, 1);
+    EXPECT_EQ(counterRows(), 4);
+}
+
+TEST_F(SerialNumberTest, NewYearRestartsTheSequence)
+{
+    next(QStringLiteral("order"));
+    next(QStringLiteral("order"));
+    const QDate nextYear(2027, 1, 1);
+    EXPECT_EQ(next(QStringLiteral("order"), nextYear), QStringLiteral("202700000001"));
+    EXPECT_EQ(counter(QStringLiteral("order")).idate, QStringLiteral("2027"));
+    EXPECT_EQ(next(QStringLiteral("order"), nextYear), QStringLiteral("202700000002"));
+}
+
+TEST_F(SerialNumberTest, MonthlyPatternRestartsEachMonth)
+{
+    setCounter(QStringLiteral("order"), 7, QStringLiteral("202603"), 4, QStringLiteral("YYYYMM"));
+    EXPECT_EQ(next(QStringLiteral("order"), QDate(2026, 3, 31)), QStringLiteral("2026030008"));
+    EXPECT_EQ(next(QStringLiteral("order"), QDate(2026, 4, 1)), QStringLiteral("2026040001"));
+    EXPECT_EQ(counter(QStringLiteral("order")).idate, QStringLiteral("202604"));
+    EXPECT_EQ(next(QStringLiteral("order"), QDate(2026, 4, 2)), QStringLiteral("2026040002"));
+}
+
+TEST_F(SerialNumberTest, WithoutPatternResetsOnceThenCountsWithoutPrefix)
+{
+    for (const QString &pattern : {QStringLiteral("手工编号"), QString()}) {
+        SCOPED_TRACE(pattern.toStdString());
+        setCounter(QStringLiteral("order"), 5, QStringLiteral("2026"), 8, pattern);
+        EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("00000001"));
+        EXPECT_EQ(counter(QStringLiteral("order")).idate, QString());
+        EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("00000002"));
+        EXPECT_EQ(next(QStringLiteral("order"), QDate(2030, 1, 1)), QStringLiteral("00000003"));
+    }
+}
+
+TEST_F(SerialNumberTest, WidthPadsButNeverCuts)
+{
+    const struct {
+        int len;
+        qint64 last;
+        const char *expected;
+    } cases[] = {
+        {2, 122, "2026123"},
+        {2, 8, "202609"},
+        {3, 8, "2026009"},
+        {0, 41, "202642"},
+        {12, 99999999, "2026000100000000"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        setCounter(QStringLiteral("order"), c.last, QStringLiteral("2026"), c.len, QStringLiteral("YYYY"));
+        EXPECT_EQ(next(QStringLiteral("order")), QString::fromLatin1(c.expected));
+        EXPECT_EQ(counter(QStringLiteral("order")).pvalue, c.last + 1);
+    }
+}
+
+TEST_F(SerialNumberTest, RollsBackAndCommitsWithTheCaller)
+{
+    next(QStringLiteral("order"));
+    {
+        Sql::Transaction outer(db);
+        EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("202600000002"));
+        EXPECT_EQ(next(QStringLiteral("OrderBill")), QStringLiteral("202600000001"));
+        EXPECT_EQ(Sql::transactionDepth(db), 1);
+        outer.rollback();
+    }
+    EXPECT_EQ(counter(QStringLiteral("order")).pvalue, 1);
+    EXPECT_EQ(counterRows(), 1);
+    {
+        Sql::Transaction outer(db);
+        EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("202600000002"));
+        outer.commit();
+    }
+    EXPECT_EQ(counter(QStringLiteral("order")).pvalue, 2);
+}
+
+TEST_F(SerialNumberTest, FailingStatementUndoesItsOwnScopeAndThrows)
+{
+    // The period text is longer than the column holds, so the update is refused.
+    const QString tooLong = QStringLiteral("YYYYMMDDYYYYMMDDYYYYMMDD");
+    setCounter(QStringLiteral("order"), 4, QStringLiteral("2026"), 8, tooLong);
+    Sql::Transaction outer(db);
+    next(QStringLiteral("OrderBill"));
+    EXPECT_THROW(next(QStringLiteral("order")), AppError);
+    EXPECT_EQ(Sql::transactionDepth(db), 1);
+    outer.commit();
+    EXPECT_EQ(counter(QStringLiteral("order")).pvalue, 4);
+    EXPECT_EQ(counter(QStringLiteral("order")).idate, QStringLiteral("2026"));
+    EXPECT_EQ(counter(QStringLiteral("OrderBill")).pvalue, 1);
+}
+
+TEST(CounterPeriodTest, FormatsTheDateWithThePattern)
+{
+    const QDate date(2026, 3, 5);
+    const struct {
+        const char *pattern;
+        const char *expected;
+    } cases[] = {
+        {"YYYY", "2026"},          {"yyyymmdd", "20260305"},  {"YYYY-MM-DD", "2026-03-05"},
+        {"YY", "26"},              {"YYYY.M.D", "2026.3.5"},  {"'NO'YYYYMM", "NO202603"},
+        {"手工编号", ""},           {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CounterPeriod(QString::fromUtf8(c.pattern), date), QString::fromUtf8(c.expected))
+            << c.pattern;
+}
+
+} // namespace
