@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libqt6sql6-sqlite libqt6sql6-ibase libqt6sql6-odbc
   firebird3.0-server-core firebird3.0-utils
-  unixodbc unixodbc-dev odbcinst libsqliteodbc
+  unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql postgresql
   nettle-dev libxlsxwriter-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils

@@ -80,13 +80,18 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         return fail(connectionName, QStringLiteral("数据库驱动不可用：%1").arg(db.driverName()), errorText);
     if (!db.open()) {
         const QSqlError e = db.lastError();
+        db = QSqlDatabase();
         return fail(connectionName, (e.databaseText() + u' ' + e.driverText()).trimmed(), errorText);
     }
     if (config.kind == u"Oledb40") {
         // SQLite opens any file lazily: make it prove it is a database now.
         QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
-            return fail(connectionName, probe.lastError().databaseText(), errorText);
+        if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+            const QString text = probe.lastError().databaseText();
+            probe = QSqlQuery();
+            db = QSqlDatabase();
+            return fail(connectionName, text, errorText);
+        }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     }
     return db;

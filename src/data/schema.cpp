@@ -386,10 +386,14 @@ void create(const QSqlDatabase &db)
             Sql::exec(db, s);
         tx.commit();
     }
-    // Some drivers report a successful commit of DDL that did not land: look for the result.
+    verify(db);
+}
+
+void verify(const QSqlDatabase &db)
+{
     const QStringList missing = missingRelations(db);
     if (!missing.isEmpty())
-        throw AppError(QStringLiteral("建立表结构后数据库中仍缺少：%1").arg(missing.join(u',')));
+        throw AppError(QStringLiteral("数据库中缺少表或视图：%1").arg(missing.join(u',')));
 }
 
 QString sqlName(const QSqlDatabase &db, const QString &name)

@@ -16,6 +16,10 @@ Dialect dialectOf(const QSqlDatabase &db);
 bool exists(const QSqlDatabase &db);
 // Creates every table, view and index in one go; throws AppError with the database's text.
 void create(const QSqlDatabase &db);
+// Throws AppError naming every table and view of create() that the database lacks. create()
+// ends with it; a caller that commits create() inside its own transaction checks again after
+// its commit (a driver may report success for DDL whose commit failed).
+void verify(const QSqlDatabase &db);
 // Drops everything create() makes (used by "zhengding-admin init --force").
 void drop(const QSqlDatabase &db);
 

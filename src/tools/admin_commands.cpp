@@ -109,23 +109,18 @@ int init(const Options &options, QTextStream &out, QTextStream &err)
                 << Qt::endl;
             return Failed;
         }
-        if (Schema::dialectOf(db) == Schema::Dialect::Firebird) {
-            // Firebird applies DDL at commit: dropping and creating the same names wants two.
-            if (present)
-                Schema::drop(db);
-            Schema::create(db);
-        } else {
-            Sql::Transaction tx(db);
-            if (present)
-                Schema::drop(db);
-            Schema::create(db);
-            tx.commit();
-        }
+        // Dropping and creating land together: a failure leaves the old schema in place.
+        Sql::Transaction tx(db);
+        if (present)
+            Schema::drop(db);
+        Schema::create(db);
+        tx.commit();
+        Schema::verify(db);
     } catch (const AppError &e) {
         err << QStringLiteral("建立表结构失败：%1").arg(e.text()) << Qt::endl;
         return Failed;
     }
-    out << QStringLiteral("已在%1中建立表结构：%2 个表，%3 个视图。")
+    out << QStringLiteral("已建立表结构（%2 个表，%3 个视图）：%1")
                .arg(describe(config))
                .arg(Schema::tableNames().size())
                .arg(Schema::viewNames().size())
@@ -169,7 +164,7 @@ int demo(const Options &options, QTextStream &out, QTextStream &err)
         err << QStringLiteral("生成演示目录失败：%1").arg(e.text()) << Qt::endl;
         return Failed;
     }
-    out << QStringLiteral("已在%1中生成演示目录：%2 种书目，用时 %3 秒。")
+    out << QStringLiteral("已生成演示目录（%2 种书目，用时 %3 秒）：%1")
                .arg(describe(config))
                .arg(options.titles)
                .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
