@@ -2,6 +2,7 @@
 
 #include "app/zd_application_gui.h"
 #include "common/app_error.h"
+#include "grid/grid_popup_gui.h"
 
 TDM *DM = nullptr;
 
@@ -35,4 +36,11 @@ bool TDM::create()
         ZdApplication::showError(e.text());
         return false;
     }
+}
+
+PpMenu &TDM::popupMenu()
+{
+    if (!m_popupMenu)
+        m_popupMenu = std::make_unique<PpMenu>(*m_prompter);
+    return *m_popupMenu;
 }

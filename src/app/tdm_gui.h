@@ -7,6 +7,8 @@
 #include <QObject>
 #include <memory>
 
+class PpMenu;
+
 class TDM : public QObject {
     Q_OBJECT
 public:
@@ -24,9 +26,12 @@ public:
     QString sUserName;
 
     Prompter &prompter() { return *m_prompter; }
+    // The pop-up menu all grids share (made on first use).
+    PpMenu &popupMenu();
 
 private:
     std::unique_ptr<Prompter> m_prompter;
+    std::unique_ptr<PpMenu> m_popupMenu;
 };
 
 // The program's one data module; windows reach for it, core routines never do.

@@ -1,0 +1,58 @@
+#pragma once
+// The catalogue list export: the list a browse window shows, written as a tab-separated GBK
+// text file. Line 1 holds the captions, then one line per row in the list's current order;
+// every line ends with CR LF, the last one included. Values are the plain texts of the
+// columns (a price as the bare number, null as an empty field), written exactly as they are:
+// no quoting, so a TAB or line break inside a value is written unchanged.
+//
+//   Layout A (category and planned-textbook browse; TABs between the captions below):
+//     书名 作者 出版社名称 ISBN 估定价 本季征订序号      <- sm zz cbmc isbn dj zbh
+//   Layout B (publisher browse):
+//     版别 书名 分级适用专业 估定价 征订序号 ISBN 预定数  <- cbmc sm ztmc dj zbh isbn
+//     "预定数" (quantity to order) is left for the reader to fill in: rows stop after the
+//     ISBN, with no trailing TAB.
+//
+// A window's export button calls exportCatalogueList(list, layout, prompter); an AppError it
+// throws (a file that cannot be written) goes to the standard error box.
+#include "common/prompter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class DataSet;
+
+namespace CatalogueExport {
+
+enum class Layout { A, B };
+
+// Called now and then while the lines are built: rows done, rows in all. Returning false
+// abandons the export; nothing is written.
+using Progress = std::function<bool(int done, int total)>;
+
+QStringList captions(Layout layout);
+QStringList columns(Layout layout);
+
+// The whole file's bytes. Throws AppError when the list lacks a column of the layout.
+// Returns an empty array when progress abandoned it.
+QByteArray render(const DataSet &list, Layout layout, const Progress &progress = {});
+
+// Writes the file completely or not at all (a temporary file beside it, then renamed over
+// it). Throws AppError with the file system's text when it cannot. Returns false when
+// progress abandoned it (nothing written).
+bool writeFile(const QString &path, const DataSet &list, Layout layout,
+               const Progress &progress = {});
+
+// The save dialog's request: text or Excel filter, default extension "txt".
+SaveRequest saveRequest();
+
+enum class Outcome { Written, NoData, Cancelled };
+
+// The export button: "没有可以导出的数据" (plain box) for a closed or empty list, else the save
+// dialog; cancel writes nothing. After writing, the last row of the list is its current row.
+// Throws AppError when the file cannot be written; the list is then left as it was.
+Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter,
+                            const Progress &progress = {});
+
+} // namespace CatalogueExport

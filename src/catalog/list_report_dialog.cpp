@@ -1,0 +1,100 @@
+#include "catalog/list_report_dialog.h"
+
+#include "catalog/list_report_painter.h"
+#include "common/app_error.h"
+#include "common/prompter.h"
+#include "data/dataset.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QToolBar>
+
+ListReportDialog::ListReportDialog(const DataSet &list, const ReportLayout &layout,
+                                   Prompter *prompter, QWidget *parent)
+    : QPrintPreviewDialog(parent), m_list(list), m_layout(layout), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("ListReportDialog"));
+    setWindowTitle(layout.title.isEmpty() ? QStringLiteral("打印预览")
+                                          : QStringLiteral("打印预览 - ") + layout.title);
+    printer()->setPageLayout(ListReportPainter(list, layout).pageLayout());
+    printer()->setDocName(layout.title);
+    connect(this, &QPrintPreviewDialog::paintRequested, this, &ListReportDialog::paintRequested);
+
+    if (auto *preview = findChild<QPrintPreviewWidget *>()) {
+        preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
+        preview->setZoomFactor(1.0);
+    }
+    if (m_prompter) {
+        if (auto *toolBar = findChild<QToolBar *>()) {
+            toolBar->addSeparator();
+            m_pdfAction = toolBar->addAction(QStringLiteral("另存为PDF"));
+            m_pdfAction->setObjectName(QStringLiteral("ActSavePdf"));
+            m_pdfAction->setToolTip(QStringLiteral("把报表保存为 PDF 文件"));
+            connect(m_pdfAction, &QAction::triggered, this, &ListReportDialog::saveAsPdf);
+        }
+    }
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void ListReportDialog::paintRequested(QPrinter *printer)
+{
+    ListReportPainter(m_list, m_layout).paint(printer);
+}
+
+void ListReportDialog::saveAsPdf()
+{
+    SaveRequest request;
+    request.caption = QStringLiteral("另存为PDF");
+    request.filters = QStringLiteral("PDF文件(*.pdf)|*.pdf");
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.suggestedName = m_layout.title.isEmpty() ? QStringLiteral("书目.pdf")
+                                                     : m_layout.title + QStringLiteral(".pdf");
+    const QString path = m_prompter->saveFileName(request);
+    if (path.isEmpty())
+        return;
+    try {
+        savePdf(path, m_list, m_layout);
+    } catch (const AppError &e) {
+        m_prompter->message(e.text(), QStringLiteral("系统提示"), MsgFlags::Error);
+    }
+}
+
+void ListReportDialog::run(QWidget *parent, const DataSet &list, Prompter &prompter)
+{
+    if (!list.isOpen() || list.recordCount() == 0) {
+        prompter.message(QStringLiteral("没有可以打印的数据"), QStringLiteral("系统提示"),
+                         MsgFlags::Plain);
+        return;
+    }
+    const ReportLayout layout = ReportLayout::load(ReportLayout::defaultPath());
+    ListReportDialog dialog(list, layout, &prompter, parent);
+    dialog.exec();
+}
+
+int ListReportDialog::savePdf(const QString &path, const DataSet &list, const ReportLayout &layout)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
+    int pages = 0;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(300);
+        writer.setTitle(layout.title);
+        writer.setCreator(QStringLiteral("征订"));
+        ListReportPainter painter(list, layout);
+        writer.setPageLayout(painter.pageLayout());
+        pages = painter.paint(&writer);
+    }   // the writer finishes the document when it goes
+    if (pages == 0 || !file.commit()) {
+        const QString reason = pages == 0 ? QStringLiteral("无法生成报表") : file.errorString();
+        file.cancelWriting();
+        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, reason));
+    }
+    return pages;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Paints a title list with a report layout onto paged output (a printer, the print preview, a
+// PDF writer): the title on the first page; on every page the header band, the column titles
+// and the footer band (page "第 N 页 / 共 M 页", date); rows on as many pages as they need,
+// striped when the layout says so; the totals line after the last row.
+#include "catalog/report_layout.h"
+
+#include <QDateTime>
+#include <QList>
+
+class DataSet;
+class QPagedPaintDevice;
+class QPainter;
+class QPageLayout;
+
+class ListReportPainter {
+public:
+    ListReportPainter(const DataSet &list, const ReportLayout &layout);
+
+    // Paper size, orientation and margins of the layout.
+    QPageLayout pageLayout() const;
+    // The face that prints the layout's font: the family itself when installed, otherwise a
+    // Simplified Chinese face (a Song/Ming one for "宋体" and similar names where there is one).
+    static QString resolveFamily(const QString &family);
+
+    // Paints every page onto device, with the page layout the device has now (the preview lets
+    // the user turn the paper). Returns the number of pages; 0 when the painter cannot start.
+    int paint(QPagedPaintDevice *device);
+
+    void setPrintTime(const QDateTime &time) { m_printed = time; }
+
+private:
+    struct Metrics;
+    struct Page {
+        int firstRow = 0;
+        int endRow = 0;        // one past the last row
+        bool totals = false;   // the totals line closes this page
+    };
+
+    QList<Page> paginate(const Metrics &m, QList<double> *rowHeights) const;
+    void paintPage(QPainter &p, const Metrics &m, const Page &page, int pageIndex, int pages,
+                   const QList<double> &rowHeights) const;
+    void paintBand(QPainter &p, const ReportBand &band, const QRectF &rect,
+                   const ReportText::Context &ctx) const;
+
+    const DataSet &m_list;
+    ReportLayout m_layout;
+    QDateTime m_printed;
+};

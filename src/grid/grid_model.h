@@ -1,0 +1,78 @@
+#pragma once
+// The table model of a grid: the rows of a DataSet under the grid's own column list, plus the
+// marks of a marked-row list in the mark columns. Values are read on demand, so opening a
+// 50,000-row list costs one reset. Display text follows each field's display format; the raw
+// value is under RawValueRole. A mark cell reports its tick as a check state, or nothing for
+// a row that cannot be marked (its `cdcs` is above 0).
+#include "grid/grid_columns.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <vector>
+
+class DataSet;
+class MarkedRowList;
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Role {
+        RawValueRole = Qt::UserRole + 1,
+        TitleEmphasisRole,   // header: the sorted column's title (blue and bold)
+        MarkableRole,        // mark cells: the row can be marked
+        FieldNameRole,       // header: the column's field name
+    };
+
+    explicit GridModel(QObject *parent = nullptr);
+
+    // Not owned. A grid without columns shows every field of the list (automatic columns).
+    void setDataSet(DataSet *ds);
+    DataSet *dataSet() const;
+
+    void setColumns(const GridColumns &columns);
+    const GridColumns &columns() const { return m_columns; }
+    void setColumnVisible(int column, bool visible);
+    void setColumnWidth(int column, int width);
+
+    // Not owned; nullptr for a grid without marks.
+    void setMarkedRows(MarkedRowList *marked);
+    MarkedRowList *markedRows() const { return m_marked; }
+
+    bool isOpenWithRows() const;
+    bool isMarkable(int row) const;
+    bool isMarkColumn(int column) const;
+    // Toggles the mark of row (the list's current row on a click): nothing for a closed or
+    // empty list, a row that cannot be marked, or a grid without a marked-row list.
+    bool toggleMark(int row);
+    // Tell the views that the marked-row list was changed from outside.
+    void marksChanged();
+
+    bool titleClick(int column);
+    void clearSort();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    // Column count, visibility or width changed.
+    void columnsChanged();
+
+private:
+    void onOpened();
+    void onClosed();
+    void resetAll();
+    void cacheFieldIndexes();
+    void titlesChanged();
+
+    QPointer<DataSet> m_ds;
+    QList<QMetaObject::Connection> m_connections;
+    GridColumns m_columns;
+    std::vector<int> m_fieldIndex;   // per column; -1 without a field
+    std::vector<bool> m_numeric;     // per column: right-aligned
+    int m_cdcs = -1;                 // field index of `cdcs`, or -1
+    int m_rows = 0;
+    MarkedRowList *m_marked = nullptr;
+};

@@ -1,0 +1,201 @@
+// The detail page: placeholder lines, the cover tag, and building the page file; the cover
+// picture lookup it shares with the detail pane.
+#include "catalog_fixture.h"
+
+#include "catalog/cover_lookup.h"
+#include "catalog/detail_page.h"
+#include "common/app_error.h"
+#include "common/gbk_codec.h"
+
+#include <QFile>
+#include <QHash>
+
+namespace {
+
+const QHash<QString, QString> Record = {
+    {QStringLiteral("sm"), QStringLiteral("高等数学")},
+    {QStringLiteral("jj"), QStringLiteral("第一段\r\n第二段")},
+    {QStringLiteral("dj"), QStringLiteral("12.5")},
+    {QStringLiteral("zero"), QStringLiteral("0")},
+    {QStringLiteral("big"), QStringLiteral("1234567")},
+    {QStringLiteral("half"), QStringLiteral("2.5")},
+    {QStringLiteral("neg"), QStringLiteral("-12.5")},
+    {QStringLiteral("cents"), QStringLiteral("1.005")},
+    {QStringLiteral("word"), QStringLiteral("十二")},
+    {QStringLiteral("grouped"), QStringLiteral("1,234")},
+    {QStringLiteral("empty"), QString()},
+};
+
+std::optional<QString> lookup(const QString &name)
+{
+    const auto it = Record.constFind(name);
+    return it == Record.constEnd() ? std::nullopt : std::optional<QString>(*it);
+}
+
+struct LineCase {
+    QString line;
+    QString expected;
+};
+
+class PlaceholderLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(PlaceholderLine, BecomesItsOutput)
+{
+    const QStringList out = DetailPage::render({GetParam().line}, lookup, QStringLiteral("<img>"));
+    ASSERT_EQ(out.size(), 1);
+    EXPECT_EQ(out[0], GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, PlaceholderLine,
+    ::testing::Values(
+        LineCase{"  $$sm \t", "高等数学"},                  // blanks around the marker
+        LineCase{"<td>$$sm</td>", ""},                       // text before the marker
+        LineCase{"$$jj", "第一段<br>\n第二段"},              // CR becomes <br>, LF stays
+        LineCase{"$$nosuch", ""},                            // missing column with $$
+        LineCase{"$$", ""},
+        LineCase{"$$fmtp", "<img>"},
+        LineCase{"  $$FMTP", "<img>"},
+        LineCase{"$$dj", "12.5"},                            // $$ is the plain text
+        LineCase{"$@dj", "12.50"},
+        LineCase{"$@zero", "0"},
+        LineCase{"$@big", "1,234,567.00"},
+        LineCase{"$@neg", "12.50"},                          // negative shown without sign
+        LineCase{"$@cents", "1.01"},
+        LineCase{"$#dj", "13"},                              // half away from zero
+        LineCase{"$#half", "3"},
+        LineCase{"$#neg", "-13"},
+        LineCase{"$#zero", "0"},
+        LineCase{"$#big", "1,234,567"},
+        LineCase{"$#word", ""},                              // not a number: empty line
+        LineCase{"$#grouped", ""},
+        LineCase{"$@empty", ""},
+        LineCase{"$$dj $#big", ""},                          // $$ wins over $#
+        LineCase{"$#big $$sm", ""},
+        LineCase{"<p>价格</p>", "<p>价格</p>"},              // no marker: copied
+        LineCase{"$ $sm", "$ $sm"}));
+
+TEST(DetailPageRender, NumberMarkerNamingAMissingColumnIsAnError)
+{
+    for (const QString &line : {QStringLiteral("$@nosuch"), QStringLiteral("$#nosuch"),
+                                QStringLiteral("<td>$#dj</td>")}) {
+        try {
+            DetailPage::render({QStringLiteral("<p>"), line}, lookup, QString());
+            ADD_FAILURE() << "no error for " << line.toStdString();
+        } catch (const AppError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("第 2 行"))) << e.text().toStdString();
+        }
+    }
+}
+
+TEST(DetailPageRender, TemplateLinesSplitOnAnyLineEnd)
+{
+    EXPECT_EQ(DetailPage::splitLines(QStringLiteral("a\r\nb\nc\rd\r\n")),
+              (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(DetailPage::splitLines(QStringLiteral("a\r\n\r\nb")), (QStringList{"a", "", "b"}));
+}
+
+class CoverTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    void SetUp() override
+    {
+        tree.writeFile(QStringLiteral("bookimages/both.jpg"), "s");
+        tree.writeFile(QStringLiteral("bookimages/big/both.jpg"), "b");
+        tree.writeFile(QStringLiteral("bookimages/small.jpg"), "s");
+        tree.writeFile(QStringLiteral("bookimages/big/large.jpg"), "b");
+        tree.writeFile(QStringLiteral("bookimages/sub/x.jpg"), "s");   // "sub" is a folder
+    }
+    QString images(const QString &rest) const { return tree.path(QStringLiteral("bookimages/") + rest); }
+};
+
+TEST_F(CoverTest, FoldersAreLookedUpIndependently)
+{
+    struct Case {
+        QString fmtp, small, large;
+    };
+    const Case cases[] = {
+        {"both.jpg", "both.jpg", "big/both.jpg"},
+        {"small.jpg", "small.jpg", "big/nocover.bmp"},
+        {"large.jpg", "nocover.bmp", "big/large.jpg"},
+        {"", "nocover.bmp", "big/nocover.bmp"},
+        {"gone.jpg", "nocover.bmp", "big/nocover.bmp"},
+        {"sub", "nocover.bmp", "big/nocover.bmp"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(CoverLookup::smallPicture(c.fmtp), images(c.small)) << c.fmtp.toStdString();
+        EXPECT_EQ(CoverLookup::largePicture(c.fmtp), images(c.large)) << c.fmtp.toStdString();
+    }
+}
+
+TEST_F(CoverTest, PageTagPrefersTheLargePictureThenTheSmallOne)
+{
+    EXPECT_EQ(DetailPage::coverTag(QStringLiteral("both.jpg")),
+              QStringLiteral("<img width=\"200\" height=\"275\" src=\"../bookimages/big/both.jpg\">"));
+    EXPECT_EQ(DetailPage::coverTag(QStringLiteral("small.jpg")),
+              QStringLiteral("<img width=\"200\" height=\"275\" src=\"../bookimages/small.jpg\">"));
+    for (const QString &fmtp : {QString(), QStringLiteral("gone.jpg")})
+        EXPECT_EQ(DetailPage::coverTag(fmtp),
+                  QStringLiteral("<img width=\"200\" height=\"275\" src=\"nocover.bmp\">"));
+}
+
+class DetailPageBuild : public CatalogFixture {
+protected:
+    void SetUp() override
+    {
+        insertBook({{"tm", "9787040001"}, {"sm", "高等数学"}, {"dj", 12.5}, {"ys", 1234},
+                    {"jj", "上册\r\n下册"}, {"fmtp", "small.jpg"}});
+        tree.writeFile(QStringLiteral("bookimages/small.jpg"), "s");
+    }
+    void writeTemplate(const QString &text) const
+    {
+        tree.writeFile(QStringLiteral("html/book.html"), Gbk::encode(text));
+    }
+    QByteArray page(const QString &op = QString()) const
+    {
+        QFile f(DetailPage::pagePath(op));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(DetailPageBuild, WritesTheGbkPageWithCrLfForTheOperator)
+{
+    writeTemplate(QStringLiteral("<p>\r\n $$SM \r\n$@dj\r\n$#ys\r\n$$jj\r\n$$fmtp\r\n</p>"));
+    const QString path = DetailPage::build(db, QStringLiteral("9787040001"), QStringLiteral("op1"));
+    EXPECT_EQ(path, tree.path(QStringLiteral("html/book_op1.html")));
+    EXPECT_EQ(page(QStringLiteral("op1")),
+              Gbk::encode(QStringLiteral("<p>\r\n高等数学\r\n12.50\r\n1,234\r\n上册<br>\n下册\r\n"
+                                         "<img width=\"200\" height=\"275\" src=\"../bookimages/small.jpg\">\r\n"
+                                         "</p>\r\n")));
+}
+
+TEST_F(DetailPageBuild, UnknownTitleFailsAndKeepsThePreviousPage)
+{
+    writeTemplate(QStringLiteral("$$sm"));
+    tree.writeFile(QStringLiteral("html/book_.html"), "old");
+    EXPECT_TRUE(DetailPage::build(db, QStringLiteral("nosuch"), QString()).isEmpty());
+    EXPECT_EQ(page(), QByteArray("old"));
+    EXPECT_EQ(DetailPage::errorPagePath(), tree.path(QStringLiteral("html/error.html")));
+}
+
+TEST_F(DetailPageBuild, TemplateFaultsAreErrorsThatWriteNoPage)
+{
+    tree.writeFile(QStringLiteral("html/book_.html"), "old");
+    EXPECT_THROW(DetailPage::build(db, QStringLiteral("9787040001"), QString()), AppError);   // no template
+    writeTemplate(QStringLiteral("$$sm\r\n$#nosuch\r\n"));
+    EXPECT_THROW(DetailPage::build(db, QStringLiteral("9787040001"), QString()), AppError);
+    EXPECT_EQ(page(), QByteArray("old"));
+}
+
+TEST_F(DetailPageBuild, ShippedTemplateNamesOnlyColumnsTheRecordHas)
+{
+    tree.copyFromDist(QStringLiteral("html/book.html"));
+    const QString path = DetailPage::build(db, QStringLiteral("9787040001"), QString());
+    ASSERT_FALSE(path.isEmpty());
+    const QString text = Gbk::decode(page());
+    EXPECT_TRUE(text.contains(QStringLiteral("高等数学")));
+    EXPECT_TRUE(text.contains(QStringLiteral("12.50")));
+    EXPECT_FALSE(text.contains(QStringLiteral("$$")));
+}
+
+} // namespace
