@@ -3,6 +3,10 @@
 #include "app/about_dialog.h"
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
+#include "catalog/detail_window.h"
+#include "catalog/category_browse_window.h"
+#include "catalog/planned_browse_window.h"
+#include "catalog/publisher_browse_window.h"
 
 namespace FormCatalog {
 
@@ -17,6 +21,10 @@ void registerAll()
 {
     add<TFrmJs>("TFrmJs");
     add<TFrmAbout>("TFrmAbout");
+    add<TFrmDetail>("TFrmDetail");
+    add<TFrmMagN>("TFrmMagN");
+    add<TFrmbookTypeB>("TFrmbookTypeB");
+    add<TFrmbook115>("TFrmbook115");
 }
 
 } // namespace FormCatalog

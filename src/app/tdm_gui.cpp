@@ -1,8 +1,11 @@
 #include "app/tdm_gui.h"
 
 #include "app/zd_application_gui.h"
+#include "catalog/detail_window.h"
 #include "common/app_error.h"
 #include "grid/grid_popup_gui.h"
+
+#include <QApplication>
 
 TDM *DM = nullptr;
 
@@ -40,7 +43,10 @@ bool TDM::create()
 
 PpMenu &TDM::popupMenu()
 {
-    if (!m_popupMenu)
+    if (!m_popupMenu) {
         m_popupMenu = std::make_unique<PpMenu>(*m_prompter);
+        // A double click on a book grid and "浏览(&L)" open the title in the detail window.
+        m_popupMenu->setDetailOpener([](DataSet &list) { TFrmDetail::openOn(list, QApplication::activeWindow()); });
+    }
     return *m_popupMenu;
 }

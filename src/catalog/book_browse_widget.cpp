@@ -1,0 +1,203 @@
+#include "catalog/book_browse_widget.h"
+
+#include "cart/cart.h"
+#include "catalog/book_detail_pane.h"
+#include "catalog/book_list.h"
+#include "catalog/list_report_painter.h"
+#include "catalog/toggle_strip_widget.h"
+#include "common/app_error.h"
+#include "common/prompter.h"
+#include "grid/error_caption.h"
+#include "grid/grid_view.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(objectName);
+    // "导出(&E)" is read out as "导出".
+    QString plain = caption.trimmed();
+    plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
+    b->setAccessibleName(plain);
+    b->setMinimumWidth(80);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_db(db)
+{
+    m_books.setConnection(db);
+    BookList::prepare(m_books);
+
+    m_grid = new DbGrid(this);
+    m_grid->setObjectName(QStringLiteral("Dbgbook"));
+    m_grid->setAccessibleName(QStringLiteral("书目列表"));
+    QFont cells(ListReportPainter::resolveFamily(QStringLiteral("宋体")));
+    cells.setPixelSize(12);
+    m_grid->setFont(cells);
+    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+    // Titles a pixel smaller, so that "选择" fits its 28-pixel column.
+    QFont titles = cells;
+    titles.setPixelSize(11);
+    m_grid->horizontalHeader()->setFont(titles);
+    m_grid->setColumns(BookList::categoryColumns());
+    m_grid->setDataSet(&m_books);
+    m_grid->setMarkedRows(&m_marked);
+    m_grid->setOpensDetail(true);
+    m_grid->setPopupOptions(0, 0);
+
+    m_pane = new TBookDetailPane(this);   // Panel5
+    m_pane->setBookList(&m_books);
+    m_paneStrip = m_pane->createPaneStrip(this);
+    m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
+
+    m_shop = makeButton(this, QStringLiteral("BtnShop"), QStringLiteral("放入购物车"));
+    m_shop->setProperty("tag", 2);
+    m_export = makeButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"));
+    m_close = makeButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"));
+    connect(m_shop, &QPushButton::clicked, this, &BookBrowseWidget::placeSelection);
+    connect(m_export, &QPushButton::clicked, this, &BookBrowseWidget::exportList);
+
+    m_listLayout = new QVBoxLayout;
+    m_listLayout->setContentsMargins(0, 0, 0, 0);
+    m_listLayout->setSpacing(0);
+    m_listLayout->addWidget(m_grid, 1);
+    m_listLayout->addWidget(m_pane);
+
+    m_buttonBar = new QHBoxLayout;
+    m_buttonBar->setContentsMargins(4, 4, 6, 4);
+    m_buttonBar->setSpacing(6);
+    m_buttonBar->addStretch(1);
+    m_buttonBar->addWidget(m_shop);
+    m_buttonBar->addWidget(m_export);
+    m_buttonBar->addWidget(m_close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(m_listLayout, 1);
+    layout->addWidget(m_paneStrip);
+    layout->addLayout(m_buttonBar);
+
+    setTabOrder(m_grid, m_shop);
+    setTabOrder(m_shop, m_export);
+    setTabOrder(m_export, m_close);
+
+    setPaneVisible(false);
+}
+
+BookBrowseWidget::~BookBrowseWidget()
+{
+    // The grid and the pane follow the list: they go before it does.
+    delete m_pane;
+    delete m_grid;
+}
+
+void BookBrowseWidget::setColumns(const GridColumns &columns)
+{
+    m_grid->setColumns(columns);
+}
+
+void BookBrowseWidget::setLoadsPictures(bool on)
+{
+    m_pane->setLoadsPictures(on);
+}
+
+void BookBrowseWidget::setPaneVisible(bool visible)
+{
+    m_paneStrip->setTargetVisible(visible);
+}
+
+bool BookBrowseWidget::paneVisible() const
+{
+    return m_paneStrip->targetVisible();
+}
+
+QPushButton *BookBrowseWidget::addButton(const QString &objectName, const QString &caption)
+{
+    QPushButton *b = makeButton(this, objectName, caption);
+    m_buttonBar->insertWidget(m_buttonBar->indexOf(m_close), b);
+    setTabOrder(b, m_close);
+    return b;
+}
+
+QSplitter *BookBrowseWidget::setTopPanel(QWidget *panel)
+{
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setHandleWidth(8);
+    splitter->setChildrenCollapsible(false);
+    m_listLayout->replaceWidget(m_grid, splitter);
+    splitter->addWidget(panel);
+    splitter->addWidget(m_grid);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    m_listLayout->setStretchFactor(splitter, 1);
+    return splitter;
+}
+
+bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &values)
+{
+    m_books.close();
+    clearMarks();
+    m_books.setStatement(statement, values);
+    try {
+        m_books.open();
+    } catch (const AppError &e) {
+        showError(e.text());
+        return false;
+    }
+    return true;
+}
+
+void BookBrowseWidget::clearMarks()
+{
+    m_marked.clear();
+    m_grid->marksChanged();
+}
+
+void BookBrowseWidget::closeWindow(QWidget *window)
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        frame->close();   // closes the window first
+    else
+        window->close();
+}
+
+bool BookBrowseWidget::placeSelection()
+{
+    bool placed = false;
+    try {
+        placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
+    } catch (const AppError &e) {
+        showError(e.text());
+    }
+    m_grid->marksChanged();
+    return placed;
+}
+
+CatalogueExport::Outcome BookBrowseWidget::exportList()
+{
+    try {
+        return CatalogueExport::exportCatalogueList(m_books, m_layout, m_prompter);
+    } catch (const AppError &e) {
+        showError(e.text());
+    }
+    return CatalogueExport::Outcome::Cancelled;
+}
+
+void BookBrowseWidget::showError(const QString &text)
+{
+    m_prompter.message(text, errorCaption(), MsgFlags::Error);
+}

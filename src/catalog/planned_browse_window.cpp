@@ -1,0 +1,51 @@
+#include "catalog/planned_browse_window.h"
+
+#include "app/tdm_gui.h"
+#include "catalog/book_browse_widget.h"
+#include "catalog/book_list.h"
+#include "grid/grid_colours_gui.h"
+#include "grid/grid_view.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFrmbook115::TFrmbook115(QWidget *parent) : TFrmbook115(DM->prompter(), DM->Con, parent) {}
+
+TFrmbook115::TFrmbook115(Prompter &prompter, const QSqlDatabase &db, QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("十一五规划教材浏览"));
+    resize(803, 533);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, GridColours::Window);
+    setPalette(pal);
+
+    m_browse = new BookBrowseWidget(prompter, db, this);
+    m_browse->setColumns(BookList::categoryColumns(744));
+    m_browse->setLoadsPictures(false);
+    m_browse->setExportLayout(CatalogueExport::Layout::A);
+    connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browse);
+    setFocusProxy(m_browse->grid());
+}
+
+TFrmbook115::~TFrmbook115() = default;
+
+void TFrmbook115::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    loadBooks();
+}
+
+bool TFrmbook115::loadBooks()
+{
+    return m_browse->openBooks(
+        QStringLiteral("select ") + BookList::browseColumns() + QStringLiteral(" from qrydebooks where kz11 = ?"),
+        {QStringLiteral("十一五")});
+}
