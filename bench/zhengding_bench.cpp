@@ -12,6 +12,8 @@
 #include "data/demo_catalogue.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "app/zd_application_gui.h"
+#include "common/prompter.h"
 #include "grid/marked_rows.h"
 
 #include <QApplication>
@@ -31,6 +33,29 @@
 namespace {
 
 int g_runs = 3;
+
+// A benchmark has nobody to answer: messages go to standard error.
+class StderrPrompter : public Prompter {
+public:
+    int message(const QString &text, const QString &, int) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MsgResult::Ok;
+    }
+    QString saveFileName(const SaveRequest &) override { return {}; }
+};
+
+// Copies the shipped pictures beside a generated catalogue, as the runtime tree has them.
+void copyPictures(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QFileInfo &e : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (e.isDir())
+            copyPictures(e.filePath(), to + u'/' + e.fileName());
+        else if (!QFile::exists(to + u'/' + e.fileName()))
+            QFile::copy(e.filePath(), to + u'/' + e.fileName());
+    }
+}
 
 double median(std::vector<double> v)
 {
@@ -115,6 +140,7 @@ QString catalogue(const QString &cache, int titles)
         return path;
     QDir().mkpath(dir + QStringLiteral("/init"));
     QDir().mkpath(dir + QStringLiteral("/bin"));
+    copyPictures(QStringLiteral(ZD_SOURCE_DIR "/dist/bookimages"), dir + QStringLiteral("/bookimages"));
     {
         QSqlDatabase db = openDb(path, QStringLiteral("gen"));
         Schema::create(db);
@@ -263,6 +289,8 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("memory-of"), QStringLiteral("(internal) memory of a 50,000-row list"), QStringLiteral("N")});
     parser.process(app);
     g_runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
+    StderrPrompter prompter;
+    ZdApplication::setErrorPrompter(&prompter);
     const QString cache = parser.value(QStringLiteral("cache"));
 
     if (parser.isSet(QStringLiteral("memory-of"))) {

@@ -89,6 +89,8 @@ FormRegistry::Result FormRegistry::open(const QString &windowName, int mode, con
     if (mode == MdiChild && m_mdiArea) {
         QMdiSubWindow *sub = m_mdiArea->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A window that closes itself (its own close button) takes its frame with it.
+        QObject::connect(w, &QObject::destroyed, sub, &QObject::deleteLater);
         sub->setWindowIcon(w->windowIcon());
         sub->showMaximized();
         m_mdiArea->setActiveSubWindow(sub);

@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -108,10 +109,12 @@ TEST_F(MainWindowTest, InformationPagesReuseOneWindow)
     EXPECT_EQ(info->currentPage(), QStringLiteral("intro.html"));
     EXPECT_EQ(w->mdiArea()->subWindowList().size(), 1);
 
-    // Closed, then N32: a new window on the update notes.
-    info->parentWidget()->close();
+    // Closed by its own button: the window and its frame go, then N32 opens a new one.
+    QTest::mouseClick(info->findChild<QPushButton *>("BtnClose"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(FormRegistry::instance().findOpen(QStringLiteral("FrmJs")), nullptr);
+    EXPECT_TRUE(w->mdiArea()->subWindowList().isEmpty());
     w->findChild<QAction *>("N32")->trigger();
     auto *again = qobject_cast<TFrmJs *>(FormRegistry::instance().findOpen(QStringLiteral("FrmJs")));
     ASSERT_NE(again, nullptr);
