@@ -111,6 +111,7 @@ constexpr int TopHeight = 193;
 constexpr int TopHeightWithLabels = 140;
 constexpr int FilterLeft = 60;
 const QColor LabelField(0xF4, 0xF6, 0xF8);
+const QColor ChosenLabel(0xCF, 0xDD, 0xEE);
 const int CodeRole = Qt::UserRole;
 const int NameRole = Qt::UserRole + 1;
 
@@ -155,6 +156,30 @@ QIcon nodeIcon()
     icon.addPixmap(book(true), QIcon::Selected);
     return icon;
 }
+
+// A splitter handle that stays hidden while suppressed, whatever the splitter decides.
+class HideableHandle : public QSplitterHandle {
+public:
+    using QSplitterHandle::QSplitterHandle;
+    void setSuppressed(bool on)
+    {
+        m_suppressed = on;
+        setVisible(!on);
+    }
+    void setVisible(bool visible) override { QSplitterHandle::setVisible(visible && !m_suppressed); }
+
+private:
+    bool m_suppressed = false;
+};
+
+// The splitter under the top panel: hidden while the publisher has no categories.
+class TopSplitter : public QSplitter {
+public:
+    explicit TopSplitter(QWidget *parent) : QSplitter(Qt::Vertical, parent) {}
+
+protected:
+    QSplitterHandle *createHandle() override { return new HideableHandle(orientation(), this); }
+};
 
 QString categoryStatement(int mode)
 {
@@ -224,7 +249,7 @@ void TFrmMagN::buildLeft()
     caption->move(0, (HeaderHeight - caption->height()) / 2);
     m_filter = new QLineEdit(m_panel4);
     m_filter->setObjectName(QStringLiteral("EdtPress"));
-    m_filter->setPlaceholderText(QStringLiteral("可输入出版社编号或名称"));
+    m_filter->setPlaceholderText(QStringLiteral("编号或名称"));
     m_filter->setToolTip(QStringLiteral("可输入出版社编号或名称"));
     m_filter->setAccessibleName(QStringLiteral("出版社筛选"));
     m_filter->setAccessibleDescription(QStringLiteral("可输入出版社编号或名称，按回车筛选"));
@@ -275,8 +300,9 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     m_modeBox = new QComboBox(titleBar);
     m_modeBox->setObjectName(QStringLiteral("CbxType"));
     m_modeBox->setAccessibleName(QStringLiteral("浏览方式"));
-    m_modeBox->setFixedWidth(141);
     m_modeBox->addItems({ModeSpecialty, ModeBusiness, ModeOther});
+    // 141 pixels, or what the longest entry needs in the font at hand.
+    m_modeBox->setFixedWidth(qMax(141, m_modeBox->sizeHint().width()));
     connect(m_modeBox, &QComboBox::activated, this, &TFrmMagN::changeMode);
     m_pressLabel = new LinkLabel(QString(), titleBar);
     m_pressLabel->setObjectName(QStringLiteral("LbPress"));
@@ -314,23 +340,29 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     top->addWidget(titleBar);
     top->addWidget(m_typeArea, 1);
 
-    // Grid, pane and buttons, with the top panel above the grid.
-    m_browse = new BookBrowseWidget(prompter, db, right);
+    // Grid, pane and buttons under the top panel.
+    m_browse = new BookBrowseWidget(prompter, db);
     m_browse->setColumns(BookList::publisherColumns());
     m_browse->setLoadsPictures(true);
     m_browse->setExportLayout(CatalogueExport::Layout::B);
     m_print = m_browse->addButton(QStringLiteral("BtnPrt"), QStringLiteral(" 打印(&P)"));
     connect(m_print, &QPushButton::clicked, this, &TFrmMagN::print);
     connect(m_browse->closeButton(), &QPushButton::clicked, this, &QWidget::close);
-    m_splitter2 = m_browse->setTopPanel(m_top);
+    m_splitter2 = new TopSplitter(right);
     m_splitter2->setObjectName(QStringLiteral("Splitter2"));
+    m_splitter2->setHandleWidth(8);
+    m_splitter2->setChildrenCollapsible(false);
+    m_splitter2->addWidget(m_top);
+    m_splitter2->addWidget(m_browse);
+    m_splitter2->setStretchFactor(0, 0);
+    m_splitter2->setStretchFactor(1, 1);
     setTopHeight(TopHeight);
 
     auto *layout = new QHBoxLayout(right);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_navStrip);
-    layout->addWidget(m_browse, 1);
+    layout->addWidget(m_splitter2, 1);
     return right;
 }
 
@@ -351,10 +383,11 @@ bool TFrmMagN::eventFilter(QObject *watched, QEvent *event)
             m_filter->resize(qMax(0, m_panel4->width() - 65), m_filter->height());
         else if (watched == m_typeArea)
             placeLabels();
-    } else if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    } else if (event->type() == QEvent::MouseButtonRelease && watched->parent() == m_tree) {
+        // A click anywhere in the tree chooses the selected node, as Enter and Space do.
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             choosePublisher();
-    } else if (watched == m_tree && event->type() == QEvent::KeyPress) {
+    } else if (event->type() == QEvent::KeyPress && watched == m_tree) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
             choosePublisher();
@@ -442,6 +475,7 @@ void TFrmMagN::rebuildCategories(bool showTitlesToo)
     m_typeArea->hide();
     QPalette blue = m_typeField->palette();
     blue.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xFF));
+    blue.setColor(QPalette::Window, ChosenLabel);
     QWidget *previous = m_pressLabel;
     for (int row = 0; row < m_categories.recordCount(); ++row) {
         const QString name = m_categories.text(row, QStringLiteral("bname"));
@@ -453,10 +487,10 @@ void TFrmMagN::rebuildCategories(bool showTitlesToo)
         label->setAccessibleDescription(QStringLiteral("分类编码 ") + code);
         label->setPalette(blue);
         label->setFocusPolicy(Qt::ClickFocus);
+        label->setContentsMargins(3, 1, 3, 1);
         label->adjustSize();
         label->onActivate = [this, label] {
-            for (LinkLabel *l : std::as_const(m_labels))
-                l->setFocusPolicy(l == label ? Qt::StrongFocus : Qt::ClickFocus);
+            markChosenLabel(label);
             showCategory(label->text());
         };
         label->onStep = [this, label](int step) { focusNeighbourLabel(label, step); };
@@ -474,8 +508,17 @@ void TFrmMagN::rebuildCategories(bool showTitlesToo)
     if (showTitlesToo) {
         last->onActivate();
     } else {
-        last->setFocusPolicy(Qt::StrongFocus);
+        markChosenLabel(last);
         m_category = last->text();
+    }
+}
+
+// The chosen label is the one Tab stops at (the arrow keys reach the others) and is shaded.
+void TFrmMagN::markChosenLabel(LinkLabel *chosen)
+{
+    for (LinkLabel *l : std::as_const(m_labels)) {
+        l->setFocusPolicy(l == chosen ? Qt::StrongFocus : Qt::ClickFocus);
+        l->setAutoFillBackground(l == chosen);
     }
 }
 
@@ -524,8 +567,8 @@ void TFrmMagN::setTopHeight(int height)
 
 void TFrmMagN::setLabelsShown(bool shown)
 {
-    if (QSplitterHandle *handle = m_splitter2->handle(1))
-        handle->setVisible(shown);
+    if (auto *handle = static_cast<HideableHandle *>(m_splitter2->handle(1)))
+        handle->setSuppressed(!shown);
     m_typeArea->setVisible(shown);
 }
 

@@ -41,6 +41,9 @@ public:
     TFrmMagN(Prompter &prompter, const QSqlDatabase &db, QWidget *parent = nullptr);
     ~TFrmMagN() override;
 
+    // The window's own size, 848 × 612, which a child-window frame takes when it is restored.
+    QSize sizeHint() const override { return {848, 612}; }
+
     BookBrowseWidget *browse() const { return m_browse; }
     bool hasPublisher() const { return m_hasPublisher; }
     QString publisherCode() const { return m_publisherCode; }
@@ -73,6 +76,7 @@ private:
     void placeLabels();
     void setTopHeight(int height);
     void setLabelsShown(bool shown);
+    void markChosenLabel(PublisherBrowse::LinkLabel *chosen);
     void focusNeighbourLabel(PublisherBrowse::LinkLabel *from, int step);
     void showTitles(bool byCategory, const QString &category);
     bool openList(DataSet &list);

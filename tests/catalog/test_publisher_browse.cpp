@@ -354,6 +354,9 @@ TEST_F(PublisherBrowseTest, PublisherWithoutCategoriesCollapsesTheTopPanel)
     EXPECT_FALSE(splitter->handle(1)->isVisible());
     EXPECT_EQ(rows(*w), 2);
     EXPECT_EQ(countText(*w), QStringLiteral("共有图书：2"));
+    w->hide();   // as a child-window frame does when it maximises
+    w->show();
+    EXPECT_FALSE(splitter->handle(1)->isVisible());
     for (int mode : {1, 2}) {
         chooseMode(*w, mode);
         EXPECT_EQ(top->height(), 33) << mode;
