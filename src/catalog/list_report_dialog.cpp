@@ -7,10 +7,12 @@
 
 #include <QAction>
 #include <QDir>
+#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QToolBar>
 
 ListReportDialog::ListReportDialog(const DataSet &list, const ReportLayout &layout,
@@ -37,6 +39,9 @@ ListReportDialog::ListReportDialog(const DataSet &list, const ReportLayout &layo
             connect(m_pdfAction, &QAction::triggered, this, &ListReportDialog::saveAsPdf);
         }
     }
+    // Without a window manager "maximised" means nothing: take the screen's area too.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
