@@ -138,7 +138,7 @@ QSplitter *BookBrowseWidget::setTopPanel(QWidget *panel)
     auto *splitter = new QSplitter(Qt::Vertical, this);
     splitter->setHandleWidth(8);
     splitter->setChildrenCollapsible(false);
-    m_listLayout->replaceWidget(m_grid, splitter);
+    delete m_listLayout->replaceWidget(m_grid, splitter);
     splitter->addWidget(panel);
     splitter->addWidget(m_grid);
     splitter->setStretchFactor(0, 0);
