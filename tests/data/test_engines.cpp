@@ -91,6 +91,7 @@ protected:
 
 TEST_F(EngineTest, FirebirdEmbedded)
 {
+    skipLeakCheckAtExit();
     const QString path = tree.path(QStringLiteral("zd.fdb"));
     QProcess isql;
     isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
