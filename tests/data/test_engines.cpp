@@ -172,7 +172,7 @@ private:
 
 TEST_F(EngineTest, OdbcDataSourceOverSqlite)
 {
-    const ForeignLeaksIgnored driverKeepsItsAllocations;
+    [[maybe_unused]] const ForeignLeaksIgnored driverKeepsItsAllocations;
     const OdbcLists &lists = OdbcLists::instance();
     ASSERT_FALSE(lists.sqliteDriver.isEmpty()) << "the SQLite ODBC driver (libsqliteodbc) is needed";
     QFile::remove(lists.sqliteFile());
