@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace CatalogueExport {
 namespace {
@@ -45,26 +46,33 @@ QByteArray render(const DataSet &list, Layout layout, const Progress &progress)
     }
 
     const int rows = list.recordCount();
-    const QString tab = QStringLiteral("\t");
-    const QString crlf = QStringLiteral("\r\n");
-    // One text for the whole file, encoded once: per-line encoding costs more than the
-    // building itself on long lists.
+    // The lines are built and encoded a block of rows at a time, so the text being encoded is
+    // still in the cache; a block ends with a line, so no character is split. Encoding is
+    // per character, so the blocks' bytes are the bytes of the whole text.
+    QByteArray bytes;
+    bytes.reserve(128 + qsizetype(rows) * 96);
     QString text;
-    text.reserve(64 + rows * 96);
-    text += captions(layout).join(tab) + crlf;
+    text.reserve(64 + qsizetype(std::min(rows, ProgressStep)) * 96);
+    text += captions(layout).join(u'\t');
+    text += u"\r\n";
     for (int row = 0; row < rows; ++row) {
         for (int i = 0; i < fields.size(); ++i) {
             if (i > 0)
-                text += tab;
+                text += u'\t';
             text += list.text(row, fields[i]);
         }
-        text += crlf;
-        if (progress && (row + 1) % ProgressStep == 0 && !progress(row + 1, rows))
-            return QByteArray();
+        text += u"\r\n";
+        if ((row + 1) % ProgressStep == 0) {
+            bytes += Gbk::encode(text);
+            text.truncate(0);
+            if (progress && !progress(row + 1, rows))
+                return QByteArray();
+        }
     }
+    bytes += Gbk::encode(text);
     if (progress && !progress(rows, rows))
         return QByteArray();
-    return Gbk::encode(text);
+    return bytes;
 }
 
 bool writeFile(const QString &path, const DataSet &list, Layout layout, const Progress &progress)

@@ -7,13 +7,14 @@
 #include <QCollatorSortKey>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <numeric>
 
 namespace {
 
 constexpr qsizetype ShareLimit = 64;       // longer texts (memos) are never shared
-constexpr size_t ShareProbeRows = 4096;    // rows after which sharing must have paid
+constexpr size_t ShareProbeRows = 4096;    // every so many rows sharing must show it pays
 
 using NumberText::isFloatingType;
 using NumberText::isIntegralType;
@@ -22,6 +23,41 @@ using NumberText::toNumber;
 bool isWhole(double d)
 {
     return d == std::trunc(d) && std::fabs(d) < 9e15;
+}
+
+// NumberText::plain() of a number, taking a short way for the double nearest to a decimal of
+// at most two places below 1e13 (prices, amounts): rounded to 15 significant digits such a
+// double gives that decimal again, and no decimal of fewer digits lies within its rounding
+// interval, so plain() writes exactly the decimal's digits.
+QString decimalText(double value)
+{
+    if (std::fabs(value) < 1e13) {
+        const qint64 cents = std::llround(value * 100);
+        if (double(cents) / 100 == value) {
+            if (cents == 0)
+                return QStringLiteral("0");
+            const quint64 a = quint64(cents < 0 ? -cents : cents);
+            char buf[24];
+            char *end = buf + sizeof buf;
+            char *p = end;
+            const unsigned fraction = unsigned(a % 100);
+            if (fraction != 0) {
+                if (fraction % 10 != 0)
+                    *--p = char('0' + fraction % 10);
+                *--p = char('0' + fraction / 10);
+                *--p = '.';
+            }
+            quint64 whole = a / 100;
+            do {
+                *--p = char('0' + whole % 10);
+                whole /= 10;
+            } while (whole != 0);
+            if (cents < 0)
+                *--p = '-';
+            return QString::fromLatin1(p, end - p);
+        }
+    }
+    return NumberText::plain(value);
 }
 
 } // namespace
@@ -88,30 +124,64 @@ QString ColumnStore::text(size_t row) const
     switch (m_kind) {
     case Kind::Text: return m_pool[m_ids[row]];
     case Kind::Integer: return QString::number(m_ints[row]);
-    case Kind::Decimal: return NumberText::plain(m_reals[row]);
+    case Kind::Decimal: return decimalText(m_reals[row]);
     case Kind::Other: return NumberText::plainValue(m_others[row]);
     case Kind::Undecided: break;
     }
     return QString();
 }
 
-quint32 ColumnStore::share(const QString &text)
+void ColumnStore::prefetch(size_t far, size_t mid, size_t near) const
+{
+    switch (m_kind) {
+    case Kind::Text:
+        if (far < m_ids.size())
+            __builtin_prefetch(&m_ids[far]);
+        if (mid < m_ids.size())
+            __builtin_prefetch(&m_pool[m_ids[mid]]);
+        if (near < m_ids.size())
+            __builtin_prefetch(m_pool[m_ids[near]].constData());
+        break;
+    case Kind::Integer:
+        if (mid < m_ints.size())
+            __builtin_prefetch(&m_ints[mid]);
+        break;
+    case Kind::Decimal:
+        if (mid < m_reals.size())
+            __builtin_prefetch(&m_reals[mid]);
+        break;
+    case Kind::Other:
+    case Kind::Undecided:
+        break;
+    }
+}
+
+// The id of a text the column shares already, or 0. Lists often come grouped: the previous
+// row's text is the likeliest match (unless the loader has compared it already).
+quint32 ColumnStore::sharedId(const QString &text, bool tryPrevious) const
+{
+    if (!m_sharing || text.size() > ShareLimit)
+        return 0;
+    if (tryPrevious && !m_ids.empty() && m_ids.back() != 0 && m_pool[m_ids.back()] == text)
+        return m_ids.back();
+    return m_shared.value(text, 0);
+}
+
+// A text the column does not share yet.
+quint32 ColumnStore::addToPool(const QString &text)
 {
     m_longest = std::max(m_longest, text.size());
-    if (m_sharing && text.size() <= ShareLimit) {
-        // Lists often come grouped: the previous row's text is the likeliest match.
-        if (!m_ids.empty() && m_ids.back() != 0 && m_pool[m_ids.back()] == text)
-            return m_ids.back();
-        const auto it = m_shared.constFind(text);
-        if (it != m_shared.constEnd())
-            return it.value();
-        const auto id = quint32(m_pool.size());
-        m_pool.push_back(text);
-        m_shared.insert(text, id);
-        return id;
-    }
+    const auto id = quint32(m_pool.size());
     m_pool.push_back(text);
-    return quint32(m_pool.size() - 1);
+    if (m_sharing && text.size() <= ShareLimit)
+        m_shared.insert(text, id);
+    return id;
+}
+
+quint32 ColumnStore::share(const QString &text)
+{
+    const quint32 id = sharedId(text, true);
+    return id ? id : addToPool(text);
 }
 
 void ColumnStore::decide(Kind kind)
@@ -188,6 +258,88 @@ void ColumnStore::append(const QVariant &value)
         m_others.push_back(value);
 }
 
+void ColumnStore::appendInteger(qint64 value)
+{
+    if (m_kind == Kind::Integer) {
+        m_ints.push_back(value);
+        m_nulls.push_back(false);
+    } else if (m_kind == Kind::Decimal) {
+        m_reals.push_back(double(value));
+        m_nulls.push_back(false);
+    } else {
+        append(QVariant(qlonglong(value)));
+    }
+}
+
+void ColumnStore::appendReal(double value)
+{
+    if (m_kind == Kind::Decimal) {
+        m_reals.push_back(value);
+        m_nulls.push_back(false);
+    } else {
+        append(QVariant(value));
+    }
+}
+
+void ColumnStore::appendText(const QString &text)
+{
+    if (m_kind == Kind::Text)
+        m_ids.push_back(share(text));
+    else
+        append(QVariant(text));
+}
+
+bool ColumnStore::appendRecentUtf8(QByteArrayView bytes)
+{
+    if (m_kind != Kind::Text || bytes.size() > RecentBytes || m_recent.empty())
+        return false;
+    const RecentUtf8 &r = m_recent[recentSlot(bytes)];
+    if (r.id == 0 || r.size != bytes.size()
+        || (!bytes.isEmpty() && std::memcmp(r.bytes, bytes.data(), size_t(bytes.size())) != 0))
+        return false;
+    m_ids.push_back(r.id);
+    return true;
+}
+
+// A slot for short bytes from their length and their first and last eight bytes.
+size_t ColumnStore::recentSlot(QByteArrayView bytes)
+{
+    const size_t n = size_t(bytes.size());
+    quint64 head = 0;
+    quint64 tail = 0;
+    if (n > 0)
+        std::memcpy(&head, bytes.data(), std::min<size_t>(n, 8));
+    if (n > 8)
+        std::memcpy(&tail, bytes.data() + n - 8, 8);
+    const quint64 h = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ n) * 0xFF51AFD7ED558CCDull;
+    return size_t(h >> 58) % RecentSlots;
+}
+
+void ColumnStore::appendTextView(QStringView text)
+{
+    if (m_kind != Kind::Text) {
+        appendText(text.toString());
+        return;
+    }
+    // A shared text is found without copying the loader's buffer; appendRecentUtf8() has
+    // compared the bytes with the previous row's already.
+    const quint32 id = sharedId(QString::fromRawData(text.data(), text.size()), false);
+    m_ids.push_back(id ? id : addToPool(text.toString()));
+}
+
+void ColumnStore::rememberUtf8(QByteArrayView bytes)
+{
+    if (m_kind != Kind::Text || bytes.size() > RecentBytes)
+        return;
+    if (m_recent.empty())
+        m_recent.resize(RecentSlots);
+    RecentUtf8 &r = m_recent[recentSlot(bytes)];
+    r.id = m_ids.back();
+    r.size = quint8(bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(r.bytes, bytes.data(), size_t(bytes.size()));
+}
+
 void ColumnStore::appendNull()
 {
     switch (m_kind) {
@@ -201,9 +353,14 @@ void ColumnStore::appendNull()
 
 void ColumnStore::rowsLoaded(size_t rows)
 {
-    // A column of nearly all different texts (titles, keys) gains nothing from sharing and
-    // only pays for the lookup table.
-    if (m_sharing && rows == ShareProbeRows && m_pool.size() > rows * 3 / 4) {
+    // A column of nearly all different texts (titles, keys, notes) gains nothing from sharing
+    // and only pays for the lookup table. Rows without a text do not count.
+    if (!m_sharing || rows % ShareProbeRows != 0 || m_kind != Kind::Text)
+        return;
+    for (size_t i = m_probedRows; i < m_ids.size(); ++i)
+        m_probedTexts += m_ids[i] != 0;
+    m_probedRows = m_ids.size();
+    if (m_probedTexts >= ShareProbeRows / 8 && m_pool.size() - 1 > m_probedTexts * 3 / 4) {
         m_sharing = false;
         QHash<QString, quint32>().swap(m_shared);
     }
@@ -214,6 +371,7 @@ void ColumnStore::finishLoading()
     if (m_kind == Kind::Undecided)
         decide(Kind::Text);
     QHash<QString, quint32>().swap(m_shared);
+    std::vector<RecentUtf8>().swap(m_recent);
     m_sharing = false;
     m_ids.shrink_to_fit();
     m_pool.shrink_to_fit();

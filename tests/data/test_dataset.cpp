@@ -1,16 +1,24 @@
 // The in-memory result list: bound values, field set-up, plain and formatted text, the
-// calculated synopsis marker, sorting in pinyin order, locate, the cursor, edits.
+// calculated synopsis marker, sorting in pinyin order, locate, the cursor, edits; rows read
+// straight from SQLite the same as through the driver.
 #include "qt_print.h"
 #include "temp_tree.h"
 
 #include "common/app_error.h"
 #include "common/pinyin_collator.h"
 #include "data/dataset.h"
+#include "data/number_text.h"
 #include "data/sql_helper.h"
+#include "data/sqlite_reader.h"
 
+#include <QDate>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -518,6 +526,241 @@ TEST_F(DataSetTest, FailedOpenThrowsAndLeavesTheListClosed)
     unconnected.setStatement(QStringLiteral("select 1"));
     EXPECT_THROW(unconnected.open(), AppError);
     EXPECT_FALSE(unconnected.isOpen());
+}
+
+// ---- rows read straight from SQLite ---------------------------------------------------------
+
+// A list on a SQLite connection reads its rows through SQLite's own interface; a connection
+// that asks for another number policy reads them through the driver (which gives doubles for
+// both). Every statement must give the same fields, types, rows and values either way, in a
+// UTF-8 and in a UTF-16 database.
+class SqliteRowsTest : public ::testing::TestWithParam<const char *> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString path = m_dir.filePath(QStringLiteral("rows.db"));
+        direct = addConnection(path);
+        viaDriver = addConnection(path);
+        viaDriver.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        Sql::exec(direct, QStringLiteral("PRAGMA encoding = '%1'").arg(QLatin1String(GetParam())));
+        Sql::exec(direct, QStringLiteral(
+            "create table mixed (k integer primary key, vc varchar(20), i integer, n int,"
+            " big bigint, num numeric(15,2), dec decimal(10,2), r real, dbl double, flt float,"
+            " tx text, bl blob, flag boolean, day date, untyped, memo varchar(500))"));
+        QSqlQuery encoding = Sql::exec(viaDriver, QStringLiteral("PRAGMA encoding"));
+        ASSERT_TRUE(encoding.next());
+        ASSERT_EQ(encoding.value(0).toString(), QLatin1String(GetParam()));
+        const QString memo = QStringLiteral("'%1'").arg(QString(300, u'文'));
+        const QStringList rows = {
+            "null, null, null, null, null, null, null, null, null, null, null, null, null, null, null",
+            "'abc', 1, 2, 9223372036854775807, 12.5, 12.5, 1.5, 0.1 + 0.2, 1e20, '中文', x'00ff', 1,"
+            " '2024-05-01', 7, " + memo,
+            "'', -1, 0, -9223372036854775808, 10, 3, 2, -0.0, 1e-7, '', x'', 0,"
+            " '2024-05-01 12:30:00', 'text', ''",
+            // Values that do not fit their column's declared type widen it.
+            "'abc', 3.0, 'x', 5, 'n/a', 1234567.891, 'r', 'd', 2, 5, 'blob as text', 'yes',"
+            " 20240501, x'41', " + memo,
+            "5, 1.5, 4, 2.5, 7, null, 1, 2, 3, 2.5, 7, 2, null, 1.25, 'short'",
+            "x'4142', 2, 12, 3, 0.125, 0.01, null, null, null, x'e4b8ad', null, null, null, null, null",
+        };
+        for (const QString &r : rows)
+            Sql::exec(direct, QStringLiteral("insert into mixed (vc, i, n, big, num, dec, r, dbl,"
+                                             " flt, tx, bl, flag, day, untyped, memo) values (%1)").arg(r));
+
+        // Texts that repeat, long ones, and bytes that are not well-formed UTF-8.
+        Sql::exec(direct, QStringLiteral("create table texts (v varchar(200), w text)"));
+        const QStringList texts = {
+            "'a'", "'a'", "'b'", "'a'", "''", "''", "null", "'a'", "'中文'", "'中文'",
+            "'😀 𠀀'", "char(65533)", "char(65534)", "char(65535)", "'x' || char(65534) || 'y'",
+            "cast(x'80' as text)", "cast(x'41c0af42' as text)", "cast(x'eda080' as text)",
+            "cast(x'e4b8' as text)", "cast(x'f4908080' as text)", "cast(x'ff' as text)",
+            "'a' || char(0) || 'b'", "'" + QString(64, u'书') + "'", "'" + QString(65, u'书') + "'",
+            "'" + QString(70, u'x') + "'", "'" + QString(70, u'x') + "'", "'a'",
+        };
+        for (const QString &t : texts)
+            Sql::exec(direct, QStringLiteral("insert into texts values (%1, %1)").arg(t));
+    }
+
+    void TearDown() override
+    {
+        direct = QSqlDatabase();
+        viaDriver = QSqlDatabase();
+        for (const QString &name : std::as_const(m_names))
+            QSqlDatabase::removeDatabase(name);
+    }
+
+    QSqlDatabase addConnection(const QString &path)
+    {
+        static int counter = 0;
+        m_names << QStringLiteral("sqlite_rows_%1").arg(++counter);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_names.last());
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+        return db;
+    }
+
+    QSqlDatabase direct;
+    QSqlDatabase viaDriver;
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_names;
+};
+
+void expectSameLists(const DataSet &a, const DataSet &b)
+{
+    ASSERT_EQ(a.fieldCount(), b.fieldCount());
+    for (int f = 0; f < a.fieldCount(); ++f) {
+        EXPECT_EQ(a.field(f).name, b.field(f).name);
+        EXPECT_EQ(a.field(f).type, b.field(f).type) << a.field(f).name.toStdString();
+    }
+    ASSERT_EQ(a.recordCount(), b.recordCount());
+    for (int row = 0; row < a.recordCount(); ++row) {
+        for (int f = 0; f < a.fieldCount(); ++f) {
+            SCOPED_TRACE(QStringLiteral("row %1, %2").arg(row).arg(a.field(f).name).toStdString());
+            EXPECT_EQ(a.isNull(row, f), b.isNull(row, f));
+            const QVariant va = a.value(row, f);
+            const QVariant vb = b.value(row, f);
+            EXPECT_EQ(va.typeId(), vb.typeId());
+            EXPECT_EQ(va, vb);
+            const QString ta = a.text(row, f);
+            const QString tb = b.text(row, f);
+            EXPECT_EQ(ta, tb);
+            EXPECT_EQ(ta.isNull(), tb.isNull());
+        }
+    }
+}
+
+TEST_P(SqliteRowsTest, OnlyTheDefaultNumberPolicyReadsStraightFromSqlite)
+{
+    const std::pair<QSqlDatabase, bool> cases[] = {{direct, true}, {viaDriver, false}};
+    for (const auto &[db, straight] : cases) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        ASSERT_TRUE(q.exec(QStringLiteral("select * from mixed")));
+        EXPECT_EQ(SqliteReader::canRead(q), straight);
+    }
+}
+
+TEST_P(SqliteRowsTest, StatementsGiveTheSameListEitherWay)
+{
+    struct Case {
+        const char *statement;
+        QVariantList values;
+        QList<QPair<QString, QVariant>> params;
+        int rows;
+    };
+    const Case cases[] = {
+        {"select * from mixed order by k", {}, {}, 6},
+        {"select * from texts order by rowid", {}, {}, 27},
+        {"select v, length(v) as n, v || '!' as e, hex(v) as h, typeof(v) as t from texts"
+         " order by rowid", {}, {}, 27},
+        {"select * from mixed where vc = ? or i = ? or num = ? or r = ? or tx = ? order by k",
+         {QStringLiteral("abc"), 1, 12.5, QVariant(), QStringLiteral("O'Reilly")}, {}, 2},
+        {"select k, ? as a, ? as b, ? as c, ? as d, ? as e, ? as f, ? as g from mixed order by k",
+         {QStringLiteral("中文"), qlonglong(1) << 40, 2.5, true, QDate(2024, 5, 1),
+          QByteArray("\x01\x02"), QString()}, {}, 6},
+        {"select k, :a as a, :b as b, :a as again, :unset as u from mixed where k < :b"
+         " order by k",
+         {}, {{QStringLiteral("a"), QStringLiteral("O'Reilly")}, {QStringLiteral("b"), 4}}, 3},
+        {"select * from mixed where 0", {}, {}, 0},
+        {"select * from texts limit 1", {}, {}, 1},
+        {"select 1 as a union all select 'x' union all select null union all select 2.5", {}, {}, 4},
+        {"select null as a, 1.5 as b union all select 'x', 2 union all select 'x', 'y'", {}, {}, 3},
+        // More rows than the sharing of texts is first judged on.
+        {"with recursive s(n) as (select 1 union all select n + 1 from s where n < 9000)"
+         " select n, 'cat' || (n % 7) as c, 'v' || n as v, n / 100.0 as d,"
+         " case when n % 3 = 0 then null else substr('文书' || n, 1, 3 + n % 5) end as u,"
+         " case when n > 8000 then 'late' end as late from s",
+         {}, {}, 9000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.statement);
+        DataSet a;
+        DataSet b;
+        a.setConnection(direct);
+        b.setConnection(viaDriver);
+        for (DataSet *ds : {&a, &b}) {
+            ds->setStatement(QString::fromUtf8(c.statement), c.values);
+            for (const auto &[name, value] : c.params)
+                ds->setParam(name, value);
+            ds->open();
+        }
+        EXPECT_EQ(a.recordCount(), c.rows);
+        expectSameLists(a, b);
+    }
+}
+
+TEST_P(SqliteRowsTest, RowThatCannotBeFetchedFailsTheSameEitherWay)
+{
+    QString texts[2];
+    int i = 0;
+    for (const QSqlDatabase &db : {direct, viaDriver}) {
+        DataSet ds;
+        ds.setConnection(db);
+        // The third row overflows.
+        ds.setStatement(QStringLiteral(
+            "select case when k > 2 then abs(-9223372036854775808) else k end as v from mixed"
+            " order by k"));
+        try {
+            ds.open();
+            ADD_FAILURE() << "no error";
+        } catch (const AppError &e) {
+            texts[i] = e.text();
+        }
+        EXPECT_FALSE(ds.isOpen());
+        EXPECT_EQ(ds.fieldCount(), 0);
+        ++i;
+    }
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("integer overflow"))) << texts[0].toStdString();
+    EXPECT_EQ(texts[0], texts[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, SqliteRowsTest, ::testing::Values("UTF-8", "UTF-16le"));
+
+// The plain text of a number in a list is NumberText::plain() of it.
+TEST(DataSetTypes, NumberTextIsThePlainNumber)
+{
+    const QString name = QStringLiteral("number_text_test");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        ASSERT_TRUE(db.open());
+        Sql::exec(db, QStringLiteral("create table n (v numeric(15,2))"));
+        const double edges[] = {
+            0, -0.0, 0.01, 0.05, 0.1, 0.5, 1.005, 2.675, 12.5, -12.5, 99.99, 1234.56,
+            0.1 + 0.2, 1.1 * 1.1, 1.0 / 3, -2.0 / 3, 0.001, 0.015, 0.125, 1e-7, -1e-300,
+            123456789012.34, 999999999999.99, 9999999999999.99, 1e13, 10000000000000.01,
+            12345678901234.5, 1e15, 1e20, -1e20, 4503599627370496.5, 1e300,
+        };
+        Sql::exec(db, QStringLiteral("begin"));
+        for (double v : edges)
+            Sql::exec(db, QStringLiteral("insert into n values (?)"), {v});
+        Sql::exec(db, QStringLiteral(
+            "insert into n with recursive s(c) as (select -20000 union all select c + 3 from s"
+            " where c < 20000) select c / 100.0 from s"));
+        QRandomGenerator random(7);
+        for (int i = 0; i < 3000; ++i) {
+            const double scale = std::pow(10.0, random.bounded(16));
+            const double cents = std::round(random.generateDouble() * scale) / 100;
+            Sql::exec(db, QStringLiteral("insert into n values (?), (?)"),
+                      {cents, (random.generateDouble() - 0.5) * scale});
+        }
+        Sql::exec(db, QStringLiteral("commit"));
+
+        DataSet ds;
+        ds.setConnection(db);
+        ds.setStatement(QStringLiteral("select v from n order by rowid"));
+        ds.open();
+        ASSERT_EQ(ds.field(0).type, FieldType::Decimal);
+        ASSERT_GT(ds.recordCount(), 19000);
+        for (int row = 0; row < ds.recordCount(); ++row) {
+            const double v = ds.value(row, 0).toDouble();
+            ASSERT_EQ(ds.text(row, 0), NumberText::plain(v)) << QString::number(v, 'g', 17).toStdString();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 } // namespace
