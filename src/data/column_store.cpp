@@ -60,6 +60,21 @@ QString decimalText(double value)
     return NumberText::plain(value);
 }
 
+// A slot of the recent UTF-8 texts for short bytes, from their length and their first and
+// last eight bytes.
+inline size_t recentSlot(QByteArrayView bytes, size_t count)
+{
+    const size_t n = size_t(bytes.size());
+    quint64 head = 0;
+    quint64 tail = 0;
+    if (n > 0)
+        std::memcpy(&head, bytes.data(), std::min<size_t>(n, 8));
+    if (n > 8)
+        std::memcpy(&tail, bytes.data() + n - 8, 8);
+    const quint64 h = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ n) * 0xFF51AFD7ED558CCDull;
+    return size_t(h >> 32) % count;
+}
+
 } // namespace
 
 ColumnStore::ColumnStore(int declaredType) { decide(kindFor(declaredType)); }
@@ -293,26 +308,12 @@ bool ColumnStore::appendRecentUtf8(QByteArrayView bytes)
 {
     if (m_kind != Kind::Text || bytes.size() > RecentBytes || m_recent.empty())
         return false;
-    const RecentUtf8 &r = m_recent[recentSlot(bytes)];
+    const RecentUtf8 &r = m_recent[recentSlot(bytes, RecentSlots)];
     if (r.id == 0 || r.size != bytes.size()
         || (!bytes.isEmpty() && std::memcmp(r.bytes, bytes.data(), size_t(bytes.size())) != 0))
         return false;
     m_ids.push_back(r.id);
     return true;
-}
-
-// A slot for short bytes from their length and their first and last eight bytes.
-size_t ColumnStore::recentSlot(QByteArrayView bytes)
-{
-    const size_t n = size_t(bytes.size());
-    quint64 head = 0;
-    quint64 tail = 0;
-    if (n > 0)
-        std::memcpy(&head, bytes.data(), std::min<size_t>(n, 8));
-    if (n > 8)
-        std::memcpy(&tail, bytes.data() + n - 8, 8);
-    const quint64 h = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ n) * 0xFF51AFD7ED558CCDull;
-    return size_t(h >> 58) % RecentSlots;
 }
 
 void ColumnStore::appendTextView(QStringView text)
@@ -333,7 +334,7 @@ void ColumnStore::rememberUtf8(QByteArrayView bytes)
         return;
     if (m_recent.empty())
         m_recent.resize(RecentSlots);
-    RecentUtf8 &r = m_recent[recentSlot(bytes)];
+    RecentUtf8 &r = m_recent[recentSlot(bytes, RecentSlots)];
     r.id = m_ids.back();
     r.size = quint8(bytes.size());
     if (!bytes.isEmpty())

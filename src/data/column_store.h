@@ -77,7 +77,6 @@ private:
     bool appendRecentUtf8(QByteArrayView bytes);
     void appendTextView(QStringView text);
     void rememberUtf8(QByteArrayView bytes);
-    static size_t recentSlot(QByteArrayView bytes);
     quint32 sharedId(const QString &text, bool tryPrevious) const;
     quint32 addToPool(const QString &text);
     quint32 share(const QString &text);

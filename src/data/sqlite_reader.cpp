@@ -126,35 +126,33 @@ public:
         const int n = int(m_columns.size());
         for (int c = 0; c < n; ++c) {
             ColumnStore &column = m_columns[size_t(c)];
-            const int type = sqlite3_column_type(m_stmt, c);
+            // The value itself, read without the statement's checks on every call (this
+            // thread owns the connection).
+            sqlite3_value *value = sqlite3_column_value(m_stmt, c);
+            const int type = sqlite3_value_type(value);
             if (type != SQLITE_TEXT) {
                 if (type == SQLITE_NULL) {
                     column.appendNull();
                 } else if (type == SQLITE_INTEGER) {
-                    column.appendInteger(sqlite3_column_int64(m_stmt, c));
+                    column.appendInteger(sqlite3_value_int64(value));
                 } else if (type == SQLITE_FLOAT) {
-                    column.appendReal(sqlite3_column_double(m_stmt, c));
+                    column.appendReal(sqlite3_value_double(value));
                 } else {
-                    const void *p = sqlite3_column_blob(m_stmt, c);
+                    const void *p = sqlite3_value_blob(value);
                     column.append(QByteArray(static_cast<const char *>(p),
-                                             sqlite3_column_bytes(m_stmt, c)));
+                                             sqlite3_value_bytes(value)));
                 }
             } else if (!m_utf8) {
                 column.appendText(utf16Text(m_stmt, c));
             } else {
-                appendUtf8(column, c);
+                const char *p = reinterpret_cast<const char *>(sqlite3_value_text(value));
+                const int size = sqlite3_value_bytes(value);
+                column.appendUtf8(QByteArrayView(p, size), [&] { return decode(c, p, size); });
             }
         }
     }
 
 private:
-    void appendUtf8(ColumnStore &column, int c)
-    {
-        const char *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, c));
-        const int size = sqlite3_column_bytes(m_stmt, c);
-        column.appendUtf8(QByteArrayView(p, size), [&] { return decode(c, p, size); });
-    }
-
     // The text in m_buffer (or m_other), valid until the next call; p stays valid.
     QStringView decode(int c, const char *p, int size)
     {
