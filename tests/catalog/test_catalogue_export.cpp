@@ -5,6 +5,8 @@
 #include "catalog/catalogue_export.h"
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "data/dataset.h"
+#include "data/sql_helper.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,6 +169,57 @@ TEST_F(CatalogueExportTest, ExistingFileIsReplacedWhole)
     prompter.saveAnswers.enqueue(target());
     CatalogueExport::exportCatalogueList(*list, Layout::A, prompter);
     EXPECT_EQ(readAll(target()), CatalogueExport::render(*list, Layout::A));
+}
+
+} // namespace
+
+namespace {
+
+// A list longer than the blocks the export renders in: the bytes are what row-by-row writing
+// gives, with characters outside the BMP and empty fields at and around the block edges.
+TEST(CatalogueExportLong, ManyRowsComeOutAsTheyWouldOneByOne)
+{
+    TempTree tree;
+    QSqlDatabase db = tree.createDatabase();
+    const int rows = 4500;
+    QByteArray expected = Gbk::encode(QStringLiteral("书名\t作者\t出版社名称\tISBN\t估定价\t本季征订序号\r\n"));
+    {
+        Sql::Transaction tx(db);
+        for (int i = 0; i < rows; ++i) {
+            const QString zbh = QStringLiteral("%1").arg(i, 6, 10, QChar(u'0'));
+            const QString sm = QStringLiteral("教材%1").arg(i) + (i % 1000 == 999 ? QString::fromUcs4(U"\U00020000") : QString());
+            const QVariant zz = i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("作者%1").arg(i % 17));
+            const QVariant dj = i % 7 == 0 ? QVariant() : QVariant((i % 50) + 0.25);
+            Sql::exec(db, QStringLiteral("insert into debooks (tm,zbh,sm,zz,cbmc,isbn,dj) values (?,?,?,?,?,?,?)"),
+                      {QStringLiteral("T%1").arg(i), zbh, sm, zz, QStringLiteral("出版社%1").arg(i % 5),
+                       QStringLiteral("978-%1").arg(i), dj});
+            const QString line = sm + u'\t' + zz.toString() + u'\t' + QStringLiteral("出版社%1").arg(i % 5) + u'\t'
+                                 + QStringLiteral("978-%1").arg(i) + u'\t'
+                                 + (dj.isNull() ? QString() : QString::number(dj.toDouble(), 'g', 15)) + u'\t' + zbh
+                                 + QStringLiteral("\r\n");
+            expected += Gbk::encode(line);
+        }
+        tx.commit();
+    }
+    DataSet list;
+    list.setConnection(db);
+    list.setStatement(QStringLiteral("select * from qrydebooks order by zbh"));
+    list.open();
+    ASSERT_EQ(list.recordCount(), rows);
+
+    int lastDone = -1, lastTotal = -1;
+    bool ordered = true;
+    const QByteArray bytes = CatalogueExport::render(list, Layout::A, [&](int done, int total) {
+        ordered = ordered && done >= lastDone;
+        lastDone = done;
+        lastTotal = total;
+        return true;
+    });
+    EXPECT_EQ(bytes.size(), expected.size());
+    EXPECT_TRUE(bytes == expected);
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(lastDone, rows);
+    EXPECT_EQ(lastTotal, rows);
 }
 
 } // namespace
