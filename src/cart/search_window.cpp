@@ -1,0 +1,521 @@
+#include "cart/search_window.h"
+
+#include "cart/cart.h"
+#include "catalog/book_browse_widget.h"
+#include "catalog/book_detail_pane.h"
+#include "catalog/book_list.h"
+#include "catalog/list_report_painter.h"
+#include "catalog/toggle_strip_widget.h"
+#include "common/app_error.h"
+#include "common/prompter.h"
+#include "grid/error_caption.h"
+#include "grid/grid_colours_gui.h"
+#include "grid/grid_view.h"
+#include "grid/tab_painter.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace {
+
+constexpr int PanelHeight = 72;
+constexpr int CombinedPanelHeight = 206;
+constexpr int PaneWidth = 372;
+constexpr int WideValue = 260;
+constexpr int NarrowValue = 120;
+
+const QString Hint = QStringLiteral("系统提示");
+
+void paintBackground(QWidget *w, const QColor &colour)
+{
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
+}
+
+// "查询(&Q)" is read out as "查询".
+QString plainCaption(QString caption)
+{
+    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
+    return caption.trimmed();
+}
+
+// The page control's tabs: all 60 pixels wide, drawn like every other page control.
+class SearchTabPainter : public TabPainter {
+public:
+    SearchTabPainter() : TabPainter(true, defaultColours()) {}
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                           const QWidget *widget) const override
+    {
+        QSize s = TabPainter::sizeFromContents(type, option, size, widget);
+        if (type == CT_TabBarTab)
+            s.setWidth(60);
+        return s;
+    }
+};
+
+// A caption label in front of a control, which takes its accessible name from it.
+QLabel *captionFor(QWidget *control, const QString &caption)
+{
+    auto *label = new QLabel(caption + QStringLiteral("："));
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    return label;
+}
+
+GridColumns resultColumns()
+{
+    GridColumns cols;
+    cols.addMark(GridColumns::MarkTitle, 28);
+    cols.addField(QStringLiteral("CBMC"), QStringLiteral("版别"), 83);
+    cols.addField(QStringLiteral("SM"), QStringLiteral("书名"), 269);
+    cols.addField(QStringLiteral("ZTMC"), QStringLiteral("分级适用专业"), 87);
+    cols.addField(QStringLiteral("NRJJ"), QStringLiteral("内容简介"), 65);
+    cols.addField(QStringLiteral("DJ"), QStringLiteral("估定价"), 53);
+    cols.addField(QStringLiteral("ZBH"), QStringLiteral("本季征订序号"), 82);
+    cols.addField(QStringLiteral("ISBN"), QStringLiteral("ISBN(统一书号)"), 104);
+    for (const char *f : {"TM", "YC", "ZZ", "KB", "ZDFS", "CBRQ", "GHMC", "QZS", "CBBM", "GHBM", "FSM",
+                          "FSM2", "TSH1", "TSH2", "WWSM", "WWSM2", "CSM", "CSM2", "ZTBM", "YWBM", "YWBC",
+                          "ZPBM", "ZPMC", "SYFW", "SYZY", "NRDJ", "ZZ2", "YZ", "YZ2", "CHR", "BJ", "BJ2",
+                          "BS", "ZZGG", "BCYS", "DWYZ", "ZYZ", "BZYZ", "YS", "MBCS", "SFXS"}) {
+        const QString field = QString::fromLatin1(f);
+        cols.addField(field, BookList::caption(field)).visible = false;
+    }
+    return cols;
+}
+
+} // namespace
+
+template <class Fn>
+void TFrmQuery::guarded(Fn &&fn)
+{
+    try {
+        fn();
+    } catch (const AppError &e) {
+        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
+    } catch (const std::exception &e) {
+        m_prompter.message(QString::fromLocal8Bit(e.what()), errorCaption(), MsgFlags::Error);
+    }
+}
+
+TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_db(db), m_options(options)
+{
+    setObjectName(QStringLiteral("FrmQuery"));
+    setWindowTitle(QStringLiteral("书目检索"));
+    paintBackground(this, GridColours::Window);
+    m_books.setConnection(db);
+    m_books.setObjectName(QStringLiteral("DsBook"));
+    BookList::prepare(m_books);
+
+    // The search panel with the page control inside PlTop (8 pixels in from either side).
+    m_panel5 = new QWidget(this);
+    m_panel5->setObjectName(QStringLiteral("Panel5"));
+    m_panel5->setFixedHeight(PanelHeight);
+    auto *plTop = new QWidget(m_panel5);
+    plTop->setObjectName(QStringLiteral("PlTop"));
+    auto *panelLayout = new QVBoxLayout(m_panel5);
+    panelLayout->setContentsMargins(8, 4, 8, 2);
+    panelLayout->addWidget(plTop);
+    m_pages = new QTabWidget(plTop);
+    m_pages->setObjectName(QStringLiteral("Pcsearch"));
+    m_pages->setAccessibleName(QStringLiteral("检索方式"));
+    auto *painter = new SearchTabPainter;
+    painter->setParent(m_pages->tabBar());
+    m_pages->tabBar()->setStyle(painter);
+    auto *topLayout = new QVBoxLayout(plTop);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addWidget(m_pages);
+
+    m_pages->addTab(buildSimplePage(BasePage, "tb1", "CbBase",
+                                    {"书名", "作者", "出版社名称", "ISBN", "丛书名称", "外文书名"},
+                                    "tb1cbrelation", "EdtBase", "BtnBase"),
+                    QStringLiteral("基本信息"));
+    m_pages->addTab(buildSimplePage(PressPage, "tb2", "CbPress", {"出版社名称", "出版社编号", ""},
+                                    "tb2cbrelation", "EdtPress", "BtnPress"),
+                    QStringLiteral("出版社"));
+    m_pages->addTab(buildSimplePage(PersonPage, "tb3", "CbPerson",
+                                    {"作者", "作者2", "译者", "译者2", "策划人", "编辑", "编辑2"},
+                                    "tb3cbrelation", "EdtPerson", "BtnPerson"),
+                    QStringLiteral("人员"));
+    m_pages->addTab(buildSimplePage(TypePage, "tb4", "CbType",
+                                    {"中图法分类编码", "中图法分类名称", "业务分类编码", "业务分类名称",
+                                     "制品类型编码", "制品类型名称", "适用范围名称", "适用专业名称", "CIP分类",
+                                     "统计分类编码", "统计分类名称"},
+                                    "tb4cbrelation", "EdtType", "BtnType"),
+                    QStringLiteral("分类"));
+    m_pages->addTab(buildCombinedPage(), QStringLiteral("组合条件"));
+
+    // The collapse strip of the combined page: hides the search panel to give the list room.
+    m_panel7 = new TToggleStrip(Qt::Horizontal, m_panel5, this);
+    m_panel7->setObjectName(QStringLiteral("Panel7"));
+    m_panel7->setPictureNames(QStringLiteral("Image5"), QStringLiteral("Image6"));
+    m_panel7->setHints(QStringLiteral("显示查询条件"), QStringLiteral("隐藏查询条件"));
+    m_panel7->setTargetVisible(true);
+    m_panel7->hide();
+
+    // The result grid and the detail pane beside it.
+    m_grid = new DbGrid(this);
+    m_grid->setObjectName(QStringLiteral("Dbgbook"));
+    m_grid->setAccessibleName(QStringLiteral("书目列表"));
+    QFont cells(ListReportPainter::resolveFamily(QStringLiteral("宋体")));
+    cells.setPixelSize(12);
+    m_grid->setFont(cells);
+    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+    QFont titles = cells;
+    titles.setPixelSize(11);
+    m_grid->horizontalHeader()->setFont(titles);
+    m_grid->setColumns(resultColumns());
+    m_grid->setDataSet(&m_books);
+    m_grid->setMarkedRows(&m_marked);
+    m_grid->setOpensDetail(true);
+    m_grid->setPopupOptions(0, 0);
+
+    m_pane = new TBookDetailPane(this);
+    m_pane->setObjectName(QStringLiteral("Pldetail"));
+    m_pane->setMinimumHeight(0);
+    m_pane->setMaximumHeight(QWIDGETSIZE_MAX);
+    m_pane->setFixedWidth(PaneWidth);
+    m_pane->setLoadsPictures(false);
+    m_pane->setBookList(&m_books);
+    m_paneStrip = m_pane->createPaneStrip(this);
+    m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
+
+    auto *listArea = new QHBoxLayout;
+    listArea->setContentsMargins(0, 0, 0, 0);
+    listArea->setSpacing(4);
+    listArea->addWidget(m_grid, 1);
+    listArea->addWidget(m_pane);
+
+    m_shop = makeButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
+    m_close = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);
+    connect(m_shop, &QPushButton::clicked, this, [this] { placeSelection(); });
+    connect(m_close, &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
+    auto *buttonBar = new QHBoxLayout;
+    buttonBar->setContentsMargins(4, 4, 6, 4);
+    buttonBar->setSpacing(6);
+    buttonBar->addStretch(1);
+    buttonBar->addWidget(m_shop);
+    buttonBar->addWidget(m_close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_panel5);
+    layout->addWidget(m_panel7);
+    layout->addSpacing(2);
+    layout->addLayout(listArea, 1);
+    layout->addWidget(m_paneStrip);
+    layout->addLayout(buttonBar);
+
+    connect(m_pages, &QTabWidget::currentChanged, this, &TFrmQuery::pageChanged);
+    m_paneStrip->setTargetVisible(m_options.showDetail);
+    layoutCombinedPage();
+
+    setTabOrder(m_pages, m_simple[BasePage].field);
+    setTabOrder(m_grid, m_shop);
+    setTabOrder(m_shop, m_close);
+    setFocusProxy(m_simple[BasePage].value);
+}
+
+TFrmQuery::~TFrmQuery()
+{
+    // The grid and the pane follow the list: they go before it does.
+    delete m_pane;
+    delete m_grid;
+}
+
+QPushButton *TFrmQuery::makeButton(const QString &objectName, const QString &caption, int tag)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(objectName);
+    b->setAccessibleName(plainCaption(caption));
+    b->setProperty("tag", tag);
+    b->setAutoDefault(false);
+    b->setMinimumWidth(72);
+    return b;
+}
+
+QWidget *TFrmQuery::buildSimplePage(int tag, const char *pageName, const char *fieldName,
+                                    const QStringList &fields, const char *relationName,
+                                    const char *editName, const char *buttonName)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(pageName));
+    SimplePage &p = m_simple[tag];
+    p.field = new QComboBox(page);
+    p.field->setObjectName(QString::fromLatin1(fieldName));
+    p.field->addItems(fields);
+    p.field->setMinimumWidth(140);
+    p.relation = new QComboBox(page);
+    p.relation->setObjectName(QString::fromLatin1(relationName));
+    p.relation->addItems(SimpleRelations());
+    p.relation->setMinimumWidth(100);
+    p.value = new QLineEdit(page);
+    p.value->setObjectName(QString::fromLatin1(editName));
+    p.value->setProperty("tag", tag + 1);
+    p.value->setMinimumWidth(260);
+    p.query = makeButton(QString::fromLatin1(buttonName), QStringLiteral("查询(&Q)"), tag);
+    p.query->setParent(page);
+
+    auto *row = new QHBoxLayout(page);
+    row->setContentsMargins(6, 4, 6, 4);
+    row->setSpacing(6);
+    row->addWidget(captionFor(p.field, QStringLiteral("查询项")));
+    row->addWidget(p.field);
+    row->addSpacing(6);
+    row->addWidget(captionFor(p.relation, QStringLiteral("条件")));
+    row->addWidget(p.relation);
+    row->addSpacing(6);
+    row->addWidget(captionFor(p.value, QStringLiteral("查询值")));
+    row->addWidget(p.value, 1);
+    row->addSpacing(6);
+    row->addWidget(p.query);
+
+    connect(p.query, &QPushButton::clicked, this, [this, tag] { guarded([&] { runSearch(tag); }); });
+    // Enter acts when it is pressed.
+    connect(p.value, &QLineEdit::returnPressed, this, [this, tag] { guarded([&] { runSearch(tag); }); });
+    return page;
+}
+
+QWidget *TFrmQuery::buildCombinedPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tb5"));
+    m_cbField = new QComboBox(page);
+    m_cbField->setObjectName(QStringLiteral("CbField"));
+    m_cbField->addItems({"书名", "作者", "出版社名称", "ISBN", "丛书名称", "外文书名"});
+    m_cbField->setMinimumWidth(120);
+    m_cbRelation = new QComboBox(page);
+    m_cbRelation->setObjectName(QStringLiteral("CbRelation"));
+    m_cbRelation->addItems(CombinedRelations());
+    m_cbRelation->setCurrentIndex(int(CombinedRelations().indexOf(QStringLiteral("等于"))));
+    m_cbRelation->setMinimumWidth(100);
+    m_edtValue = new QLineEdit(page);
+    m_edtValue->setObjectName(QStringLiteral("EdtValue"));
+    m_lbl = new QLabel(QStringLiteral("和"), page);
+    m_lbl->setObjectName(QStringLiteral("Lbl"));
+    m_edtValue2 = new QLineEdit(page);
+    m_edtValue2->setObjectName(QStringLiteral("EdtValue2"));
+    m_edtValue2->setAccessibleName(QStringLiteral("第二查询值"));
+    m_edtValue2->setFixedWidth(NarrowValue);
+    m_lbl->setBuddy(m_edtValue2);
+
+    auto *btnNew = makeButton(QStringLiteral("BtnNew"), QStringLiteral("添加(&A)"), 0);
+    auto *btnAdd = makeButton(QStringLiteral("BtnAdd"), QStringLiteral("和"), 1);
+    auto *btnOr = makeButton(QStringLiteral("BtnOr"), QStringLiteral("或"), 2);
+    auto *btnLeft = makeButton(QStringLiteral("BtnLeft"), QStringLiteral("左括号"), 3);
+    auto *btnRight = makeButton(QStringLiteral("BtnRight"), QStringLiteral("右括号"), 4);
+    auto *btnClear = makeButton(QStringLiteral("BtnClear"), QStringLiteral("清除(&L)"), 0);
+    btnClear->setToolTip(QStringLiteral("清除查询条件"));
+    m_btnOk = makeButton(QStringLiteral("BtnOk"), QStringLiteral("查询(&Q)"), CombinedPage);
+    for (QPushButton *b : {btnNew, btnAdd, btnOr, btnLeft, btnRight, btnClear, m_btnOk})
+        b->setParent(page);
+
+    m_mmWhere = new QPlainTextEdit(page);
+    m_mmWhere->setObjectName(QStringLiteral("MmWhere"));
+    m_mmWhere->setReadOnly(true);
+    m_mmWhere->setAccessibleName(QStringLiteral("查询语句"));
+    m_mmWhere->hide();
+    m_mmName = new QPlainTextEdit(page);
+    m_mmName->setObjectName(QStringLiteral("MmName"));
+    m_mmName->setReadOnly(true);
+    m_mmName->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    auto *inputs = new QHBoxLayout;
+    inputs->setSpacing(6);
+    inputs->addWidget(captionFor(m_cbField, QStringLiteral("查询项")));
+    inputs->addWidget(m_cbField);
+    inputs->addSpacing(6);
+    inputs->addWidget(captionFor(m_cbRelation, QStringLiteral("条件")));
+    inputs->addWidget(m_cbRelation);
+    inputs->addSpacing(6);
+    inputs->addWidget(captionFor(m_edtValue, QStringLiteral("查询值")));
+    inputs->addWidget(m_edtValue);
+    inputs->addWidget(m_lbl);
+    inputs->addWidget(m_edtValue2);
+    inputs->addSpacing(6);
+    inputs->addWidget(btnNew);
+    inputs->addStretch(1);
+
+    auto *steps = new QHBoxLayout;
+    steps->setSpacing(6);
+    steps->addWidget(btnAdd);
+    steps->addWidget(btnOr);
+    steps->addWidget(btnLeft);
+    steps->addWidget(btnRight);
+    steps->addStretch(1);
+    steps->addWidget(btnClear);
+    steps->addWidget(m_btnOk);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+    layout->addLayout(inputs);
+    auto *linesCaption = new QLabel(QStringLiteral("查询条件："), page);
+    linesCaption->setBuddy(m_mmName);
+    m_mmName->setAccessibleName(QStringLiteral("查询条件"));
+    auto *body = new QHBoxLayout;
+    body->setSpacing(6);
+    auto *memoColumn = new QVBoxLayout;
+    memoColumn->setSpacing(2);
+    memoColumn->addWidget(linesCaption);
+    memoColumn->addWidget(m_mmName, 1);
+    body->addLayout(memoColumn, 1);
+    layout->addLayout(body, 1);
+    layout->addLayout(steps);
+
+    for (QPushButton *b : {btnNew, btnAdd, btnOr, btnLeft, btnRight}) {
+        const int tag = b->property("tag").toInt();
+        connect(b, &QPushButton::clicked, this, [this, tag] { guarded([&] { addStep(tag); }); });
+    }
+    for (QLineEdit *e : {m_edtValue, m_edtValue2})
+        connect(e, &QLineEdit::returnPressed, this, [this] { guarded([&] { addStep(0); }); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { guarded([&] { clearConditions(); }); });
+    connect(m_btnOk, &QPushButton::clicked, this, [this] { guarded([&] { runSearch(CombinedPage); }); });
+    connect(m_cbRelation, &QComboBox::currentIndexChanged, this, [this] { layoutCombinedPage(); });
+    return page;
+}
+
+void TFrmQuery::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    const int relation = RelationIndex(m_options.defaultRelation);
+    for (SimplePage &p : m_simple)
+        p.relation->setCurrentIndex(relation);
+    if (m_pages->currentIndex() == BasePage)
+        pageChanged(BasePage);
+    else
+        m_pages->setCurrentIndex(BasePage);
+    m_paneStrip->setTargetVisible(m_options.showDetail);
+    m_simple[BasePage].value->setFocus();
+}
+
+void TFrmQuery::pageChanged(int index)
+{
+    if (index >= BasePage && index < CombinedPage)
+        m_simple[index].value->clear();
+    else if (index == CombinedPage)
+        m_edtValue->clear();
+    m_books.close();
+    m_marked.clear();
+    m_grid->marksChanged();
+
+    const bool combined = index == CombinedPage;
+    m_panel5->setFixedHeight(combined ? CombinedPanelHeight : PanelHeight);
+    if (!combined)
+        m_panel7->setTargetVisible(true);   // never leave the panel hidden behind another page
+    m_panel7->setVisible(combined);
+}
+
+void TFrmQuery::layoutCombinedPage()
+{
+    const QString word = m_cbRelation->currentText();
+    const bool between = word == u"在...之间";
+    m_lbl->setVisible(between);
+    m_edtValue2->setVisible(between);
+    m_edtValue->setFixedWidth(between ? NarrowValue : WideValue);
+    m_edtValue->setEnabled(word != u"为空" && word != u"不为空");
+}
+
+bool TFrmQuery::runSearch(int tag)
+{
+    BoundCondition condition;
+    if (tag >= BasePage && tag < CombinedPage) {
+        const SimplePage &p = m_simple[tag];
+        if (p.value->text().isEmpty()) {
+            m_prompter.message(QStringLiteral("请输入有效的查询值"), Hint, MsgFlags::Information);
+            return false;
+        }
+        condition = SimpleCondition(p.field->currentText(), p.relation->currentIndex(), p.value->text());
+    } else if (tag == CombinedPage) {
+        if (m_lines.isEmpty()) {
+            m_prompter.message(QStringLiteral("请输入有效的查询条件"), Hint, MsgFlags::Information);
+            return false;
+        }
+        condition = CombinedCondition(m_lines);
+    } else {
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString failure = openDataSet(SearchSelectText() + condition.text, condition.values);
+    QApplication::restoreOverrideCursor();
+    if (!failure.isEmpty()) {
+        m_prompter.message(QStringLiteral("条件设置有误，请重新设置\n") + failure, Hint, MsgFlags::Information);
+        return false;
+    }
+    return true;
+}
+
+QString TFrmQuery::openDataSet(const QString &statement, const QVariantList &values)
+{
+    m_books.close();
+    m_books.setStatement(statement, values);
+    m_marked.clear();
+    m_grid->marksChanged();
+    try {
+        m_books.open();
+    } catch (const AppError &e) {
+        return e.text().isEmpty() ? QStringLiteral("数据库未说明原因") : e.text();
+    }
+    return {};
+}
+
+void TFrmQuery::addStep(int tag)
+{
+    static const StepKind kinds[] = {StepKind::Condition, StepKind::And, StepKind::Or,
+                                     StepKind::LeftParenthesis, StepKind::RightParenthesis};
+    if (tag < 0 || tag > 4)
+        return;
+    const ConditionInput input{m_cbField->currentText(), m_cbRelation->currentText(),
+                               m_cbRelation->currentIndex(), m_edtValue->text(), m_edtValue2->text()};
+    const QString refusal = AddConditionStep(m_lines, kinds[tag], input);
+    if (!refusal.isEmpty()) {
+        m_prompter.message(refusal, Hint, MsgFlags::Information);
+        return;
+    }
+    showLines();
+}
+
+void TFrmQuery::clearConditions()
+{
+    if (m_lines.isEmpty())
+        return;
+    if (!m_prompter.askYesNo(QStringLiteral("请确认是否清除查询条件？")))
+        return;
+    m_lines.clear();
+    showLines();
+}
+
+void TFrmQuery::showLines()
+{
+    m_mmWhere->setPlainText(m_lines.sqlLines().join(u'\n'));
+    m_mmName->setPlainText(m_lines.displayLines().join(u'\n'));
+}
+
+bool TFrmQuery::placeSelection()
+{
+    bool placed = false;
+    guarded([&] {
+        placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
+    });
+    m_grid->marksChanged();
+    return placed;
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The catalogue search "书目检索": one field on one of four simple pages, or a combined
+// condition built step by step on the fifth; the result in a grid with ticks, the detail pane
+// beside it, and the ticked titles into the cart.
+//
+//   ┌ Panel5 (72 pixels; 206 on "组合条件") ───────────────────────────────┐
+//   │ Pcsearch: 基本信息 | 出版社 | 人员 | 分类 | 组合条件                      │
+//   ├ Panel7 (collapse strip, "组合条件" only) ─────────────────────────────┤
+//   │ Dbgbook                                   │ Pldetail (372 pixels)      │
+//   ├ pane strip ImgUp/ImgDown ─────────────────────────────────────────────┤
+//   │                                        [放入购物车] [关闭(&C)]          │
+//   └───────────────────────────────────────────────────────────────────────┘
+#include "cart/search_condition.h"
+#include "data/dataset.h"
+#include "grid/marked_rows.h"
+
+#include <QSqlDatabase>
+#include <QWidget>
+
+class DbGrid;
+class Prompter;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class TBookDetailPane;
+class TToggleStrip;
+
+class TFrmQuery : public QWidget {
+    Q_OBJECT
+public:
+    // What the caller reads from the configuration for this window.
+    struct Options {
+        QString defaultRelation = QStringLiteral("包含");   // ALL/sGetRelation
+        bool showDetail = false;                             // ShowDetailYoN of FrmQuery is "Y"
+    };
+
+    // Tags of the pages and of their query buttons.
+    enum Page { BasePage = 0, PressPage = 1, PersonPage = 2, TypePage = 3, CombinedPage = 4 };
+
+    TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &options,
+              QWidget *parent = nullptr);
+    ~TFrmQuery() override;
+
+    QSize sizeHint() const override { return {1180, 660}; }
+
+    DataSet &books() { return m_books; }
+    MarkedRowList &marked() { return m_marked; }
+    DbGrid *grid() const { return m_grid; }
+    TBookDetailPane *pane() const { return m_pane; }
+    QTabWidget *pages() const { return m_pages; }
+    const ConditionLines &conditionLines() const { return m_lines; }
+
+    // The search of a page (the query buttons' tags). Returns whether a result was opened.
+    bool runSearch(int tag);
+    // One step of the combined condition (the buttons' tags: 0 condition, 1 and, 2 or,
+    // 3 left parenthesis, 4 right parenthesis).
+    void addStep(int tag);
+    // Asks, then empties the combined condition (only when it has lines).
+    void clearConditions();
+    // BtnShop: the ticked titles into the cart; the ticks go on success.
+    bool placeSelection();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    struct SimplePage {
+        QComboBox *field = nullptr;
+        QComboBox *relation = nullptr;
+        QLineEdit *value = nullptr;
+        QPushButton *query = nullptr;
+    };
+
+    QWidget *buildSimplePage(int tag, const char *pageName, const char *fieldName,
+                             const QStringList &fields, const char *relationName,
+                             const char *editName, const char *buttonName);
+    QWidget *buildCombinedPage();
+    QPushButton *makeButton(const QString &objectName, const QString &caption, int tag);
+    void pageChanged(int index);
+    void layoutCombinedPage();
+    void showLines();
+    // Replaces the result; returns the database's reason when it refuses the statement.
+    QString openDataSet(const QString &statement, const QVariantList &values);
+    // Runs fn; an error it raises is shown in the error box instead of leaving the slot.
+    template <class Fn>
+    void guarded(Fn &&fn);
+
+    Prompter &m_prompter;
+    QSqlDatabase m_db;
+    Options m_options;
+    DataSet m_books;
+    MarkedRowList m_marked;
+    ConditionLines m_lines;
+    bool m_shownOnce = false;
+
+    QWidget *m_panel5 = nullptr;
+    QTabWidget *m_pages = nullptr;
+    TToggleStrip *m_panel7 = nullptr;
+    SimplePage m_simple[4];
+    QComboBox *m_cbField = nullptr;
+    QComboBox *m_cbRelation = nullptr;
+    QLineEdit *m_edtValue = nullptr;
+    QLabel *m_lbl = nullptr;
+    QLineEdit *m_edtValue2 = nullptr;
+    QPushButton *m_btnOk = nullptr;
+    QPlainTextEdit *m_mmWhere = nullptr;
+    QPlainTextEdit *m_mmName = nullptr;
+    DbGrid *m_grid = nullptr;
+    TBookDetailPane *m_pane = nullptr;
+    TToggleStrip *m_paneStrip = nullptr;
+    QPushButton *m_shop = nullptr;
+    QPushButton *m_close = nullptr;
+};
