@@ -314,6 +314,22 @@ TEST_F(SearchWindowTest, StatementsTheDatabaseRefusesKeepTheConditions)
     }
 }
 
+TEST_F(SearchWindowTest, SimpleSearchWithoutARelationFailsWithItsCause)
+{
+    open();
+    type(edit("EdtBase"), QStringLiteral("数学"));
+    QTest::keyClick(edit("EdtBase"), Qt::Key_Return);
+    ASSERT_EQ(result(), (QStringList{"T1", "T2"}));
+    combo("tb1cbrelation")->setCurrentIndex(-1);
+    QTest::keyClick(edit("EdtBase"), Qt::Key_Return);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    const QStringList message = prompter.shown.first().text.split(u'\n');
+    EXPECT_EQ(message.value(0), QStringLiteral("条件设置有误，请重新设置"));
+    EXPECT_FALSE(message.value(1).trimmed().isEmpty());
+    EXPECT_FALSE(w->books().isOpen());
+    EXPECT_EQ(edit("EdtBase")->text(), QStringLiteral("数学"));
+}
+
 TEST_F(SearchWindowTest, CombinedInputErrorsAreRefused)
 {
     open();
