@@ -69,6 +69,9 @@ TEST_F(OrderMakingTest, ThreeSuppliersMakeThreeOrdersOfOneBatchInCodeOrder)
     addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("G01"), QStringLiteral("一号"));
     addLine(QStringLiteral("C3"), QStringLiteral("线性代数"), 8.25, 4, QStringLiteral("G02"), QStringLiteral("二号"));
     addLine(QStringLiteral("D4"), QStringLiteral("概率论"), 20.75, 2, QStringLiteral("G01"), QStringLiteral("一号"));
+    // Another operator's cart is not part of the run.
+    addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 12.5, 1, QStringLiteral("G01"), QStringLiteral("一号"),
+            QStringLiteral("张"));
 
     const MadeOrders made = makeCart();
     EXPECT_EQ(made.batchNumber, QStringLiteral("202600000001"));
@@ -97,8 +100,9 @@ TEST_F(OrderMakingTest, ThreeSuppliersMakeThreeOrdersOfOneBatchInCodeOrder)
     EXPECT_EQ(rows(QStringLiteral("select dhrh,dhrm,dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,"
                                   "shyb,fkrh,fkrm,fklr,fklh,jsfs,fkfs,fhfs,fhdz,bz,cdcs from deorder")),
               (QStringList{parties, parties, parties}));
-    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 0);
-    EXPECT_EQ(count(QStringLiteral("deshopcart")), 0);
+    EXPECT_EQ(cartLines(), QStringList{});
+    EXPECT_EQ(cartLines(QStringLiteral("张")), QStringList{QStringLiteral("A1|1|12.5")});
+    EXPECT_EQ(rows(QStringLiteral("select dhdh from deshopcart")), QStringList{QStringLiteral("cart张")});
 
     // A second run the same day continues both counters.
     addLine(QStringLiteral("E5"), QStringLiteral("化学"), 10, 1, QStringLiteral("G02"), QStringLiteral("二号"));
