@@ -1,0 +1,216 @@
+#include "order/order_making.h"
+
+#include "cart/serial_number.h"
+#include "common/date_format.h"
+#include "data/sql_helper.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace {
+
+// A null QString binds as SQL NULL, which "op=?" never matches and text columns should not
+// hold: the empty operator code and empty party fields reach the database as empty text.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+struct CartLine {
+    QString cartNumber;
+    QString tm;
+    QString title;
+    QString supplierCode;   // trimmed; empty when the line has none
+    QString supplierName;
+};
+
+QList<CartLine> readCart(const QSqlDatabase &db, const QString &op)
+{
+    QSqlQuery q = Sql::exec(db,
+                            QStringLiteral("select dhdh,tm,sm,ghbm,ghmc from qrydeshopcart where op=?"),
+                            {op});
+    QList<CartLine> lines;
+    while (q.next())
+        lines.append({text(q.value(0).toString()), text(q.value(1).toString()),
+                      text(q.value(2).toString()), q.value(3).toString().trimmed(),
+                      text(q.value(4).toString())});
+    return lines;
+}
+
+QStringList sortedKeys(QStringList keys)
+{
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+void saveQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
+{
+    for (const CartQuantity &r : rows)
+        Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=?,my=dj*? where dhdh=? and tm=?"),
+                  {r.quantity, r.quantity, text(r.cartNumber), text(r.tm)});
+}
+
+MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &p,
+                      const QList<ConfirmedLine> &confirmed, const QDate &today)
+{
+    Sql::Transaction transaction(db);
+
+    // What is confirmed is what is ordered: compare inside the transaction, which holds the
+    // cart still until the orders are written.
+    const QList<CartLine> cart = readCart(db, op);
+    QStringList cartKeys, confirmedKeys;
+    for (const CartLine &l : cart)
+        cartKeys << l.tm;
+    for (const ConfirmedLine &c : confirmed)
+        confirmedKeys << text(c.tm);
+    if (sortedKeys(cartKeys) != sortedKeys(confirmedKeys))
+        throw CartChangedError(QStringLiteral("购物车中的书目已经改变，请重新确认要订购的书目"));
+    if (cart.isEmpty())
+        throw OrderRefusedError(QStringLiteral("请选择要订购的图书"));
+
+    QStringList unsupplied;
+    for (const CartLine &l : cart)
+        if (l.supplierCode.isEmpty())
+            unsupplied << QStringLiteral("%1（%2）").arg(l.title.isEmpty() ? l.tm : l.title, l.tm);
+    if (!unsupplied.isEmpty())
+        throw OrderRefusedError(QStringLiteral("以下书目没有供货商编号，不能生成订单：\n")
+                                + unsupplied.join(u'\n'));
+
+    // The confirmed quantities go into the lines the orders copy, in every cart of op.
+    QHash<QString, qint64> quantityOf;
+    for (const ConfirmedLine &c : confirmed)
+        quantityOf.insert(text(c.tm), c.quantity);
+    QList<CartQuantity> quantities;
+    for (const CartLine &l : cart)
+        quantities.append({l.cartNumber, l.tm, quantityOf.value(l.tm)});
+    saveQuantities(db, quantities);
+
+    // One order per code, named after the code's first line; codes in the database's order.
+    QHash<QString, QString> nameOf;
+    for (const CartLine &l : cart)
+        if (!nameOf.contains(l.supplierCode))
+            nameOf.insert(l.supplierCode, l.supplierName);
+    QStringList codes;
+    {
+        QSqlQuery q = Sql::exec(db,
+                                QStringLiteral("select distinct trim(ghbm) as code from qrydeshopcart"
+                                               " where op=? and ghbm is not null order by 1"),
+                                {op});
+        while (q.next()) {
+            const QString code = q.value(0).toString();
+            if (!code.isEmpty() && nameOf.contains(code) && !codes.contains(code))
+                codes << code;
+        }
+    }
+    if (codes.size() != nameOf.size())
+        throw AppError(QStringLiteral("供货商编号无法分组"));
+
+    MadeOrders made;
+    made.batchNumber = NextSerialNumber(QStringLiteral("OrderBill"), db, QString(), today);
+    const QString orderDate = DateFormat::shortDate(today);
+    const QString shippingDate = DateFormat::shortDate(RequestedShippingDate(today));
+    for (const QString &code : codes) {
+        MadeOrder order;
+        order.orderNumber = NextSerialNumber(QStringLiteral("order"), db, QString(), today);
+        order.supplierCode = code;
+        order.supplierName = nameOf.value(code);
+        Sql::exec(db,
+                  QStringLiteral("insert into deorder (xsfh,xsfm,dhdh,dfdh,dhrq,jsfs,fkfs,dhrh,dhrm,"
+                                 "dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,shyb,fkrh,fkrm,"
+                                 "fklr,fklh,fhfs,fhdz,fhrq,bz) values"
+                                 " (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+                  {order.supplierCode, text(order.supplierName), order.orderNumber,
+                   made.batchNumber, orderDate, text(p.settlement), text(p.payment),
+                   text(p.ordererNo), text(p.ordererName), text(p.ordererContact),
+                   text(p.ordererTel), text(p.ordererClerk), text(p.consigneeNo),
+                   text(p.consigneeName), text(p.consigneeContact), text(p.consigneeTel),
+                   text(p.consigneeAddress), text(p.consigneeAddress2), text(p.consigneeZip),
+                   text(p.payerNo), text(p.payerName), text(p.payerContact), text(p.payerTel),
+                   text(p.shippingMethod), text(p.station), shippingDate, text(p.remarks)});
+        // The cast gives the select list's value a type on engines that will not guess one.
+        QSqlQuery rows = Sql::exec(
+            db,
+            QStringLiteral("insert into deorder_mx (dhdh,tm,zbh,yc,sm,dj,sl,my,zz,isbn,ghbm,ghmc,"
+                           "cbbm,cbmc) select cast(? as varchar(20)),tm,zbh,yc,sm,dj,sl,dj*sl,zz,"
+                           "isbn,ghbm,ghmc,cbbm,cbmc from qrydeshopcart where op=? and trim(ghbm)=?"),
+            {order.orderNumber, op, code});
+        order.lines = rows.numRowsAffected();
+        made.lineCount += order.lines;
+        made.orders.append(order);
+    }
+    // Every line is in exactly one order, or the run is not sound.
+    if (made.lineCount != cart.size())
+        throw AppError(QStringLiteral("订单明细与购物车不符：购物车 %1 行，订单 %2 行")
+                           .arg(cart.size())
+                           .arg(made.lineCount));
+
+    // The cart loses exactly the ordered lines; a header left without lines goes too.
+    for (const CartLine &l : cart)
+        Sql::exec(db, QStringLiteral("delete from deshopcart_mx where dhdh=? and tm=?"),
+                  {l.cartNumber, l.tm});
+    Sql::exec(db, QStringLiteral("delete from deshopcart where op=? and not exists"
+                                 " (select 1 from deshopcart_mx m where m.dhdh=deshopcart.dhdh)"),
+              {op});
+
+    transaction.commit();
+    return made;
+}
+
+} // namespace
+
+QStringList MadeOrders::orderNumbers() const
+{
+    QStringList out;
+    for (const MadeOrder &o : orders)
+        out << o.orderNumber;
+    return out;
+}
+
+void SaveCartQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
+{
+    Sql::Transaction transaction(db);
+    saveQuantities(db, rows);
+    transaction.commit();
+}
+
+int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList &keys)
+{
+    Sql::Transaction transaction(db);
+    int removed = 0;
+    for (const QString &key : keys) {
+        QSqlQuery q = Sql::exec(db,
+                                QStringLiteral("delete from deshopcart_mx where tm=? and dhdh in"
+                                               " (select dhdh from deshopcart where op=?)"),
+                                {text(key), text(op)});
+        removed += qMax(0, q.numRowsAffected());
+    }
+    transaction.commit();
+    return removed;
+}
+
+QString OrderMakingFailedText()
+{
+    return QStringLiteral("生成订单时出现错误");
+}
+
+QDate RequestedShippingDate(const QDate &today)
+{
+    return today.addDays(2);
+}
+
+MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &parties,
+                      const QList<ConfirmedLine> &confirmed, const QDate &today)
+{
+    // The transaction lives inside makeOrders(): by the time an error is reworded here, the
+    // run has been rolled back.
+    try {
+        return makeOrders(db, text(op), parties, confirmed, today);
+    } catch (const CartChangedError &) {
+        throw;
+    } catch (const OrderRefusedError &) {
+        throw;
+    } catch (const AppError &e) {
+        throw AppError(OrderMakingFailedText() + u'\n' + e.text());
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The three parties of an order: the orderer (the user's own unit, table bookstore), the
+// consignee and the payer (remembered in decltrla between runs of order making), plus the
+// shipping requirements that travel with them into every order header.
+#include <QSqlDatabase>
+#include <QString>
+
+struct OrderParties {
+    // Orderer: the unit record's number, name, contact and telephone; the clerk is not kept.
+    QString ordererNo, ordererName, ordererContact, ordererTel, ordererClerk;
+    // Consignee.
+    QString consigneeNo, consigneeName, consigneeContact, consigneeTel, consigneeZip,
+        consigneeAddress, consigneeAddress2;
+    // Payer.
+    QString payerNo, payerName, payerContact, payerTel;
+    // Shipping requirements; nothing fills them today, so orders carry them empty. The
+    // requested shipping date is not here: order making sets it from the day it runs.
+    QString settlement, payment, shippingMethod, station, remarks;
+
+    bool operator==(const OrderParties &) const = default;
+};
+
+// The parties offered when the wizard first needs them. The orderer comes from the unit
+// record (all empty without one). The consignee is the first default consignee in use
+// (cls 'SHR', state 'N', def 'Y'); without one it is number "1" with the orderer's name,
+// contact and telephone and the unit's postcode and address. The payer likewise ('FKR'),
+// falling back to number "1" and the orderer's name, contact and telephone.
+// Throws AppError when a statement fails.
+OrderParties LoadDefaultParties(const QSqlDatabase &db);
+
+// The message for the first required field that is empty, in the order the wizard checks
+// them, or an empty text when all are filled. Blanks count as content.
+QString MissingPartyMessage(const OrderParties &parties);
+
+// The parties as they go into orders and into the remembered defaults: the consignee and the
+// payer are always number "1".
+OrderParties PartiesForOrder(OrderParties parties);
+
+// Rewrites the unit record's name, contact and telephone from the orderer and replaces every
+// remembered party by the consignee and the payer given (both default and in use), all in one
+// transaction: on any failure the earlier unit record and parties stay and AppError is thrown.
+void SaveDefaultParties(const QSqlDatabase &db, const OrderParties &parties);

@@ -1,0 +1,179 @@
+// Order making, the parties and the order query on an embedded Firebird database: the engine
+// with its own typing of bound values, blank-padded comparison and nested savepoints.
+// A missing engine (isql-fb, the QIBASE driver) fails this test.
+#include "foreign_leaks.h"
+#include "temp_tree.h"
+
+#include "common/app_error.h"
+#include "common/string_cipher.h"
+#include "data/connection.h"
+#include "data/schema.h"
+#include "data/sql_helper.h"
+#include "order/order_making.h"
+#include "order/order_parties.h"
+#include "order/order_query.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+namespace {
+
+class OrderFirebirdTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    QSqlDatabase db;
+    const QString connectionName = QStringLiteral("order_firebird");
+
+    void SetUp() override
+    {
+        skipLeakCheckAtExit();
+        const QString path = tree.path(QStringLiteral("orders.fdb"));
+        QProcess isql;
+        isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
+        ASSERT_TRUE(isql.waitForStarted(10000)) << "isql-fb (firebird3.0-utils) is needed";
+        isql.write(QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' PASSWORD 'masterkey' "
+                                  "DEFAULT CHARACTER SET UTF8;\nquit;\n")
+                       .arg(path)
+                       .toUtf8());
+        isql.closeWriteChannel();
+        ASSERT_TRUE(isql.waitForFinished(60000));
+        ASSERT_TRUE(QFileInfo::exists(path)) << isql.readAllStandardError().toStdString();
+
+        tree.writeConfig(QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsPwd=%1\r\n"
+                                        "sServer=%2\r\n")
+                             .arg(StringCipher::encipherPassword(QStringLiteral("masterkey")), path)
+                             .toUtf8());
+        const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
+        QString error;
+        db = Connection::open(c, connectionName, &error);
+        ASSERT_TRUE(db.isOpen()) << error.toStdString();
+        ASSERT_NO_THROW(Schema::create(db));
+    }
+    void TearDown() override
+    {
+        if (db.isValid()) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connectionName);
+        }
+    }
+
+    void addLine(const QString &tm, double dj, qint64 sl, const QString &ghbm, const QString &ghmc)
+    {
+        if (!Sql::scalar(db, QStringLiteral("select 1 from deshopcart where dhdh='C1'")).isValid())
+            Sql::exec(db, QStringLiteral("insert into deshopcart (dhdh,op,state) values ('C1','','N')"));
+        Sql::exec(db,
+                  QStringLiteral("insert into deshopcart_mx (dhdh,tm,sl,sm,dj,my,ghbm,ghmc)"
+                                 " values ('C1',?,?,?,?,?,?,?)"),
+                  {tm, sl, QStringLiteral("书名") + tm, dj, dj * sl, ghbm, ghmc});
+    }
+    QStringList rows(const QString &statement, const QVariantList &values = {})
+    {
+        QSqlQuery q = Sql::exec(db, statement, values);
+        QStringList out;
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << q.value(i).toString().trimmed();
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    QList<ConfirmedLine> confirmedCart()
+    {
+        QList<ConfirmedLine> out;
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm,sl from qrydeshopcart where op=''"));
+        while (q.next())
+            out.append({q.value(0).toString(), q.value(1).toLongLong()});
+        return out;
+    }
+    int count(const QString &table)
+    {
+        return Sql::scalar(db, QStringLiteral("select count(*) from ") + table).toInt();
+    }
+};
+
+OrderParties parties()
+{
+    OrderParties p;
+    p.ordererNo = QStringLiteral("B01");
+    p.ordererName = QStringLiteral("读者'之友书店");
+    p.ordererContact = QStringLiteral("王一");
+    p.ordererTel = QStringLiteral("010-1");
+    p.consigneeNo = QStringLiteral("1");
+    p.consigneeName = QStringLiteral("第一中学");
+    p.consigneeContact = QStringLiteral("李二");
+    p.consigneeTel = QStringLiteral("020-2");
+    p.consigneeZip = QStringLiteral("100001");
+    p.consigneeAddress = QStringLiteral("东街 1 号");
+    p.payerNo = QStringLiteral("1");
+    p.payerName = QStringLiteral("教育局");
+    p.payerContact = QStringLiteral("张三");
+    p.payerTel = QStringLiteral("030-3");
+    return p;
+}
+
+TEST_F(OrderFirebirdTest, OrdersAreMadeFoundAndDeleted)
+{
+    const QDate day(2026, 3, 5);
+    addLine(QStringLiteral("A1"), 12.5, 10, QStringLiteral("G02"), QStringLiteral("二号"));
+    addLine(QStringLiteral("B2"), 30, 5, QStringLiteral("G01"), QStringLiteral("一号"));
+    addLine(QStringLiteral("C3"), 8.25, 4, QStringLiteral("G01 "), QStringLiteral("一号"));
+
+    // The cart's amounts follow saved quantities.
+    SaveCartQuantities(db, {{QStringLiteral("C1"), QStringLiteral("A1"), 2}});
+    EXPECT_EQ(rows(QStringLiteral("select sl,my from deshopcart_mx where tm='A1'")),
+              QStringList{QStringLiteral("2|25")});
+
+    // A value too long for its column fails after both counters were used: all of it goes.
+    OrderParties tooLong = parties();
+    tooLong.ordererNo = QStringLiteral("12345678901");
+    try {
+        MakeOrders(db, QString(), tooLong, confirmedCart(), day);
+        ADD_FAILURE() << "an orderer number too long for its column was written";
+    } catch (const AppError &e) {
+        EXPECT_TRUE(e.text().startsWith(OrderMakingFailedText() + u'\n')) << e.what();
+    }
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+    EXPECT_EQ(count(Schema::sqlName(db, QStringLiteral("parameter"))), 0);
+    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 3);
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+
+    const MadeOrders made = MakeOrders(db, QString(), parties(), confirmedCart(), day);
+    EXPECT_EQ(made.batchNumber, QStringLiteral("202600000001"));
+    EXPECT_EQ(made.orderNumbers(), (QStringList{QStringLiteral("202600000001"),
+                                                QStringLiteral("202600000002")}));
+    EXPECT_EQ(rows(QStringLiteral("select dhdh,xsfh,xsfm,dhrq,fhrq,dhrm from deorder order by dhdh")),
+              (QStringList{QStringLiteral("202600000001|G01|一号|2026-03-05|2026-03-07|读者'之友书店"),
+                           QStringLiteral("202600000002|G02|二号|2026-03-05|2026-03-07|读者'之友书店")}));
+    EXPECT_EQ(rows(QStringLiteral("select dhdh,tm,sl,my from deorder_mx order by tm")),
+              (QStringList{QStringLiteral("202600000002|A1|2|25"), QStringLiteral("202600000001|B2|5|150"),
+                           QStringLiteral("202600000001|C3|4|33")}));
+    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 0);
+    EXPECT_EQ(count(QStringLiteral("deshopcart")), 0);
+
+    SaveDefaultParties(db, parties());
+    EXPECT_EQ(LoadDefaultParties(db).consigneeName, QStringLiteral("第一中学"));
+    EXPECT_EQ(count(QStringLiteral("decltrla")), 2);
+
+    const auto found = [&](const QString &caption, const QString &value) {
+        const BoundStatement s = OrderQueryStatement({day, day, caption, value});
+        QStringList out;
+        QSqlQuery q = Sql::exec(db, s.text, s.values);
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    EXPECT_EQ(found(QStringLiteral("流水号"), QStringLiteral("0001")).size(), 2);
+    EXPECT_EQ(found(QStringLiteral("订货单号"), QStringLiteral("%2")), QStringList{});
+    EXPECT_EQ(found(QStringLiteral("订货人名称"), QStringLiteral("者'之")).size(), 2);
+    EXPECT_DOUBLE_EQ(OrderTotalsOf(db, QStringLiteral("202600000001")).amount, 183);
+
+    EXPECT_EQ(DeleteOrders(db, {QStringLiteral("202600000001")}), 1);
+    EXPECT_EQ(rows(QStringLiteral("select dhdh from deorder_mx")), QStringList{QStringLiteral("202600000002")});
+}
+
+} // namespace

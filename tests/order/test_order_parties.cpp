@@ -1,0 +1,186 @@
+// The parties of an order: defaults from the unit record and the remembered consignee and
+// payer, the required fields, and replacing the remembered parties in one piece.
+#include "order_fixture.h"
+
+#include "common/app_error.h"
+#include "order/order_parties.h"
+
+namespace {
+
+class OrderPartiesTest : public OrderDbTest {
+protected:
+    void setUnit()
+    {
+        Sql::exec(db, QStringLiteral("insert into bookstore (bno,bname,contact,tele,zipcode,address)"
+                                     " values ('B01','读者''之友书店','王一','010-1','100001','东街 1 号')"));
+    }
+    void addParty(const char *cls, const char *state, const char *def, const QString &name)
+    {
+        Sql::exec(db,
+                  QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,state,def,cls)"
+                                 " values ('7',?,'西路','二层','联系人','200002','021-2',?,?,?)"),
+                  {name, QString::fromLatin1(state), QString::fromLatin1(def), QString::fromLatin1(cls)});
+    }
+    QStringList parties()
+    {
+        return rows(QStringLiteral("select cls,uno,uname,addr,addr2,contact,zip,tel,def,state"
+                                   " from decltrla order by cls"));
+    }
+};
+
+OrderParties filled()
+{
+    OrderParties p;
+    p.ordererNo = QStringLiteral("B01");
+    p.ordererName = QStringLiteral("读者'之友书店");
+    p.ordererContact = QStringLiteral("王'一");
+    p.ordererTel = QStringLiteral("010-1");
+    p.consigneeNo = QStringLiteral("1");
+    p.consigneeName = QStringLiteral("第一'中学");
+    p.consigneeContact = QStringLiteral("李二");
+    p.consigneeTel = QStringLiteral("020-2");
+    p.consigneeZip = QStringLiteral("100001");
+    p.consigneeAddress = QStringLiteral("东街'1号");
+    p.consigneeAddress2 = QStringLiteral("");
+    p.payerNo = QStringLiteral("1");
+    p.payerName = QStringLiteral("教育局");
+    p.payerContact = QStringLiteral("张三");
+    p.payerTel = QStringLiteral("030-3");
+    return p;
+}
+
+TEST_F(OrderPartiesTest, DefaultsComeFromTheUnitAndTheRememberedParties)
+{
+    // No unit record, no remembered parties: only the party numbers are set.
+    OrderParties none;
+    none.consigneeNo = QStringLiteral("1");
+    none.payerNo = QStringLiteral("1");
+    EXPECT_EQ(LoadDefaultParties(db), none);
+
+    // A unit record alone: the consignee and the payer are the orderer.
+    setUnit();
+    // Rows that are not defaults in use are never offered.
+    addParty("SHR", "N", "N", QStringLiteral("不是默认"));
+    addParty("SHR", "X", "Y", QStringLiteral("不在使用"));
+    addParty("FKR", "N", "N", QStringLiteral("不是默认"));
+    const OrderParties unitOnly = LoadDefaultParties(db);
+    EXPECT_EQ(unitOnly.ordererNo, QStringLiteral("B01"));
+    EXPECT_EQ(unitOnly.ordererName, QStringLiteral("读者'之友书店"));
+    EXPECT_EQ(unitOnly.ordererContact, QStringLiteral("王一"));
+    EXPECT_EQ(unitOnly.ordererTel, QStringLiteral("010-1"));
+    EXPECT_EQ(unitOnly.consigneeNo, QStringLiteral("1"));
+    EXPECT_EQ(unitOnly.consigneeName, unitOnly.ordererName);
+    EXPECT_EQ(unitOnly.consigneeContact, unitOnly.ordererContact);
+    EXPECT_EQ(unitOnly.consigneeTel, unitOnly.ordererTel);
+    EXPECT_EQ(unitOnly.consigneeZip, QStringLiteral("100001"));
+    EXPECT_EQ(unitOnly.consigneeAddress, QStringLiteral("东街 1 号"));
+    EXPECT_EQ(unitOnly.consigneeAddress2, QString());
+    EXPECT_EQ(unitOnly.payerNo, QStringLiteral("1"));
+    EXPECT_EQ(unitOnly.payerName, unitOnly.ordererName);
+    EXPECT_EQ(unitOnly.payerTel, unitOnly.ordererTel);
+
+    // Remembered defaults in use win.
+    addParty("SHR", "N", "Y", QStringLiteral("第一中学"));
+    addParty("FKR", "N", "Y", QStringLiteral("教育局"));
+    const OrderParties remembered = LoadDefaultParties(db);
+    EXPECT_EQ(remembered.ordererName, QStringLiteral("读者'之友书店"));
+    EXPECT_EQ(remembered.consigneeNo, QStringLiteral("7"));
+    EXPECT_EQ(remembered.consigneeName, QStringLiteral("第一中学"));
+    EXPECT_EQ(remembered.consigneeAddress, QStringLiteral("西路"));
+    EXPECT_EQ(remembered.consigneeAddress2, QStringLiteral("二层"));
+    EXPECT_EQ(remembered.consigneeContact, QStringLiteral("联系人"));
+    EXPECT_EQ(remembered.consigneeZip, QStringLiteral("200002"));
+    EXPECT_EQ(remembered.consigneeTel, QStringLiteral("021-2"));
+    EXPECT_EQ(remembered.payerNo, QStringLiteral("7"));
+    EXPECT_EQ(remembered.payerName, QStringLiteral("教育局"));
+    EXPECT_EQ(remembered.payerContact, QStringLiteral("联系人"));
+    EXPECT_EQ(remembered.payerTel, QStringLiteral("021-2"));
+}
+
+TEST_F(OrderPartiesTest, SavingReplacesThePartiesAndRewritesTheUnit)
+{
+    setUnit();
+    addParty("SHR", "N", "Y", QStringLiteral("旧收货人"));
+    addParty("FKR", "N", "Y", QStringLiteral("旧付款人"));
+    addParty("XYZ", "N", "N", QStringLiteral("别的"));
+
+    const OrderParties p = filled();
+    SaveDefaultParties(db, p);
+    EXPECT_EQ(parties(), (QStringList{QStringLiteral("FKR|1|教育局|NULL|NULL|张三|NULL|030-3|Y|N"),
+                                      QStringLiteral("SHR|1|第一'中学|东街'1号||李二|100001|020-2|Y|N")}));
+    EXPECT_EQ(rows(QStringLiteral("select bno,bname,contact,tele,zipcode,address from bookstore")),
+              QStringList{QStringLiteral("B01|读者'之友书店|王'一|010-1|100001|东街 1 号")});
+    EXPECT_EQ(LoadDefaultParties(db), p);
+}
+
+TEST_F(OrderPartiesTest, AnEmptyUnitTableStaysEmpty)
+{
+    SaveDefaultParties(db, filled());
+    EXPECT_EQ(count(QStringLiteral("bookstore")), 0);
+    EXPECT_EQ(count(QStringLiteral("decltrla")), 2);
+}
+
+TEST_F(OrderPartiesTest, AFailedSaveKeepsTheEarlierPartiesAndUnit)
+{
+    const struct {
+        const char *step;
+        const char *trigger;
+    } cases[] = {
+        {"payer insert", "create trigger fail before insert on decltrla when new.cls='FKR'"
+                         " begin select raise(abort,'refused'); end"},
+        {"consignee insert", "create trigger fail before insert on decltrla when new.cls='SHR'"
+                             " begin select raise(abort,'refused'); end"},
+        {"delete", "create trigger fail before delete on decltrla"
+                   " begin select raise(abort,'refused'); end"},
+    };
+    setUnit();
+    addParty("SHR", "N", "Y", QStringLiteral("旧收货人"));
+    addParty("FKR", "N", "Y", QStringLiteral("旧付款人"));
+    const QStringList before = parties();
+    const QStringList unitBefore = rows(QStringLiteral("select * from bookstore"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.step);
+        Sql::exec(db, QString::fromLatin1(c.trigger));
+        EXPECT_THROW(SaveDefaultParties(db, filled()), AppError);
+        EXPECT_EQ(parties(), before);
+        EXPECT_EQ(rows(QStringLiteral("select * from bookstore")), unitBefore);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
+        Sql::exec(db, QStringLiteral("drop trigger fail"));
+    }
+}
+
+TEST_F(OrderPartiesTest, TheFirstEmptyRequiredFieldIsNamed)
+{
+    const struct {
+        QString OrderParties::*field;
+        const char *message;
+    } cases[] = {
+        {&OrderParties::ordererName, "请填写订货人名称"},
+        {&OrderParties::ordererContact, "请填写订货联系人"},
+        {&OrderParties::ordererTel, "请填写订货人联系电话"},
+        {&OrderParties::consigneeName, "请填写收货人名称"},
+        {&OrderParties::consigneeContact, "请填写收货联系人"},
+        {&OrderParties::consigneeTel, "请填写收货人电话"},
+        {&OrderParties::consigneeZip, "请填写收货人邮编"},
+        {&OrderParties::consigneeAddress, "请填写收货人地址"},
+        {&OrderParties::payerName, "请填写付款人名称"},
+        {&OrderParties::payerContact, "请填写付款联系人"},
+        {&OrderParties::payerTel, "请填写付款人电话"},
+    };
+    EXPECT_EQ(MissingPartyMessage(filled()), QString());
+    OrderParties blanks = filled();
+    blanks.payerTel = QStringLiteral(" ");   // blanks count as content
+    blanks.consigneeAddress2.clear();        // the second address line is optional
+    EXPECT_EQ(MissingPartyMessage(blanks), QString());
+
+    OrderParties allEmpty;
+    EXPECT_EQ(MissingPartyMessage(allEmpty), QStringLiteral("请填写订货人名称"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        OrderParties p = filled();
+        (p.*c.field).clear();
+        EXPECT_EQ(MissingPartyMessage(p), QString::fromUtf8(c.message));
+    }
+}
+
+} // namespace
