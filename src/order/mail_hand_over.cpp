@@ -28,17 +28,22 @@ MailHandOver::MailHandOver(const MailRequest &request, const QString &spoolFolde
 
 QProcessEnvironment MailHandOver::withUtf8Locale(QProcessEnvironment environment)
 {
-    QString effective = environment.value(QStringLiteral("LC_ALL"));
-    if (effective.isEmpty())
-        effective = environment.value(QStringLiteral("LC_CTYPE"));
-    if (effective.isEmpty())
-        effective = environment.value(QStringLiteral("LANG"));
-    if (namesUtf8(effective))
+    // The character type comes from the first of LC_ALL, LC_CTYPE, LANG that is set.
+    const auto effective = [&environment] {
+        for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const QString value = environment.value(QLatin1String(name));
+            if (!value.isEmpty())
+                return value;
+        }
+        return QString();
+    };
+    if (namesUtf8(effective()))
         return environment;
     environment.remove(QStringLiteral("LC_ALL"));
     if (!namesUtf8(environment.value(QStringLiteral("LC_CTYPE"))))
         environment.remove(QStringLiteral("LC_CTYPE"));
-    environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    if (!namesUtf8(effective()))
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     return environment;
 }
 

@@ -37,8 +37,8 @@ public:
     bool start();
     QString reason() const { return m_reason; }
 
-    // The environment xdg-email runs in: unchanged when its locale is UTF-8, else with
-    // LC_ALL and a non-UTF-8 LC_CTYPE removed and LANG=C.UTF-8.
+    // The environment xdg-email runs in: unchanged when its character type is UTF-8, else
+    // without LC_ALL and a non-UTF-8 LC_CTYPE, and with LANG=C.UTF-8 unless LANG is UTF-8.
     static QProcessEnvironment withUtf8Locale(QProcessEnvironment environment);
 
 signals:

@@ -69,10 +69,10 @@ Sheet parseHtml(const QString &html, QList<int> *widths)
     return sheet;
 }
 
-// Workbooks written once for the whole suite and converted by Calc in two runs (HTML for
-// what it shows, CSV for the formulas): starting Calc is slow.
-class OrderWorkbookCalc : public ::testing::Test {
-protected:
+// The workbooks are written together and converted by Calc in two runs (HTML for what it
+// shows, CSV for the formulas), since starting Calc is slow; each check reads its workbook.
+class CalcBooks {
+public:
     struct Book {
         Sheet sheet;
         QList<int> widths;
@@ -84,7 +84,7 @@ protected:
 
     static QString path(const QString &name) { return dir->path() + u'/' + name; }
 
-    static void SetUpTestSuite()
+    static void writeAndConvert()
     {
         dir = std::make_unique<QTemporaryDir>();
         books.clear();
@@ -131,7 +131,7 @@ protected:
                     book.formulas << line.split(u',');
         }
     }
-    static void TearDownTestSuite() { dir.reset(); }
+    static void cleanUp() { dir.reset(); }
 
     // soffice is a test dependency (scripts/deps.sh installs it): without it the suite fails.
     static bool convert(const QString &filter, const QStringList &names)
@@ -178,15 +178,15 @@ protected:
             texts.removeLast();
         return texts;
     }
+
 };
 
-TEST_F(OrderWorkbookCalc, WizardOrderOfTwoRowsHasItsHeaderTableAndBoldTotals)
+void checkWizardOrderOfTwoRows()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const Sheet &s = book(QStringLiteral("wizard")).sheet;
+    const Sheet &s = CalcBooks::book(QStringLiteral("wizard")).sheet;
     ASSERT_EQ(s.size(), 33);   // nothing after the totals row
 
-    EXPECT_EQ(rowTexts(s, 0), QStringList{QStringLiteral("图书征订单")});
+    EXPECT_EQ(CalcBooks::rowTexts(s, 0), QStringList{QStringLiteral("图书征订单")});
     struct HeaderCase { int row; const char16_t *caption; const char16_t *value; };
     const HeaderCase header[] = {
         {1, u"订货单号", u"202600000001"}, {2, u"订货日期", u"2026-03-15"}, {3, u"订单流水号", u"202600000007"},
@@ -203,13 +203,13 @@ TEST_F(OrderWorkbookCalc, WizardOrderOfTwoRowsHasItsHeaderTableAndBoldTotals)
     EXPECT_EQ(s[26][0].text, QStringLiteral("传递次数"));
     EXPECT_EQ(s[26][1].format, QStringLiteral("0_ "));
     EXPECT_EQ(s[26][1].value, QStringLiteral("0"));
-    EXPECT_TRUE(rowTexts(s, 28).isEmpty());
+    EXPECT_TRUE(CalcBooks::rowTexts(s, 28).isEmpty());
 
-    EXPECT_EQ(rowTexts(s, 29), (QStringList{QStringLiteral("订货单号"), QStringLiteral("书名"), QStringLiteral("条码"),
+    EXPECT_EQ(CalcBooks::rowTexts(s, 29), (QStringList{QStringLiteral("订货单号"), QStringLiteral("书名"), QStringLiteral("条码"),
                                             QStringLiteral("征订序号"), QStringLiteral("印次"), QStringLiteral("作者"),
                                             QStringLiteral("订购数量"), QStringLiteral("定价"), QStringLiteral("订购码洋"),
                                             QStringLiteral("ISBN"), QStringLiteral("出版社名称"), QStringLiteral("出版社编号")}));
-    EXPECT_EQ(rowTexts(s, 30), (QStringList{QStringLiteral("202600000001"), QStringLiteral("高等数学（第七版）"),
+    EXPECT_EQ(CalcBooks::rowTexts(s, 30), (QStringList{QStringLiteral("202600000001"), QStringLiteral("高等数学（第七版）"),
                                             QStringLiteral("9787040001"), QStringLiteral("A-001"), QStringLiteral("1"),
                                             QStringLiteral("同济大学数学系"), QStringLiteral("15 "), QStringLiteral("23.50 "),
                                             QStringLiteral("352.50 "), QStringLiteral("978-7-04-039663-8"),
@@ -234,24 +234,23 @@ TEST_F(OrderWorkbookCalc, WizardOrderOfTwoRowsHasItsHeaderTableAndBoldTotals)
     EXPECT_EQ(totals[8].text, QStringLiteral("1792.50 "));
     EXPECT_FALSE(s[31][6].bold);
 
-    const QList<QStringList> &f = book(QStringLiteral("wizard")).formulas;
+    const QList<QStringList> &f = CalcBooks::book(QStringLiteral("wizard")).formulas;
     ASSERT_EQ(f.size(), 33);
     EXPECT_EQ(f[32].value(6), QStringLiteral("=SUM(G31:G32)"));
     EXPECT_EQ(f[32].value(8), QStringLiteral("=SUM(I31:I32)"));
     EXPECT_EQ(f[32].value(7), QString());
 }
 
-TEST_F(OrderWorkbookCalc, QueryOrderHasItsColumnsAndTotalsUnderQuantityAndAmount)
+void checkQueryOrderTotalsUnderQuantityAndAmount()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const Sheet &s = book(QStringLiteral("query")).sheet;
+    const Sheet &s = CalcBooks::book(QStringLiteral("query")).sheet;
     ASSERT_EQ(s.size(), 34);
-    EXPECT_EQ(rowTexts(s, 0), QStringList{QStringLiteral("图书征订单")});
-    EXPECT_EQ(rowTexts(s, 29), (QStringList{QStringLiteral("订货单号"), QStringLiteral("书名"), QStringLiteral("条码"),
+    EXPECT_EQ(CalcBooks::rowTexts(s, 0), QStringList{QStringLiteral("图书征订单")});
+    EXPECT_EQ(CalcBooks::rowTexts(s, 29), (QStringList{QStringLiteral("订货单号"), QStringLiteral("书名"), QStringLiteral("条码"),
                                             QStringLiteral("书代号"), QStringLiteral("ISBN"), QStringLiteral("印次"),
                                             QStringLiteral("作者"), QStringLiteral("出版社编号"), QStringLiteral("出版社名称"),
                                             QStringLiteral("数量"), QStringLiteral("定价"), QStringLiteral("码洋")}));
-    EXPECT_EQ(rowTexts(s, 32), (QStringList{QStringLiteral("202600000001"), QStringLiteral("线性代数"),
+    EXPECT_EQ(CalcBooks::rowTexts(s, 32), (QStringList{QStringLiteral("202600000001"), QStringLiteral("线性代数"),
                                             QStringLiteral("9787040003"), QStringLiteral("A-003"), QString(),
                                             QStringLiteral("2"), QString(), QStringLiteral("Q03"),
                                             QStringLiteral("清华大学出版社"), QStringLiteral("7 "), QStringLiteral("0.99 "),
@@ -260,32 +259,30 @@ TEST_F(OrderWorkbookCalc, QueryOrderHasItsColumnsAndTotalsUnderQuantityAndAmount
     EXPECT_EQ(s[33][9].value, QStringLiteral("142"));
     EXPECT_EQ(s[33][11].text, QStringLiteral("1799.43 "));
     EXPECT_TRUE(s[33][11].bold);
-    const QList<QStringList> &f = book(QStringLiteral("query")).formulas;
+    const QList<QStringList> &f = CalcBooks::book(QStringLiteral("query")).formulas;
     ASSERT_EQ(f.size(), 34);
     EXPECT_EQ(f[33].value(9), QStringLiteral("=SUM(J31:J33)"));
     EXPECT_EQ(f[33].value(11), QStringLiteral("=SUM(L31:L33)"));
     EXPECT_EQ(f[33].value(6), QString());
 }
 
-TEST_F(OrderWorkbookCalc, FieldNameLabelsAndAChosenTotalsList)
+void checkFieldNameLabelsAndAChosenTotalsList()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const Sheet &s = book(QStringLiteral("names")).sheet;
+    const Sheet &s = CalcBooks::book(QStringLiteral("names")).sheet;
     ASSERT_EQ(s.size(), 32);
     EXPECT_EQ(s[1][0].text, QStringLiteral("DHDH"));
     EXPECT_EQ(s[26][0].text, QStringLiteral("CDCS"));
-    EXPECT_EQ(rowTexts(s, 29).mid(9), (QStringList{QStringLiteral("SL"), QStringLiteral("DJ"), QStringLiteral("MY")}));
+    EXPECT_EQ(CalcBooks::rowTexts(s, 29).mid(9), (QStringList{QStringLiteral("SL"), QStringLiteral("DJ"), QStringLiteral("MY")}));
     // Only the amount is totalled: "zz" is text and "nosuch" no column.
-    EXPECT_EQ(rowTexts(s, 31), (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(), QString(),
+    EXPECT_EQ(CalcBooks::rowTexts(s, 31), (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(), QString(),
                                             QString(), QString(), QString(), QString(), QString(), QString(),
                                             QStringLiteral("352.50 ")}));
-    EXPECT_EQ(book(QStringLiteral("names")).formulas.value(31).value(11), QStringLiteral("=SUM(L31:L31)"));
+    EXPECT_EQ(CalcBooks::book(QStringLiteral("names")).formulas.value(31).value(11), QStringLiteral("=SUM(L31:L31)"));
 }
 
-TEST_F(OrderWorkbookCalc, OrderWithoutRowsGetsZeroTotalsRightUnderTheHead)
+void checkOrderWithoutRowsGetsZeroTotals()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const Sheet &s = book(QStringLiteral("norows")).sheet;
+    const Sheet &s = CalcBooks::book(QStringLiteral("norows")).sheet;
     ASSERT_EQ(s.size(), 31);
     EXPECT_EQ(s[29][0].text, QStringLiteral("订货单号"));
     EXPECT_EQ(s[30][0].text, QStringLiteral("合计:"));
@@ -293,29 +290,58 @@ TEST_F(OrderWorkbookCalc, OrderWithoutRowsGetsZeroTotalsRightUnderTheHead)
     EXPECT_EQ(s[30][8].text, QStringLiteral("0.00 "));
 }
 
-TEST_F(OrderWorkbookCalc, ColumnWidthsFollowTheTextOfEachColumn)
+void checkColumnWidthsFollowTheText()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const QList<int> &w = book(QStringLiteral("wizard")).widths;
+    const QList<int> &w = CalcBooks::book(QStringLiteral("wizard")).widths;
     ASSERT_EQ(w.size(), 12);
     // B holds the longest header values (the address), E only "印次" and "1".
     EXPECT_GT(w[1], w[0]);
     EXPECT_GT(w[0], w[4]);
     EXPECT_GT(w[10], w[11]);   // publisher names are wider than their codes
-    const QList<int> &q = book(QStringLiteral("query")).widths;
+    const QList<int> &q = CalcBooks::book(QStringLiteral("query")).widths;
     ASSERT_EQ(q.size(), 12);
     EXPECT_GT(q[8], q[7]);   // publisher names against codes, in the order query's columns
 }
 
-TEST_F(OrderWorkbookCalc, AnExistingFileIsReplacedByTheNewWorkbook)
+void checkExistingFileIsReplaced()
 {
-    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-    const Sheet &s = book(QStringLiteral("replaced")).sheet;
+    const Sheet &s = CalcBooks::book(QStringLiteral("replaced")).sheet;
     ASSERT_GE(s.size(), 2);
     EXPECT_EQ(s[1][1].text, QStringLiteral("202600000099"));
-    const QStringList left = QDir(dir->path()).entryList(QDir::Files | QDir::Hidden);
+    const QStringList left = QDir(CalcBooks::dir->path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : left)
         EXPECT_TRUE(name.endsWith(QStringLiteral(".xlsx")) && !name.startsWith(u'.')) << name.toStdString();
+}
+
+TEST(OrderWorkbookCalc, CalcReadsTheCellsFormatsTotalsAndWidthsOfTheWorkbooks)
+{
+    CalcBooks::writeAndConvert();
+    ASSERT_TRUE(CalcBooks::failure.isEmpty()) << CalcBooks::failure.toStdString();
+    {
+        SCOPED_TRACE("checkWizardOrderOfTwoRows");
+        checkWizardOrderOfTwoRows();
+    }
+    {
+        SCOPED_TRACE("checkQueryOrderTotalsUnderQuantityAndAmount");
+        checkQueryOrderTotalsUnderQuantityAndAmount();
+    }
+    {
+        SCOPED_TRACE("checkFieldNameLabelsAndAChosenTotalsList");
+        checkFieldNameLabelsAndAChosenTotalsList();
+    }
+    {
+        SCOPED_TRACE("checkOrderWithoutRowsGetsZeroTotals");
+        checkOrderWithoutRowsGetsZeroTotals();
+    }
+    {
+        SCOPED_TRACE("checkColumnWidthsFollowTheText");
+        checkColumnWidthsFollowTheText();
+    }
+    {
+        SCOPED_TRACE("checkExistingFileIsReplaced");
+        checkExistingFileIsReplaced();
+    }
+    CalcBooks::cleanUp();
 }
 
 TEST(OrderWorkbookFile, UnwritableTargetRaisesTheErrorAndLeavesNoTrace)
