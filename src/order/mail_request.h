@@ -29,7 +29,7 @@ struct MailRequest {
     QString body;
     QStringList attachments;   // absolute paths
 
-    // The recipients as one text, joined by ";" (as the order query lists them).
+    // The recipients as one text, joined by ";".
     QString to() const;
     // xdg-email's command line: "--utf8", "--subject" subject, "--body" body (when there is
     // one), "--attach" path for each attachment, then each recipient as an address argument.
