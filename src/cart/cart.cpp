@@ -27,17 +27,21 @@ bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys
 {
     if (!ds.isOpen() || ds.recordCount() == 0)
         return false;
-    // Values are read by position, so the current row never moves and the list's display
-    // needs no suspending.
-    QList<int> recNos;
-    recNos.reserve(marked.size());
-    for (const QString &item : marked.items())
-        recNos << item.toInt();
-    std::sort(recNos.begin(), recNos.end());
-    for (int recNo : recNos) {
-        if (recNo < 1 || recNo > ds.recordCount())
+    if (marked.isEmpty())
+        return !keys.isEmpty();
+    // Ticks belong to the rows' keys: walk the list in its current order and take every
+    // row whose key is ticked. Values are read by position, so the current row never moves
+    // and the list's display needs no suspending.
+    const int keyField = ds.fieldIndex(marked.keyField());
+    if (keyField < 0)
+        return !keys.isEmpty();
+    const int valueField = ds.fieldIndex(field);
+    if (valueField < 0)
+        throw AppError(QStringLiteral("数据集中没有字段“%1”").arg(field));
+    for (int row = 0; row < ds.recordCount(); ++row) {
+        if (!marked.containsKey(ds.text(row, keyField)))
             continue;
-        const QString value = ds.text(recNo - 1, field);
+        const QString value = ds.text(row, valueField);
         keys = keys.isEmpty() ? value : keys + u',' + value;
     }
     return !keys.isEmpty();

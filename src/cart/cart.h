@@ -9,10 +9,11 @@ class DataSet;
 class MarkedRowList;
 class Prompter;
 
-// Appends to keys the text of field for every row whose record number is marked, in the list's
-// current order (joined by ","; an empty keys simply becomes the first value). Returns whether
-// keys is non-empty afterwards; a closed or empty list returns false and leaves keys alone.
-// The list's current row does not move.
+// Appends to keys the text of field for every row whose key (the marked-row list's key field)
+// is ticked, in the list's current order, whatever sort, locate or refresh came between the
+// ticks and this call (joined by ","; an empty keys simply becomes the first value). Returns
+// whether keys is non-empty afterwards; a closed or empty list returns false and leaves keys
+// alone. The list's current row does not move.
 bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys,
                          const QString &field);
 

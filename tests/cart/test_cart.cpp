@@ -53,6 +53,7 @@ protected:
         books.setConnection(db);
         books.setStatement(QStringLiteral("select tm,sm,dj from qrydebooks order by tm"));
         books.open();
+        marked.setDataSet(&books);
         ASSERT_EQ(books.recordCount(), 4);
     }
 
@@ -125,7 +126,7 @@ TEST_F(CartTest, MarkedRowsGoIntoANewCartInListOrder)
 {
     // Record numbers 4 (C3), 1 (A1), 3 (B2), marked out of order.
     for (int recNo : {4, 1, 3})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     books.setCurrentRow(1);
 
     EXPECT_TRUE(place());
@@ -149,10 +150,10 @@ TEST_F(CartTest, MarkedRowsGoIntoANewCartInListOrder)
 TEST_F(CartTest, TitlesAlreadyInTheCartAreSkipped)
 {
     for (int recNo : {1, 3, 4})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     ASSERT_TRUE(place());
     for (int recNo : {1, 3, 4})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     EXPECT_TRUE(place());
     expectShown({placed, placed});
     EXPECT_EQ(lines().size(), 3);
@@ -191,18 +192,19 @@ TEST_F(CartTest, DefaultQuantityIsReadAtEachCall)
 
 TEST_F(CartTest, NothingToPutWritesNothing)
 {
-    const QList<int> cases[] = {{}, {5, 9}};   // nothing marked; marks beyond the list
-    for (const QList<int> &recNos : cases) {
+    // Nothing marked; ticks of titles the list does not hold.
+    const QStringList cases[] = {{}, {QStringLiteral("Z5"), QStringLiteral("Z9")}};
+    for (const QStringList &keys : cases) {
         prompter.shown.clear();
         marked.clear();
-        for (int recNo : recNos)
-            marked.mark(recNo);
+        for (const QString &key : keys)
+            marked.markKey(key);
         EXPECT_FALSE(place());
         expectShown({nothingMarked});
-        EXPECT_EQ(marked.size(), recNos.size());
+        EXPECT_EQ(marked.size(), keys.size());
     }
+    marked.mark(0);
     books.close();
-    marked.mark(1);
     EXPECT_FALSE(place());
     EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart")), 0);
     EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter")), 0);
@@ -210,17 +212,32 @@ TEST_F(CartTest, NothingToPutWritesNothing)
 
 TEST_F(CartTest, CollectedKeysFollowTheListAndAppend)
 {
-    marked.mark(3);
+    // Ticked out of order: B2, then A1.
     marked.mark(2);
+    marked.mark(0);
     QString keys = QStringLiteral("Z9");
     EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
-    EXPECT_EQ(keys, QStringLiteral("Z9,AB'1,B2"));
+    EXPECT_EQ(keys, QStringLiteral("Z9,A1,B2"));
 
-    // A re-sorted list keeps its marks on positions, so other titles are collected.
+    // The ticks stay on their titles in a re-sorted list, which gives the new order.
     books.setSortText(QStringLiteral("tm DESC"));
     keys.clear();
     EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
-    EXPECT_EQ(keys, QStringLiteral("B2,AB'1"));
+    EXPECT_EQ(keys, QStringLiteral("B2,A1"));
+    EXPECT_EQ(books.currentRow(), 0);
+
+    // Another field of the ticked rows.
+    keys.clear();
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("sm")));
+    EXPECT_EQ(keys, QStringLiteral("大学物理,高等数学"));
+
+    // A title that left the list at a refresh is not collected, nor ticked any more.
+    Sql::exec(db, QStringLiteral("delete from debooks where tm='B2'"));
+    books.refresh();
+    keys.clear();
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
+    EXPECT_EQ(keys, QStringLiteral("A1"));
+    EXPECT_EQ(marked.keys(), QStringList{QStringLiteral("A1")});
 
     books.close();
     keys = QStringLiteral("Z9");
@@ -266,7 +283,7 @@ TEST_F(CartTest, RefusedLineLeavesTheOthers)
         prompter.shown.clear();
         Sql::exec(db, QString::fromLatin1(trigger));
         for (int recNo : {1, 3, 4})
-            marked.mark(recNo);
+            marked.mark(recNo - 1);
         EXPECT_TRUE(place());
         expectShown({placed});
         EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
@@ -298,11 +315,11 @@ TEST_F(CartTest, OtherErrorsLeaveNoTrace)
         const int counterRows = intOf(QStringLiteral("select count(*) from parameter"));
         prompter.shown.clear();
         marked.clear();
-        marked.mark(1);
+        marked.mark(0);
 
         EXPECT_THROW(place(), AppError);
         EXPECT_TRUE(prompter.shown.isEmpty());
-        EXPECT_EQ(marked.items(), QStringList{QStringLiteral("1")});
+        EXPECT_EQ(marked.keys(), QStringList{QStringLiteral("A1")});
         QString keys = QStringLiteral("A1,B2");
         EXPECT_THROW(AddToCart(keys, db, QString()), AppError);
         EXPECT_EQ(keys, QStringLiteral("A1,B2"));
