@@ -1,6 +1,6 @@
 #include "catalog/publisher_browse_window.h"
 
-#include "app/app_settings.h"
+#include "common/app_settings.h"
 #include "app/tdm_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"

@@ -98,23 +98,24 @@ protected:
     {
         return PlaceSelection(marked, books, db, QStringLiteral("shopcart"), QString(), prompter);
     }
-    void add(const QString &list, const QString &op = QString())
+    CartAddResult add(const QString &list, const QString &op = QString())
     {
         QString keys = list;
-        AddToCart(keys, db, op);
+        const CartAddResult result = AddToCart(keys, db, op);
         EXPECT_TRUE(keys.isEmpty());
+        return result;
     }
     void emptyCart()
     {
         Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
         Sql::exec(db, QStringLiteral("delete from deshopcart"));
     }
-    void expectShown(const QStringList &texts)
+    void expectShown(const QStringList &texts, int flags = MsgFlags::Information)
     {
         EXPECT_EQ(prompter.texts(), texts);
         for (const ShownMessage &m : prompter.shown) {
             EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
-            EXPECT_EQ(m.flags, MsgFlags::Information);
+            EXPECT_EQ(m.flags, flags);
         }
     }
 };
@@ -155,11 +156,16 @@ TEST_F(CartTest, TitlesAlreadyInTheCartAreSkipped)
     for (int recNo : {1, 3, 4})
         marked.mark(recNo - 1);
     EXPECT_TRUE(place());
-    expectShown({placed, placed});
+    // Not an error: the message says how many were there already.
+    expectShown({placed, placed + QStringLiteral("（其中 3 种书目原已在购物车中）")});
+    EXPECT_TRUE(marked.isEmpty());
     EXPECT_EQ(lines().size(), 3);
 
     // Only the new title joins the same cart; no second cart number is used.
-    add(QStringLiteral("B2,A1,AB'1"));
+    const CartAddResult result = add(QStringLiteral("B2,A1,AB'1"));
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("AB'1")});
+    EXPECT_EQ(result.alreadyThere, (QStringList{QStringLiteral("B2"), QStringLiteral("A1")}));
+    EXPECT_TRUE(result.refused.isEmpty());
     EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"),
                                        QStringLiteral("C3"), QStringLiteral("AB'1")}));
     EXPECT_EQ(carts().size(), 1);
@@ -175,6 +181,7 @@ TEST_F(CartTest, DefaultQuantityIsReadAtEachCall)
     } cases[] = {
         {"[ALL]\ndgsl=3\n", 3},  {"[ALL]\ndgsl=abc\n", 10}, {"[ALL]\ndgsl=-1\n", 10},
         {"[ALL]\ndgsl=0\n", 0},  {"[ALL]\n", 10},           {"[ALL]\ndgsl=25\n", 25},
+        {"[ALL]\ndgsl=-5\n", 10},   // negative: not set, never a negative quantity or amount
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.config);
@@ -254,42 +261,80 @@ TEST_F(CartTest, QuotesInKeysAndOperatorCodes)
     EXPECT_EQ(carts(), QStringList{year() + QStringLiteral("00000001|o'p|N")});
 }
 
-TEST_F(CartTest, UnknownKeysAddNothing)
+TEST_F(CartTest, UnknownKeysAddNothingAndAreReported)
 {
-    add(QStringLiteral("NOPE,A1,,B2'"));
+    const CartAddResult result = add(QStringLiteral("NOPE,A1,,B2'"));
     EXPECT_EQ(lineKeys(), QStringList{QStringLiteral("A1")});
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("A1")});
+    ASSERT_EQ(result.refused.size(), 2);
+    EXPECT_EQ(result.refused[0].key, QStringLiteral("NOPE"));
+    EXPECT_EQ(result.refused[1].key, QStringLiteral("B2'"));
+    EXPECT_TRUE(result.refused[1].title.isEmpty());
+    EXPECT_FALSE(result.complete());
 }
 
-TEST_F(CartTest, RepeatedKeyGivesTwoLinesOnlyInANewCart)
+TEST_F(CartTest, RepeatedKeyGivesOneLineInNewAndExistingCarts)
 {
     add(QStringLiteral("A1,A1"));
-    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1")}));
-    add(QStringLiteral("B2,B2"));
-    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(lineKeys(), QStringList{QStringLiteral("A1")});
+    const CartAddResult result = add(QStringLiteral("B2,A1,B2"));
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("B2")});
+    EXPECT_EQ(result.alreadyThere, QStringList{QStringLiteral("A1")});
 }
 
-TEST_F(CartTest, RefusedLineLeavesTheOthers)
+TEST_F(CartTest, RefusedTitleIsNamedAndTheOthersLand)
 {
-    // Refused before the row is written, and after it: a refused line leaves nothing behind.
-    const char *triggers[] = {
-        "create trigger refuse before insert on deshopcart_mx"
-        " when new.tm='B2' begin select raise(abort,'refused'); end",
-        "create trigger refuse after insert on deshopcart_mx"
-        " when new.tm='B2' begin select raise(fail,'refused'); end",
+    // Refused before the row is written, after it, and a title gone from the catalogue since
+    // the list was read: the title is named, the others land, the marks stay for another try.
+    const struct {
+        const char *what;
+        const char *setup;
+        const char *cleanup;
+        QString named;
+        QString reason;
+    } cases[] = {
+        {"before insert",
+         "create trigger refuse before insert on deshopcart_mx"
+         " when new.tm='B2' begin select raise(abort,'refused'); end",
+         "drop trigger refuse", QStringLiteral("《大学物理》（条码 B2）"), QStringLiteral("refused")},
+        {"after insert",
+         "create trigger refuse after insert on deshopcart_mx"
+         " when new.tm='B2' begin select raise(fail,'refused'); end",
+         "drop trigger refuse", QStringLiteral("《大学物理》（条码 B2）"), QStringLiteral("refused")},
+        {"gone from the catalogue", "delete from debooks where tm='B2'", nullptr,
+         QStringLiteral("条码 B2"), QStringLiteral("书目库中没有这种书目")},
     };
-    for (const char *trigger : triggers) {
-        SCOPED_TRACE(trigger);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         emptyCart();
         prompter.shown.clear();
-        Sql::exec(db, QString::fromLatin1(trigger));
+        marked.clear();
+        Sql::exec(db, QString::fromLatin1(c.setup));
         for (int recNo : {1, 3, 4})
             marked.mark(recNo - 1);
-        EXPECT_TRUE(place());
-        expectShown({placed});
+        EXPECT_FALSE(place());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        const QStringList told = prompter.shown[0].text.split(u'\n');
+        ASSERT_EQ(told.size(), 3) << prompter.shown[0].text.toStdString();
+        EXPECT_EQ(told[0], QStringLiteral("有 1 种书目未能放入购物车："));
+        EXPECT_TRUE(told[1].startsWith(c.named + QStringLiteral("："))) << told[1].toStdString();
+        EXPECT_TRUE(told[1].contains(c.reason)) << told[1].toStdString();
+        EXPECT_EQ(told[2], QStringLiteral("已放入 2 种。"));
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Warning);
+        EXPECT_EQ(marked.size(), 3);
         EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
         EXPECT_EQ(carts().size(), 1);
         EXPECT_EQ(Sql::transactionDepth(db), 0);
-        Sql::exec(db, QStringLiteral("drop trigger refuse"));
+
+        // Again: the two already there are counted, the refused one named again.
+        prompter.shown.clear();
+        EXPECT_FALSE(place());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_TRUE(prompter.shown[0].text.endsWith(QStringLiteral("已放入 0 种，2 种原已在购物车中。")))
+            << prompter.shown[0].text.toStdString();
+        if (c.cleanup)
+            Sql::exec(db, QString::fromLatin1(c.cleanup));
     }
 }
 
