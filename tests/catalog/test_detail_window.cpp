@@ -88,6 +88,22 @@ TEST_F(DetailWindowTest, ShowsTheBuiltPageOfTheCurrentRowWithItsPictures)
     EXPECT_FALSE(web->loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).isNull()) << m.captured(1).toStdString();
 }
 
+TEST_F(DetailWindowTest, CatalogueTextShowsAsWrittenWithItsLineBreaks)
+{
+    insertBook({{"tm", "T0"}, {"zbh", "0"}, {"sm", "C++ <入门> & \"STL\""}, {"zz", "<b>王</b>"}});
+    Sql::exec(db, QStringLiteral("insert into detsnrty (tm,zjml,qy) values (?,?,?)"),
+              {QStringLiteral("T0"), QStringLiteral("第1章 绪论\n第2章 方法\n参考文献"),
+               QStringLiteral("前言一\r\n前言二")});
+    books->open();   // T0 comes first
+    auto w = openWindow();
+    const QString text = pageText(w.get());
+    EXPECT_TRUE(text.contains(QStringLiteral("C++ <入门> & \"STL\""))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("<b>王</b>"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("第1章 绪论\n第2章 方法\n参考文献"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("前言一\n前言二"))) << text.toStdString();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+}
+
 TEST_F(DetailWindowTest, NavigationStopsAtTheEndsAndSetsTheCursors)
 {
     auto w = openWindow();
