@@ -13,6 +13,7 @@
 #include "grid/grid_view.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -102,6 +103,30 @@ TEST_F(DetailWindowTest, CatalogueTextShowsAsWrittenWithItsLineBreaks)
     EXPECT_TRUE(text.contains(QStringLiteral("第1章 绪论\n第2章 方法\n参考文献"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("前言一\n前言二"))) << text.toStdString();
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+}
+
+TEST_F(DetailWindowTest, CoverWithAnOddOrWindowsNameIsShown)
+{
+    QFile cover(tree.path(QStringLiteral("bookimages/cover01.jpg")));
+    ASSERT_TRUE(cover.open(QIODevice::ReadOnly));
+    const QByteArray picture = cover.readAll();
+    tree.writeFile(QStringLiteral("bookimages/big/C#入门 100%.jpg"), picture);
+    tree.writeFile(QStringLiteral("bookimages/Cover09.JPG"), picture);
+    insertBook({{"tm", "T0"}, {"zbh", "0"}, {"sm", "程序设计"}, {"fmtp", "C#入门 100%.jpg"}});
+    insertBook({{"tm", "T00"}, {"zbh", "00"}, {"sm", "数据结构"}, {"fmtp", "COVER09.JPG  "}});
+    books->open();
+    auto w = openWindow();
+    auto *web = child<QTextBrowser>(w.get(), "WebBook");
+    const QRegularExpression src(QStringLiteral(R"re(<img[^>]*src="([^"]+)")re"));
+    for (const char *tm : {"T0", "T00"}) {
+        ASSERT_TRUE(books->locate(QStringLiteral("tm"), QString::fromLatin1(tm)));
+        w->showTitle();
+        const auto m = src.match(web->toHtml());
+        ASSERT_TRUE(m.hasMatch()) << tm;
+        EXPECT_FALSE(m.captured(1).contains(QStringLiteral("nocover"))) << m.captured(1).toStdString();
+        EXPECT_FALSE(web->loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).isNull())
+            << m.captured(1).toStdString();
+    }
 }
 
 TEST_F(DetailWindowTest, NavigationStopsAtTheEndsAndSetsTheCursors)
