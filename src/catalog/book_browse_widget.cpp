@@ -60,6 +60,7 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid->setPopupOptions(0, 0);
 
     m_pane = new TBookDetailPane(this);   // Panel5
+    m_pane->setPrompter(&prompter);
     m_pane->setBookList(&m_books);
     m_paneStrip = m_pane->createPaneStrip(this);
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
