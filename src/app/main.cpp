@@ -5,6 +5,7 @@
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
 #include "app/zd_application_gui.h"
+#include "grid/chinese_font_gui.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -23,11 +24,13 @@ int main(int argc, char **argv)
 
     ZdApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);  // the tool-bar pictures live in the static ui library
-    ZdApplication::applyChineseFont();
+    ChineseFont::applyToApplication();
     FormCatalog::registerAll();
 
     {
-        auto splash = std::make_unique<TFrmStart>();
+        // The data module and its prompter come after the splash; the splash tells through its own.
+        QtPrompter startPrompter;
+        auto splash = std::make_unique<TFrmStart>(startPrompter);
         splash->show();
         QCoreApplication::processEvents();
         if (splashWait) {

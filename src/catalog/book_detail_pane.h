@@ -3,7 +3,7 @@
 // further classifications, cover pictures and long texts, refreshed on every row change.
 //
 // A browse window embeds it like this:
-//   auto *pane = new TBookDetailPane(listArea);      // "Panel5", 313 pixels high
+//   auto *pane = new TBookDetailPane(prompter, listArea);   // "Panel5", 313 pixels high
 //   pane->setLoadsPictures(true);                     // category and publisher browse only
 //   pane->setBookList(&dsBook);                       // not owned; refreshes at once
 //   TToggleStrip *strip = pane->createPaneStrip(listArea);   // ImgUp/ImgDown, 12 pixels high
@@ -21,6 +21,8 @@
 #include <vector>
 
 class DbGrid;
+class Prompter;
+struct Statement;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -32,7 +34,8 @@ class TBookDetailPane : public QWidget {
 public:
     static constexpr int PaneHeight = 313;
 
-    explicit TBookDetailPane(QWidget *parent = nullptr);
+    // Errors of its lists and pictures are told through prompter.
+    explicit TBookDetailPane(Prompter &prompter, QWidget *parent = nullptr);
     ~TBookDetailPane() override;
 
     // The host's book list; the pane follows its current row (and its order changes).
@@ -91,11 +94,12 @@ private:
 
     void bindFields();
     void showFields(int row);
-    bool reopen(DataSet &list, const QString &tm);
+    bool reopen(DataSet &list, const Statement &statement);
     void showLongTexts();
     void showPictures(int row);
     void showPicture(QLabel *target, const QString &path);
 
+    Prompter &m_prompter;
     QPointer<DataSet> m_books;
     std::vector<QMetaObject::Connection> m_bookConnections;
     bool m_loadsPictures = false;

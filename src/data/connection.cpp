@@ -3,6 +3,7 @@
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "common/string_cipher.h"
+#include "data/sqlite_collation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -93,6 +94,7 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
             return fail(connectionName, text, errorText);
         }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        SqliteCollation::installPinyin(db);
     }
     return db;
 }

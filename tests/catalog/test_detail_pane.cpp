@@ -4,7 +4,6 @@
 #include "catalog_fixture.h"
 #include "scripted_prompter.h"
 
-#include "app/zd_application_gui.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
 #include "catalog/toggle_strip_widget.h"
@@ -26,7 +25,6 @@ class DetailPaneTest : public CatalogFixture {
 protected:
     void SetUp() override
     {
-        ZdApplication::setErrorPrompter(&errors);
         tree.copyFromDist(QStringLiteral("bookimages"));
         tree.writeFile(QStringLiteral("bookimages/broken.jpg"), "not a picture");
 
@@ -51,11 +49,10 @@ protected:
 
         books = openBooks();
         BookList::prepare(*books);
-        pane = std::make_unique<TBookDetailPane>();
+        pane = std::make_unique<TBookDetailPane>(errors);
         pane->setLoadsPictures(true);
         pane->setBookList(books.get());
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
 
     QString field(const char *column) const { return pane->fieldEdit(QString::fromLatin1(column))->text(); }
     QString longText(const QString &column) const { return pane->longTextEdit(column)->toPlainText(); }
@@ -167,7 +164,7 @@ TEST_F(DetailPaneTest, EmptyResultClearsFieldsButKeepsTheRest)
 
 TEST_F(DetailPaneTest, HostWithoutPicturesKeepsThePlaceholders)
 {
-    TBookDetailPane planned;
+    TBookDetailPane planned(errors);
     const QImage placeholder = shown(planned.bigPicture());
     ASSERT_FALSE(placeholder.isNull());
     EXPECT_EQ(shown(planned.smallPicture()), placeholder);
