@@ -76,14 +76,6 @@ QIcon nodeIcon()
     return icon;
 }
 
-void paintBackground(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
 } // namespace
 
 TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup, QWidget *parent)
@@ -91,7 +83,7 @@ TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, const B
 {
     setWindowTitle(QStringLiteral("分类浏览"));
     resize(803, 533);
-    paintBackground(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     m_categories.setConnection(db);
     const Statement tree = CatalogueStatements::categoryTree();
     m_categories.setStatement(tree.text, tree.values);

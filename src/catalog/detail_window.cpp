@@ -45,10 +45,7 @@ void TFrmDetail::build()
     setObjectName(QStringLiteral("FrmDetail"));
     setWindowTitle(QStringLiteral("书目详细信息"));
     setFixedSize(752, 569);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, GridColours::Window);
-    setPalette(pal);
+    GridColours::paintBackground(this, GridColours::Window);
 
     m_web = new QTextBrowser(this);
     m_web->setObjectName(QStringLiteral("WebBook"));

@@ -2,7 +2,7 @@
 
 #include "catalog/list_report_painter.h"
 #include "common/app_error.h"
-#include "common/prompter.h"
+#include "common/guarded.h"
 #include "common/whole_file.h"
 #include "data/dataset.h"
 
@@ -61,11 +61,7 @@ void ListReportDialog::saveAsPdf()
     const QString path = m_prompter->saveFileName(request);
     if (path.isEmpty())
         return;
-    try {
-        savePdf(path, m_list, m_layout);
-    } catch (const AppError &e) {
-        m_prompter->message(e.text(), QStringLiteral("系统提示"), MsgFlags::Error);
-    }
+    guarded(*m_prompter, [&] { savePdf(path, m_list, m_layout); });
 }
 
 void ListReportDialog::run(QWidget *parent, const DataSet &list, Prompter &prompter)

@@ -1,10 +1,9 @@
 #include "catalog/list_report_painter.h"
 
-#include "grid/chinese_font_gui.h"
 #include "data/dataset.h"
+#include "grid/chinese_font_gui.h"
 
 #include <QColor>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>

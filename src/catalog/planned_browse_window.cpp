@@ -14,10 +14,7 @@ TFrmbook115::TFrmbook115(Prompter &prompter, const QSqlDatabase &db, const Brows
 {
     setWindowTitle(QStringLiteral("十一五规划教材浏览"));
     resize(803, 533);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, GridColours::Window);
-    setPalette(pal);
+    GridColours::paintBackground(this, GridColours::Window);
 
     m_browse = new BookBrowseWidget(prompter, db, this);
     m_browse->setColumns(BookList::categoryColumns(744));

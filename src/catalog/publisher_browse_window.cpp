@@ -112,14 +112,6 @@ const QColor ChosenLabel(0xCF, 0xDD, 0xEE);
 const int CodeRole = Qt::UserRole;
 const int NameRole = Qt::UserRole + 1;
 
-void fill(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
 // A closed book for a publisher node, an opened blue one for the selected node.
 QIcon nodeIcon()
 {
@@ -186,7 +178,7 @@ TFrmMagN::TFrmMagN(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup
     setObjectName(QStringLiteral("FrmMagN"));
     setWindowTitle(QStringLiteral("版别浏览"));
     resize(848, 612);
-    fill(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     m_publishers.setConnection(db);
     m_categories.setConnection(db);
 
@@ -314,9 +306,9 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     m_typeArea->setWidgetResizable(false);
     m_typeField = new QWidget;
     m_typeField->setObjectName(QStringLiteral("SbTypeLabels"));
-    fill(m_typeField, LabelField);
+    GridColours::paintBackground(m_typeField, LabelField);
     m_typeArea->setWidget(m_typeField);
-    fill(m_typeArea->viewport(), LabelField);
+    GridColours::paintBackground(m_typeArea->viewport(), LabelField);
     m_typeArea->installEventFilter(this);
     auto *top = new QVBoxLayout(m_top);
     top->setContentsMargins(0, 0, 0, 0);
