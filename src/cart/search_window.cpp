@@ -4,7 +4,6 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "grid/chinese_font_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/prompter.h"
@@ -172,13 +171,7 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid = new DbGrid(this);
     m_grid->setObjectName(QStringLiteral("Dbgbook"));
     m_grid->setAccessibleName(QStringLiteral("书目列表"));
-    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
-    cells.setPixelSize(12);
-    m_grid->setFont(cells);
-    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
-    QFont titles = cells;
-    titles.setPixelSize(11);
-    m_grid->horizontalHeader()->setFont(titles);
+    m_grid->useTitleListFonts();
     m_grid->setColumns(resultColumns());
     m_grid->setDataSet(&m_books);
     m_grid->setMarkedRows(&m_marked);

@@ -4,7 +4,6 @@
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
 #include "catalog/toggle_strip_widget.h"
-#include "grid/chinese_font_gui.h"
 #include "common/guarded.h"
 #include "grid/grid_view.h"
 
@@ -42,14 +41,7 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid = new DbGrid(this);
     m_grid->setObjectName(QStringLiteral("Dbgbook"));
     m_grid->setAccessibleName(QStringLiteral("书目列表"));
-    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
-    cells.setPixelSize(12);
-    m_grid->setFont(cells);
-    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
-    // Titles a pixel smaller, so that "选择" fits its 28-pixel column.
-    QFont titles = cells;
-    titles.setPixelSize(11);
-    m_grid->horizontalHeader()->setFont(titles);
+    m_grid->useTitleListFonts();
     m_grid->setColumns(BookList::categoryColumns());
     m_grid->setDataSet(&m_books);
     m_marked.setDataSet(&m_books);   // ticks by tm: they follow their titles through sorts

@@ -1,12 +1,14 @@
 #include "grid/grid_view.h"
 
 #include "data/dataset.h"
+#include "grid/chinese_font_gui.h"
 #include "grid/grid_header_view.h"
 #include "grid/grid_model.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/striped_delegate.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -267,4 +269,15 @@ void DbGrid::syncColumns()
     }
     m_syncing = false;
     followCurrentRow();
+}
+
+void DbGrid::useTitleListFonts()
+{
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
+    cells.setPixelSize(12);
+    setFont(cells);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+    QFont titles = cells;
+    titles.setPixelSize(11);
+    horizontalHeader()->setFont(titles);
 }

@@ -58,6 +58,10 @@ public:
 
     // A double click or Enter opens the detail window on the list (book grids).
     void setOpensDetail(bool on) { m_opensDetail = on; }
+
+    // The title lists' look: cells in the Song face at 12 pixels, titles a pixel smaller so
+    // that "选择" fits its 28-pixel column, rows as high as the text needs.
+    void useTitleListFonts();
     bool opensDetail() const { return m_opensDetail; }
 
     bool titleClick(int column);
