@@ -188,12 +188,12 @@ GridColumns orderColumns()
     GridColumns cols;
     cols.addMark(GridColumns::MarkTitle, 36);
     cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100);
-    cols.addField(QStringLiteral("DHRQ"), QStringLiteral("订货日期"), 76);
+    cols.addField(QStringLiteral("DHRQ"), QStringLiteral("订货日期"), 86);
     cols.addField(QStringLiteral("JSFS"), QStringLiteral("结算方式"), 64);
     cols.addField(QStringLiteral("FKFS"), QStringLiteral("付款方式"), 64);
     cols.addField(QStringLiteral("FHFS"), QStringLiteral("发货方式"), 64);
     cols.addField(QStringLiteral("FHDZ"), QStringLiteral("发货到站"), 72);
-    cols.addField(QStringLiteral("FHRQ"), QStringLiteral("要求发货日期"), 84);
+    cols.addField(QStringLiteral("FHRQ"), QStringLiteral("要求发货日期"), 88);
     cols.addField(QStringLiteral("DHRH"), QStringLiteral("订货人编号"), 72);
     cols.addField(QStringLiteral("DHRM"), QStringLiteral("订货人名称"), 150);
     cols.addField(QStringLiteral("SHRH"), QStringLiteral("收货人编号"), 72);
@@ -312,7 +312,9 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
 
 TFrmSeh::~TFrmSeh()
 {
-    // The grids follow the lists: they go before the lists do.
+    // The grids follow the lists: they go before the lists do, and the window stops
+    // following the order list.
+    m_orders.disconnect(this);
     delete m_dbgBook;
     delete m_dbgOrder;
 }
@@ -389,6 +391,9 @@ QWidget *TFrmSeh::buildHeadPanel()
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
     constexpr int PerRow = 4;
+    // Read-only fields on a grey ground, so they do not look as if they took input.
+    QPalette readOnly = panel->palette();
+    readOnly.setColor(QPalette::Base, QColor(0xEE, 0xF1, 0xF4));
     const QList<QList<HeadField>> &rows = headRows();
     for (int r = 0; r < rows.size(); ++r) {
         const QList<HeadField> &fields = rows[r];
@@ -397,6 +402,7 @@ QWidget *TFrmSeh::buildHeadPanel()
             const QString column = QString::fromLatin1(fields[i].column);
             edit->setObjectName(QStringLiteral("Head_") + column);
             edit->setReadOnly(true);
+            edit->setPalette(readOnly);
             QLabel *label = captionFor(edit, QString::fromUtf8(fields[i].caption));
             label->setParent(panel);
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
