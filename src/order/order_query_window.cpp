@@ -251,7 +251,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgOrder->setColumns(orderColumns());
     m_dbgOrder->setDataSet(&m_orders);
     m_dbgOrder->setMarkedRows(&m_marked);
-    m_dbgOrder->setPopupOptions(0, -1);
+    m_dbgOrder->setPopupOptions(0, 1);   // "浏览(&L)" shown, but an order has no detail window
     m_dbgOrder->setPopupMenu(options.popupMenu);
     m_dbgOrder->setTabKeyNavigation(false);   // Tab leaves the grid for the head strip
 
@@ -268,7 +268,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook->setColumns(lineColumns());
     m_dbgBook->setDataSet(&m_lines);
     m_dbgBook->setOpensDetail(true);
-    m_dbgBook->setPopupOptions(0, 0);
+    m_dbgBook->setPopupOptions(0, 0, false);
     m_dbgBook->setPopupMenu(options.popupMenu);
     m_dbgBook->setTabKeyNavigation(false);
 
