@@ -2,10 +2,12 @@
 
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
+#include "common/guarded.h"
 #include "common/prompter.h"
-#include "grid/error_caption.h"
+#include "grid/chinese_font_gui.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
+#include "grid/plain_caption.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
@@ -21,10 +23,8 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStyleOptionFocusRect>
 #include <QVBoxLayout>
-#include <exception>
 
 namespace {
 
@@ -32,51 +32,21 @@ const QString Hint = QStringLiteral("系统提示");
 const QString CountFormat = QStringLiteral("#,");
 const QString MoneyFormat = QStringLiteral("#,.00;#,.00;0");
 
-void showErrorBox(Prompter &prompter, const QString &text)
-{
-    prompter.message(text, errorCaption(), MsgFlags::Error);
-}
-
-QString errorText(const std::exception &e)
-{
-    if (const auto *app = dynamic_cast<const AppError *>(&e))
-        return app->text();
-    return QString::fromLocal8Bit(e.what());
-}
-
-// The edge of a slot: an error of the work is shown, never passed on into Qt.
-template <class Work>
-void guarded(Prompter &prompter, Work &&work) noexcept
-{
-    try {
-        work();
-    } catch (const std::exception &e) {
-        try {
-            showErrorBox(prompter, errorText(e));
-        } catch (...) {
-        }
-    } catch (...) {
-    }
-}
-
 bool hasRows(const DataSet &ds)
 {
     return ds.isOpen() && ds.recordCount() > 0;
 }
 
-void paintBackground(QWidget *w, const QColor &colour)
+// Grid cells in the Song face at 12 pixels, titles at 11, as every list shows them.
+void setGridFont(DbGrid *grid)
 {
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
-// "查询(&Q)" is read out as "查询".
-QString plainCaption(QString caption)
-{
-    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    return caption.trimmed();
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
+    cells.setPixelSize(12);
+    grid->setFont(cells);
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+    QFont titles = cells;
+    titles.setPixelSize(11);
+    grid->horizontalHeader()->setFont(titles);
 }
 
 // A caption label in front of a control, which takes its accessible name from it.
@@ -233,7 +203,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
 {
     setObjectName(QStringLiteral("FrmSeh"));
     setWindowTitle(QStringLiteral("订单查询"));
-    paintBackground(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
 
     m_orders.setObjectName(QStringLiteral("DsOrder"));
     m_orders.setConnection(db);
@@ -248,6 +218,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgOrder = new DbGrid(this);
     m_dbgOrder->setObjectName(QStringLiteral("DbgOrder"));
     m_dbgOrder->setAccessibleName(QStringLiteral("订单列表"));
+    setGridFont(m_dbgOrder);
     m_dbgOrder->setColumns(orderColumns());
     m_dbgOrder->setDataSet(&m_orders);
     m_dbgOrder->setMarkedRows(&m_marked);
@@ -265,6 +236,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook = new DbGrid(this);
     m_dbgBook->setObjectName(QStringLiteral("DbgBook"));
     m_dbgBook->setAccessibleName(QStringLiteral("订单明细"));
+    setGridFont(m_dbgBook);
     m_dbgBook->setColumns(lineColumns());
     m_dbgBook->setDataSet(&m_lines);
     m_dbgBook->setOpensDetail(true);

@@ -1,13 +1,12 @@
 #include "order/order_sending.h"
 
 #include "common/app_error.h"
+#include "common/guarded.h"
 #include "common/prompter.h"
 #include "data/dataset.h"
-#include "grid/error_caption.h"
 #include "order/mail_request.h"
 
 #include <QEventLoop>
-#include <exception>
 
 namespace {
 
@@ -27,11 +26,11 @@ bool SendOrderMail(Prompter &prompter, const DataSet &headerList, const DataSet 
                    OrderSource source, const OrderSendOptions &options)
 {
     bool handedOver = false;
-    try {
+    guarded(prompter, [&] {
         if (!hasRows(headerList) || !hasRows(rowList)) {
             prompter.message(QStringLiteral("没有可以发送的数据"), QStringLiteral("系统提示"),
                              MsgFlags::Plain);
-            return false;
+            return;
         }
         const OrderDocument order = OrderDocument::fromLists(headerList, rowList);
         const OrderMail::Prepared mail = OrderMail::prepare(
@@ -42,28 +41,20 @@ bool SendOrderMail(Prompter &prompter, const DataSet &headerList, const DataSet 
         MailHandOver handOver(mail.request, mail.spoolFolder, options.handOver);
         QString reason;
         if (handOver.start()) {
+            // finished() comes from the hand-over's timer, so never before the loop runs.
             QEventLoop loop;
-            bool decided = false;
             QObject::connect(&handOver, &MailHandOver::finished, &loop,
                              [&](bool ok, const QString &why) {
-                                 decided = true;
                                  handedOver = ok;
                                  reason = why;
                                  loop.quit();
                              });
-            if (!decided)
-                loop.exec(QEventLoop::ExcludeUserInputEvents);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
         } else {
             reason = handOver.reason();
         }
         if (!handedOver)
             throw AppError(OrderSendFailedText() + u'\n' + reason);
-    } catch (const AppError &e) {
-        handedOver = false;
-        prompter.message(e.text(), errorCaption(), MsgFlags::Error);
-    } catch (const std::exception &e) {
-        handedOver = false;
-        prompter.message(QString::fromLocal8Bit(e.what()), errorCaption(), MsgFlags::Error);
-    }
+    });
     return handedOver;
 }
