@@ -165,12 +165,12 @@ GridColumns orderColumns()
     cols.addField(QStringLiteral("FHDZ"), QStringLiteral("发货到站"), 72);
     cols.addField(QStringLiteral("FHRQ"), QStringLiteral("要求发货日期"), 88);
     cols.addField(QStringLiteral("DHRH"), QStringLiteral("订货人编号"), 72);
-    cols.addField(QStringLiteral("DHRM"), QStringLiteral("订货人名称"), 150);
+    cols.addField(QStringLiteral("DHRM"), QStringLiteral("订货人名称"), 140);
     cols.addField(QStringLiteral("SHRH"), QStringLiteral("收货人编号"), 72);
-    cols.addField(QStringLiteral("SHRM"), QStringLiteral("收货人名称"), 150);
+    cols.addField(QStringLiteral("SHRM"), QStringLiteral("收货人名称"), 140);
     cols.addField(QStringLiteral("FKRH"), QStringLiteral("付款人编号"), 72);
-    cols.addField(QStringLiteral("FKRM"), QStringLiteral("付款人名称"), 150);
-    cols.addField(QStringLiteral("BZ"), QStringLiteral("备注"), 160);
+    cols.addField(QStringLiteral("FKRM"), QStringLiteral("付款人名称"), 140);
+    cols.addField(QStringLiteral("BZ"), QStringLiteral("备注"), 120);
     // The supplier of each order, for the display-field dialog to offer.
     cols.addField(QStringLiteral("XSFH"), QStringLiteral("供货商编号"), 72).visible = false;
     cols.addField(QStringLiteral("XSFM"), QStringLiteral("供货商名称"), 150).visible = false;
