@@ -1,0 +1,580 @@
+#include "order/order_query_window.h"
+
+#include "catalog/toggle_strip_widget.h"
+#include "common/app_error.h"
+#include "common/guarded.h"
+#include "common/prompter.h"
+#include "grid/chinese_font_gui.h"
+#include "grid/grid_colours_gui.h"
+#include "grid/grid_view.h"
+#include "grid/plain_caption.h"
+#include "order/order_document.h"
+#include "order/order_query.h"
+#include "order/order_workbook.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Hint = QStringLiteral("系统提示");
+const QString CountFormat = QStringLiteral("#,");
+const QString MoneyFormat = QStringLiteral("#,.00;#,.00;0");
+
+bool hasRows(const DataSet &ds)
+{
+    return ds.isOpen() && ds.recordCount() > 0;
+}
+
+// Grid cells in the Song face at 12 pixels, titles at 11, as every list shows them.
+void setGridFont(DbGrid *grid)
+{
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
+    cells.setPixelSize(12);
+    grid->setFont(cells);
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
+    QFont titles = cells;
+    titles.setPixelSize(11);
+    grid->horizontalHeader()->setFont(titles);
+}
+
+// A caption label in front of a control, which takes its accessible name from it.
+QLabel *captionFor(QWidget *control, const QString &caption)
+{
+    auto *label = new QLabel(caption + QStringLiteral("："));
+    label->setBuddy(control);
+    control->setAccessibleName(caption);
+    return label;
+}
+
+// The strip under the order list. Besides the mouse it answers Space and Enter when it has
+// the focus, so the head can be shown without a mouse.
+class HeadStrip : public TToggleStrip {
+public:
+    HeadStrip(QWidget *target, QWidget *parent) : TToggleStrip(Qt::Horizontal, target, parent)
+    {
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            toggle();
+            event->accept();
+            return;
+        default:
+            TToggleStrip::keyPressEvent(event);
+        }
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        TToggleStrip::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        TToggleStrip::focusOutEvent(event);
+        update();
+    }
+    void paintEvent(QPaintEvent *event) override
+    {
+        TToggleStrip::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    }
+};
+
+struct HeadField {
+    const char *caption;
+    const char *column;
+};
+
+// The order head as six rows of read-only fields.
+const QList<QList<HeadField>> &headRows()
+{
+    static const QList<QList<HeadField>> rows = {
+        {{"订货单号", "dhdh"}, {"订货日期", "dhrq"}, {"订货人编号", "dhrh"}, {"订货人名称", "dhrm"}},
+        {{"订货人电话", "dhlh"}, {"收货人地址", "shdz"}},
+        {{"收货人编号", "shrh"}, {"收货人名称", "shrm"}, {"收货联系人", "shlr"}, {"收货人电话", "shlh"}},
+        {{"付款人编号", "fkrh"}, {"付款人名称", "fkrm"}, {"付款联系人", "fklr"}, {"付款人电话", "fklh"}},
+        {{"结算方式", "jsfs"}, {"付款方式", "fkfs"}, {"备注", "bz"}},
+        {{"要求发货日期", "fhrq"}, {"发货方式", "fhfs"}, {"发货到站", "fhdz"}},
+    };
+    return rows;
+}
+
+void defineOrderFields(DataSet &ds)
+{
+    static const HeadField fields[] = {
+        {"订货单号", "DHDH"},   {"订货日期", "DHRQ"},   {"订单流水号", "DFDH"}, {"结算方式", "JSFS"},
+        {"付款方式", "FKFS"},   {"订货人编号", "DHRH"}, {"订货人名称", "DHRM"}, {"订货联系人", "DHLR"},
+        {"订货人电话", "DHLH"}, {"订货经办人", "DHJB"}, {"收货人编号", "SHRH"}, {"收货人名称", "SHRM"},
+        {"收货联系人", "SHLR"}, {"收货人电话", "SHLH"}, {"收货地址", "SHDZ"},   {"收货地址2", "SHDZ2"},
+        {"收货邮编", "SHYB"},   {"付款人编号", "FKRH"}, {"付款人名称", "FKRM"}, {"付款联系人", "FKLR"},
+        {"付款人电话", "FKLH"}, {"发货方式", "FHFS"},   {"发货到站", "FHDZ"},   {"要求发货日期", "FHRQ"},
+        {"备注", "BZ"},         {"传递次数", "CDCS"},   {"状态", "ZT"},         {"供货商编号", "XSFH"},
+        {"供货商名称", "XSFM"},
+    };
+    for (const HeadField &f : fields)
+        ds.defineField(QString::fromLatin1(f.column), QString::fromUtf8(f.caption));
+}
+
+void defineLineFields(DataSet &ds)
+{
+    static const HeadField fields[] = {
+        {"订货单号", "DHDH"}, {"书名", "SM"}, {"条码", "TM"},           {"书代号", "ZBH"},
+        {"ISBN", "ISBN"},     {"印次", "YC"}, {"作者", "ZZ"},           {"出版社编号", "CBBM"},
+        {"出版社名称", "CBMC"},
+    };
+    for (const HeadField &f : fields)
+        ds.defineField(QString::fromLatin1(f.column), QString::fromUtf8(f.caption));
+    ds.defineField(QStringLiteral("SL"), QStringLiteral("数量"), CountFormat);
+    ds.defineField(QStringLiteral("DJ"), QStringLiteral("定价"), MoneyFormat);
+    ds.defineField(QStringLiteral("MY"), QStringLiteral("码洋"), MoneyFormat);
+}
+
+GridColumns orderColumns()
+{
+    GridColumns cols;
+    cols.addMark(GridColumns::MarkTitle, 36);
+    cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100);
+    cols.addField(QStringLiteral("DHRQ"), QStringLiteral("订货日期"), 86);
+    cols.addField(QStringLiteral("JSFS"), QStringLiteral("结算方式"), 64);
+    cols.addField(QStringLiteral("FKFS"), QStringLiteral("付款方式"), 64);
+    cols.addField(QStringLiteral("FHFS"), QStringLiteral("发货方式"), 64);
+    cols.addField(QStringLiteral("FHDZ"), QStringLiteral("发货到站"), 72);
+    cols.addField(QStringLiteral("FHRQ"), QStringLiteral("要求发货日期"), 88);
+    cols.addField(QStringLiteral("DHRH"), QStringLiteral("订货人编号"), 72);
+    cols.addField(QStringLiteral("DHRM"), QStringLiteral("订货人名称"), 140);
+    cols.addField(QStringLiteral("SHRH"), QStringLiteral("收货人编号"), 72);
+    cols.addField(QStringLiteral("SHRM"), QStringLiteral("收货人名称"), 140);
+    cols.addField(QStringLiteral("FKRH"), QStringLiteral("付款人编号"), 72);
+    cols.addField(QStringLiteral("FKRM"), QStringLiteral("付款人名称"), 140);
+    cols.addField(QStringLiteral("BZ"), QStringLiteral("备注"), 120);
+    // The supplier of each order, for the display-field dialog to offer.
+    cols.addField(QStringLiteral("XSFH"), QStringLiteral("供货商编号"), 72).visible = false;
+    cols.addField(QStringLiteral("XSFM"), QStringLiteral("供货商名称"), 150).visible = false;
+    return cols;
+}
+
+GridColumns lineColumns()
+{
+    GridColumns cols;
+    cols.addField(QStringLiteral("SM"), QStringLiteral("书名"), 260);
+    cols.addField(QStringLiteral("DJ"), QStringLiteral("定价"), 64);
+    cols.addField(QStringLiteral("SL"), QStringLiteral("数量"), 56);
+    cols.addField(QStringLiteral("MY"), QStringLiteral("码洋"), 80);
+    cols.addField(QStringLiteral("CBMC"), QStringLiteral("版别"), 150);
+    cols.addField(QStringLiteral("ISBN"), QStringLiteral("ISBN"), 120);
+    cols.addField(QStringLiteral("ZBH"), QStringLiteral("征订序号"), 80);
+    cols.addField(QStringLiteral("ZZ"), QStringLiteral("作者"), 100);
+    cols.addField(QStringLiteral("YC"), QStringLiteral("印次"), 48);
+    cols.addField(QStringLiteral("TM"), QStringLiteral("条码"), 110);
+    cols.addField(QStringLiteral("CBBM"), QStringLiteral("出版社编号"), 72).visible = false;
+    cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100).visible = false;
+    return cols;
+}
+
+} // namespace
+
+TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_db(db), m_options(options),
+      m_marked(QStringLiteral("dhdh"))
+{
+    setObjectName(QStringLiteral("FrmSeh"));
+    setWindowTitle(QStringLiteral("订单查询"));
+    GridColours::paintBackground(this, GridColours::Window);
+
+    m_orders.setObjectName(QStringLiteral("DsOrder"));
+    m_orders.setConnection(db);
+    defineOrderFields(m_orders);
+    m_lines.setObjectName(QStringLiteral("DsBook"));
+    m_lines.setConnection(db);
+    defineLineFields(m_lines);
+    m_marked.setDataSet(&m_orders);
+
+    QWidget *queryBar = buildQueryBar();
+
+    m_dbgOrder = new DbGrid(this);
+    m_dbgOrder->setObjectName(QStringLiteral("DbgOrder"));
+    m_dbgOrder->setAccessibleName(QStringLiteral("订单列表"));
+    setGridFont(m_dbgOrder);
+    m_dbgOrder->setColumns(orderColumns());
+    m_dbgOrder->setDataSet(&m_orders);
+    m_dbgOrder->setMarkedRows(&m_marked);
+    m_dbgOrder->setPopupOptions(0, 1);   // "浏览(&L)" shown, but an order has no detail window
+    m_dbgOrder->setPopupMenu(options.popupMenu);
+    m_dbgOrder->setTabKeyNavigation(false);   // Tab leaves the grid for the head strip
+
+    m_panel8 = buildHeadPanel();
+    m_headStrip = new HeadStrip(m_panel8, this);
+    m_headStrip->setObjectName(QStringLiteral("HeadStrip"));
+    m_headStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
+    m_headStrip->setHints(QStringLiteral("显示单头"), QStringLiteral("隐藏单头"));
+    m_headStrip->setTargetVisible(false);
+
+    m_dbgBook = new DbGrid(this);
+    m_dbgBook->setObjectName(QStringLiteral("DbgBook"));
+    m_dbgBook->setAccessibleName(QStringLiteral("订单明细"));
+    setGridFont(m_dbgBook);
+    m_dbgBook->setColumns(lineColumns());
+    m_dbgBook->setDataSet(&m_lines);
+    m_dbgBook->setOpensDetail(true);
+    m_dbgBook->setPopupOptions(0, 0, false);
+    m_dbgBook->setPopupMenu(options.popupMenu);
+    m_dbgBook->setTabKeyNavigation(false);
+
+    QWidget *bottom = buildTotalsAndButtons();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(queryBar);
+    layout->addWidget(m_dbgOrder, 3);
+    layout->addWidget(m_panel8);
+    layout->addWidget(m_headStrip);
+    layout->addWidget(m_dbgBook, 2);
+    layout->addWidget(bottom);
+
+    connect(&m_orders, &DataSet::opened, this, [this] {
+        m_shownOrder.clear();
+        currentOrderChanged();
+    });
+    connect(&m_orders, &DataSet::closed, this, &TFrmSeh::currentOrderChanged);
+    connect(&m_orders, &DataSet::currentRowChanged, this, &TFrmSeh::currentOrderChanged);
+    connect(&m_orders, &DataSet::orderChanged, this, &TFrmSeh::currentOrderChanged);
+
+    const QDate today = m_options.today.isValid() ? m_options.today : QDate::currentDate();
+    m_edtBdate->setDate(QDate(today.year(), today.month(), 1));
+    m_edtEdate->setDate(today);
+
+    setTabOrder(m_edtBdate, m_edtEdate);
+    setTabOrder(m_edtEdate, m_cbField);
+    setTabOrder(m_cbField, m_edtValue);
+    setTabOrder(m_edtValue, m_btnQuery);
+    setTabOrder(m_btnQuery, m_dbgOrder);
+    setTabOrder(m_dbgOrder, m_headStrip);
+    setTabOrder(m_headStrip, m_dbgBook);
+    setTabOrder(m_dbgBook, m_btnSend);
+    setTabOrder(m_btnSend, m_btnExp);
+    setTabOrder(m_btnExp, m_btnDel);
+    setTabOrder(m_btnDel, m_btnClose);
+    setFocusProxy(m_edtValue);
+}
+
+TFrmSeh::~TFrmSeh()
+{
+    // The grids follow the lists: they go before the lists do, and the window stops
+    // following the order list.
+    m_orders.disconnect(this);
+    delete m_dbgBook;
+    delete m_dbgOrder;
+}
+
+QPushButton *TFrmSeh::makeButton(const QString &objectName, const QString &caption)
+{
+    auto *b = new QPushButton(caption, this);
+    b->setObjectName(objectName);
+    b->setAccessibleName(plainCaption(caption));
+    b->setAutoDefault(false);
+    b->setMinimumWidth(72);
+    return b;
+}
+
+QWidget *TFrmSeh::buildQueryBar()
+{
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("PlQuery"));
+    m_edtBdate = new QDateEdit(bar);
+    m_edtBdate->setObjectName(QStringLiteral("EdtBdate"));
+    m_edtEdate = new QDateEdit(bar);
+    m_edtEdate->setObjectName(QStringLiteral("EdtEdate"));
+    for (QDateEdit *e : {m_edtBdate, m_edtEdate}) {
+        e->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        e->setCalendarPopup(true);
+        e->setMinimumWidth(110);
+    }
+    m_edtBdate->setAccessibleName(QStringLiteral("订货日期"));
+    auto *dateCaption = new QLabel(QStringLiteral("订货日期："), bar);
+    dateCaption->setBuddy(m_edtBdate);
+    auto *to = new QLabel(QStringLiteral("到"), bar);
+    to->setBuddy(m_edtEdate);
+    m_edtEdate->setAccessibleName(QStringLiteral("到"));
+
+    m_cbField = new QComboBox(bar);
+    m_cbField->setObjectName(QStringLiteral("CbField"));
+    m_cbField->addItems(OrderQueryFieldCaptions());
+    m_cbField->setCurrentIndex(0);
+    m_cbField->setMinimumWidth(110);
+    m_edtValue = new QLineEdit(bar);
+    m_edtValue->setObjectName(QStringLiteral("EdtValue"));
+    m_edtValue->setMinimumWidth(200);
+    m_btnQuery = makeButton(QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"));
+    m_btnQuery->setParent(bar);
+
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(6);
+    row->addWidget(dateCaption);
+    row->addWidget(m_edtBdate);
+    row->addWidget(to);
+    row->addWidget(m_edtEdate);
+    row->addSpacing(12);
+    row->addWidget(captionFor(m_cbField, QStringLiteral("查询项")));
+    row->addWidget(m_cbField);
+    row->addWidget(captionFor(m_edtValue, QStringLiteral("查询值")));
+    row->addWidget(m_edtValue, 1);
+    row->addSpacing(6);
+    row->addWidget(m_btnQuery);
+    row->addStretch(1);
+
+    connect(m_btnQuery, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { runQuery(); }); });
+    // Enter acts when it is pressed.
+    connect(m_edtValue, &QLineEdit::returnPressed, this, [this] { guarded(m_prompter, [&] { runQuery(); }); });
+    return bar;
+}
+
+QWidget *TFrmSeh::buildHeadPanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel8"));
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    constexpr int PerRow = 4;
+    // Read-only fields on a grey ground, so they do not look as if they took input.
+    QPalette readOnly = panel->palette();
+    readOnly.setColor(QPalette::Base, QColor(0xEE, 0xF1, 0xF4));
+    const QList<QList<HeadField>> &rows = headRows();
+    for (int r = 0; r < rows.size(); ++r) {
+        const QList<HeadField> &fields = rows[r];
+        for (int i = 0; i < fields.size(); ++i) {
+            auto *edit = new QLineEdit(panel);
+            const QString column = QString::fromLatin1(fields[i].column);
+            edit->setObjectName(QStringLiteral("Head_") + column);
+            edit->setReadOnly(true);
+            edit->setPalette(readOnly);
+            QLabel *label = captionFor(edit, QString::fromUtf8(fields[i].caption));
+            label->setParent(panel);
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // The last field of a short row takes the rest of the row.
+            const int span = i == fields.size() - 1 ? 2 * (PerRow - i) - 1 : 1;
+            grid->addWidget(label, r, 2 * i);
+            grid->addWidget(edit, r, 2 * i + 1, 1, span);
+            m_headFields.append({column, edit});
+        }
+    }
+    for (int c = 0; c < PerRow; ++c)
+        grid->setColumnStretch(2 * c + 1, 1);
+    return panel;
+}
+
+QWidget *TFrmSeh::buildTotalsAndButtons()
+{
+    auto *bottom = new QWidget(this);
+    bottom->setObjectName(QStringLiteral("PlBottom"));
+    auto *sum = new QLabel(QStringLiteral("明细汇总"), bottom);
+    QFont bold = sum->font();
+    bold.setBold(true);
+    sum->setFont(bold);
+    auto makeValue = [bottom](const char *name, const QString &caption) {
+        auto *l = new QLabel(bottom);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAccessibleName(caption);
+        l->setMinimumWidth(80);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return l;
+    };
+    m_titles = makeValue("LblCount", QStringLiteral("品种"));
+    m_quantity = makeValue("LblSl", QStringLiteral("数量"));
+    m_amount = makeValue("LblMy", QStringLiteral("码洋"));
+
+    m_btnSend = makeButton(QStringLiteral("BtnSend"), QStringLiteral("发送(&S)"));
+    m_btnSend->setToolTip(QStringLiteral("发送邮件"));
+    m_btnExp = makeButton(QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"));
+    m_btnDel = makeButton(QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"));
+    m_btnClose = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"));
+    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
+        b->setParent(bottom);
+
+    auto *row = new QHBoxLayout(bottom);
+    row->setContentsMargins(8, 4, 8, 6);
+    row->setSpacing(6);
+    row->addWidget(sum);
+    row->addSpacing(12);
+    for (const auto &[caption, value] : {std::pair{QStringLiteral("品种："), m_titles},
+                                         std::pair{QStringLiteral("数量："), m_quantity},
+                                         std::pair{QStringLiteral("码洋："), m_amount}}) {
+        auto *label = new QLabel(caption, bottom);
+        label->setBuddy(value);
+        row->addWidget(label);
+        row->addWidget(value);
+    }
+    row->addStretch(1);
+    row->addWidget(m_btnSend);
+    row->addWidget(m_btnExp);
+    row->addWidget(m_btnDel);
+    row->addWidget(m_btnClose);
+
+    connect(m_btnSend, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendOrder(); }); });
+    connect(m_btnExp, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { exportOrder(); }); });
+    connect(m_btnDel, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { deleteMarked(); }); });
+    connect(m_btnClose, &QPushButton::clicked, this, [this] {
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            frame->close();
+        else
+            close();
+    });
+    return bottom;
+}
+
+void TFrmSeh::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    guarded(m_prompter, [&] { runQuery(); });
+    m_edtValue->setFocus();
+}
+
+bool TFrmSeh::headVisible() const
+{
+    return m_headStrip->targetVisible();
+}
+
+void TFrmSeh::toggleHead()
+{
+    m_headStrip->toggle();
+}
+
+bool TFrmSeh::runQuery()
+{
+    m_marked.clear();
+    m_orders.close();
+    m_dbgOrder->marksChanged();
+    try {
+        const BoundStatement s = OrderQueryStatement(
+            {m_edtBdate->date(), m_edtEdate->date(), m_cbField->currentText(), m_edtValue->text()});
+        m_orders.setStatement(s.text, s.values);
+        m_orders.open();
+    } catch (const AppError &e) {
+        m_orders.close();
+        m_prompter.message(QStringLiteral("查询数据时出现错误!\n") + e.text(), Hint, MsgFlags::Error);
+        return false;
+    }
+    return true;
+}
+
+void TFrmSeh::currentOrderChanged()
+{
+    guarded(m_prompter, [&] {
+        if (!hasRows(m_orders)) {
+            m_shownOrder.clear();
+            m_lines.close();
+            for (const auto &[column, edit] : m_headFields)
+                edit->clear();
+            showTotals(false, 0, 0, 0);
+            return;
+        }
+        for (const auto &[column, edit] : m_headFields) {
+            edit->setText(m_orders.currentText(column));
+            edit->setCursorPosition(0);
+        }
+        const QString dhdh = m_orders.currentText(QStringLiteral("dhdh"));
+        if (dhdh == m_shownOrder && m_lines.isOpen())
+            return;
+        m_shownOrder = dhdh;
+        m_lines.close();
+        showTotals(false, 0, 0, 0);
+        const BoundStatement s = OrderLinesStatement(dhdh);
+        m_lines.setStatement(s.text, s.values);
+        m_lines.open();
+        const OrderTotals t = OrderTotalsOf(m_db, dhdh);
+        showTotals(true, t.titles, t.quantity, t.amount);
+    });
+}
+
+void TFrmSeh::showTotals(bool known, qint64 titles, double quantity, double amount)
+{
+    m_titles->setText(known ? DataSet::formatNumber(titles, CountFormat) : QString());
+    m_quantity->setText(known ? DataSet::formatNumber(quantity, CountFormat) : QString());
+    m_amount->setText(known ? DataSet::formatNumber(amount, MoneyFormat) : QString());
+}
+
+bool TFrmSeh::deleteMarked()
+{
+    if (m_marked.isEmpty()) {
+        m_prompter.message(QStringLiteral("请选择要删除的订单"), Hint, MsgFlags::Information);
+        return false;
+    }
+    if (!m_prompter.askYesNo(QStringLiteral("本操作将删除选中订单，是否继续？")))
+        return false;
+    if (!m_orders.isOpen())
+        return false;
+    const QStringList numbers = m_marked.markedKeys();
+    try {
+        DeleteOrders(m_db, numbers);
+    } catch (const AppError &e) {
+        // Nothing was deleted: the list and its ticks stay as they were.
+        m_prompter.message(QStringLiteral("删除订单时发生错误！\n") + e.text(), Hint, MsgFlags::Error);
+        m_dbgOrder->marksChanged();
+        return false;
+    }
+    m_marked.clear();
+    try {
+        m_orders.refresh();
+    } catch (const AppError &e) {
+        m_orders.close();
+        m_prompter.message(QStringLiteral("查询数据时出现错误!\n") + e.text(), Hint, MsgFlags::Error);
+    }
+    m_dbgOrder->marksChanged();
+    m_prompter.message(QStringLiteral("已经将选中的订单删除"), Hint, MsgFlags::Information);
+    return true;
+}
+
+bool TFrmSeh::exportOrder()
+{
+    if (!hasRows(m_orders) || !hasRows(m_lines)) {
+        m_prompter.message(QStringLiteral("没有可以导出的数据"), Hint, MsgFlags::Plain);
+        return false;
+    }
+    const QString path = m_prompter.saveFileName(OrderWorkbook::saveRequest());
+    if (path.isEmpty())
+        return false;
+    try {
+        OrderWorkbook::ExportOrderWorkbook(OrderDocument::fromLists(m_orders, m_lines),
+                                           OrderSource::Query, path);
+    } catch (const std::exception &e) {
+        showErrorBox(m_prompter, QStringLiteral("导出数据时发生错误！\n") + errorText(e));
+        return false;
+    }
+    m_prompter.message(QStringLiteral("订单导出完成！"), Hint, MsgFlags::Information);
+    return true;
+}
+
+bool TFrmSeh::sendOrder()
+{
+    return SendOrderMail(m_prompter, m_orders, m_lines, OrderSource::Query, m_options.sending);
+}

@@ -1,0 +1,106 @@
+#pragma once
+// The order query "订单查询": the stored orders of a date range, filtered by one text field,
+// with the rows and totals of the current order below; ticked orders are deleted, the current
+// order is exported as a workbook or sent by mail again.
+//
+//   ┌ query bar: 订货日期 EdtBdate 到 EdtEdate  CbField  EdtValue  [查询(&Q)] ─────────┐
+//   │ DbgOrder (选择, 订货单号 …)                                                      │
+//   ├ Panel8: the current order's head, read-only (hidden at opening) ─────────────────┤
+//   ├ head strip ImgUp/ImgDown ────────────────────────────────────────────────────────┤
+//   │ DbgBook (the current order's rows)                                              │
+//   ├ 明细汇总: 品种 数量 码洋          [发送(&S)] [导出(&E)] [删除(&D)] [关闭(&C)] ───────┤
+//   └─────────────────────────────────────────────────────────────────────────────────┘
+#include "data/dataset.h"
+#include "grid/marked_rows.h"
+#include "order/order_sending.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QWidget>
+
+class DbGrid;
+class PpMenu;
+class Prompter;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TToggleStrip;
+
+// What the window is given when it is made, besides its connection and prompter.
+struct OrderQueryOptions {
+    QDate today;                   // invalid: the current date
+    PpMenu *popupMenu = nullptr;   // the pop-up menu all grids share; none: no menu
+    OrderSendOptions sending;      // where and how "发送(&S)" hands the mail over
+};
+
+class TFrmSeh : public QWidget {
+    Q_OBJECT
+public:
+    using Options = OrderQueryOptions;
+
+    TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &options = {},
+            QWidget *parent = nullptr);
+    ~TFrmSeh() override;
+
+    QSize sizeHint() const override { return {1180, 700}; }
+
+    DataSet &orders() { return m_orders; }
+    DataSet &lines() { return m_lines; }
+    MarkedRowList &marked() { return m_marked; }
+    DbGrid *orderGrid() const { return m_dbgOrder; }
+    DbGrid *bookGrid() const { return m_dbgBook; }
+    bool headVisible() const;
+
+    // BtnQuery: the orders of the date range whose chosen field contains the value. The ticks
+    // go with every new query. Returns whether the list was opened.
+    bool runQuery();
+    // BtnDel: asks, then deletes the ticked orders with their rows in one transaction. A
+    // refused or failed deletion is told and keeps the ticks. Returns whether orders went.
+    bool deleteMarked();
+    // BtnExp: the current order as a workbook. Returns whether a file was written.
+    bool exportOrder();
+    // BtnSend: the current order by mail. Returns whether the mail composer took it.
+    bool sendOrder();
+    // ImgUp/ImgDown: shows or hides the order head.
+    void toggleHead();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildQueryBar();
+    QWidget *buildHeadPanel();
+    QWidget *buildTotalsAndButtons();
+    QPushButton *makeButton(const QString &objectName, const QString &caption);
+    void currentOrderChanged();
+    void showTotals(bool known, qint64 titles, double quantity, double amount);
+
+    Prompter &m_prompter;
+    QSqlDatabase m_db;
+    Options m_options;
+    DataSet m_orders;   // DsOrder
+    DataSet m_lines;    // DsBook
+    MarkedRowList m_marked;
+    QString m_shownOrder;   // dhdh whose rows DsBook holds
+    bool m_shownOnce = false;
+
+    QDateEdit *m_edtBdate = nullptr;
+    QDateEdit *m_edtEdate = nullptr;
+    QComboBox *m_cbField = nullptr;
+    QLineEdit *m_edtValue = nullptr;
+    QPushButton *m_btnQuery = nullptr;
+    DbGrid *m_dbgOrder = nullptr;
+    QWidget *m_panel8 = nullptr;
+    QList<QPair<QString, QLineEdit *>> m_headFields;   // column, read-only edit
+    TToggleStrip *m_headStrip = nullptr;
+    DbGrid *m_dbgBook = nullptr;
+    QLabel *m_titles = nullptr;
+    QLabel *m_quantity = nullptr;
+    QLabel *m_amount = nullptr;
+    QPushButton *m_btnSend = nullptr;
+    QPushButton *m_btnExp = nullptr;
+    QPushButton *m_btnDel = nullptr;
+    QPushButton *m_btnClose = nullptr;
+};

@@ -1,0 +1,439 @@
+// The order query window driven with the keyboard and the mouse over orders made through
+// order making: the default date range, the field filter, the head panel, the rows and totals
+// of the current order, ticks and deletion, export and sending again.
+#include "sending_fixture.h"
+#include "scripted_prompter.h"
+
+#include "catalog/toggle_strip_widget.h"
+#include "common/gbk_codec.h"
+#include "grid/grid_model.h"
+#include "grid/grid_view.h"
+#include "order/order_query_window.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+const QDate today(2026, 3, 15);
+const QDateTime sendTime(QDate(2026, 3, 15), QTime(9, 8, 7));
+
+QStringList sortedList(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+class OrderQueryWindowTest : public SendingTest {
+protected:
+    ScriptedPrompter prompter;
+    std::unique_ptr<TFrmSeh> w;
+    // Order numbers by run.
+    QStringList feb28, mar01, mar05, mar10, mar11, mar12, mar15, mar16;
+
+    void SetUp() override
+    {
+        // Runs out of date order, so order numbers and dates do not go together.
+        mar15 = makeRun(QDate(2026, 3, 15), QStringLiteral("五_店"), {QStringLiteral("G1")});
+        feb28 = makeRun(QDate(2026, 2, 28), QStringLiteral("二月店"), {QStringLiteral("G1")});
+        mar01 = makeRun(QDate(2026, 3, 1), QStringLiteral("一中"), {QStringLiteral("G1"), QStringLiteral("G2")});
+        mar05 = makeRun(QDate(2026, 3, 5), QStringLiteral("读者'之友书店"), {QStringLiteral("G2")});
+        mar10 = makeRun(QDate(2026, 3, 10), QStringLiteral("百分之50%店"), {QStringLiteral("G1")});
+        mar11 = makeRun(QDate(2026, 3, 11), QStringLiteral("50店"), {QStringLiteral("G1")});
+        mar12 = makeRun(QDate(2026, 3, 12), QStringLiteral("五A店"), {QStringLiteral("G1")});
+        mar16 = makeRun(QDate(2026, 3, 16), QStringLiteral("三月末店"), {QStringLiteral("G1")});
+    }
+    void TearDown() override { w.reset(); }
+
+    void open(const QDate &day = today)
+    {
+        TFrmSeh::Options options;
+        options.today = day;
+        options.sending.spoolRoot = spoolRoot;
+        options.sending.handOver = handOverSettings();
+        options.sending.now = sendTime;
+        w = std::make_unique<TFrmSeh>(prompter, db, options);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+
+    template <class T>
+    T *find(const char *name) const
+    {
+        T *found = w->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QPushButton *button(const char *name) const { return find<QPushButton>(name); }
+    static void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+    // The order numbers listed, in list order; empty when the list is closed.
+    QStringList listed() const
+    {
+        QStringList out;
+        for (int row = 0; w->orders().isOpen() && row < w->orders().recordCount(); ++row)
+            out << w->orders().text(row, QStringLiteral("dhdh"));
+        return out;
+    }
+    int rowOf(const QString &dhdh) const { return int(listed().indexOf(dhdh)); }
+    // Clicks the mark cell of an order.
+    void tick(const QString &dhdh)
+    {
+        DbGrid *grid = w->orderGrid();
+        const int row = rowOf(dhdh);
+        ASSERT_GE(row, 0) << dhdh.toStdString();
+        const QModelIndex cell = grid->model()->index(row, 0);
+        grid->scrollTo(cell);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    }
+    // Ticks an order that takes ticks.
+    void tickMarkable(const QString &dhdh)
+    {
+        tick(dhdh);
+        ASSERT_TRUE(w->marked().containsKey(dhdh)) << dhdh.toStdString();
+    }
+    // Field choice and value as the user gives them; Enter is pressed (not released).
+    void query(const QString &field, const QString &value)
+    {
+        find<QComboBox>("CbField")->setCurrentText(field);
+        QLineEdit *edit = find<QLineEdit>("EdtValue");
+        edit->setText(value);
+        edit->setFocus();
+        QTest::keyPress(edit, Qt::Key_Return);
+    }
+    QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    QStringList stored(const char *table) const
+    {
+        QStringList out;
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select distinct dhdh from %1 order by dhdh").arg(QLatin1String(table)));
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    }
+};
+
+TEST_F(OrderQueryWindowTest, OpensOnTheMonthSoFarInOrderNumberOrder)
+{
+    const struct {
+        QDate day;
+        QDate from;
+        QStringList expected;
+    } cases[] = {
+        {today, QDate(2026, 3, 1), mar01 + mar05 + mar10 + mar11 + mar12 + mar15},
+        {QDate(2026, 3, 1), QDate(2026, 3, 1), mar01},
+        {QDate(2026, 2, 28), QDate(2026, 2, 1), feb28},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.day.toString(Qt::ISODate).toStdString());
+        open(c.day);
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("订单查询"));
+        EXPECT_EQ(find<QDateEdit>("EdtBdate")->date(), c.from);
+        EXPECT_EQ(find<QDateEdit>("EdtEdate")->date(), c.day);
+        EXPECT_EQ(find<QDateEdit>("EdtBdate")->displayFormat(), QStringLiteral("yyyy-MM-dd"));
+        EXPECT_EQ(find<QComboBox>("CbField")->currentText(), QStringLiteral("订货单号"));
+        QStringList sorted = c.expected;
+        sorted.sort();
+        EXPECT_EQ(listed(), sorted);
+    }
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+}
+
+TEST_F(OrderQueryWindowTest, TheFieldFilterMatchesWhatWasTypedAndClearsTheTicks)
+{
+    open();
+    const QString batchOfMar01 = Sql::scalar(db, QStringLiteral("select dfdh from deorder where dhdh=?"),
+                                             {mar01.first()}).toString();
+    const struct {
+        const char *field;
+        QString value;
+        QStringList expected;
+    } cases[] = {
+        // The last digits of a batch number: that batch's orders only.
+        {"流水号", batchOfMar01.right(3), mar01},
+        {"订货人名称", QStringLiteral("者'之"), mar05},
+        {"订货人名称", QStringLiteral("50%"), mar10},
+        {"订货人名称", QStringLiteral("五_"), mar15},
+        {"订货人名称", QStringLiteral("%"), mar10},
+        {"订货人名称", QStringLiteral("_"), mar15},
+        {"订货人名称", QStringLiteral("乙"), {}},
+        {"订货单号", QString(), mar01 + mar05 + mar10 + mar11 + mar12 + mar15},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE((QString::fromUtf8(c.field) + u' ' + c.value).toStdString());
+        for (const QString &dhdh : listed())
+            tickMarkable(dhdh);
+        query(QString::fromUtf8(c.field), c.value);
+        QStringList sorted = c.expected;
+        sorted.sort();
+        EXPECT_EQ(listed(), sorted);
+        EXPECT_TRUE(w->marked().isEmpty());
+    }
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+}
+
+TEST_F(OrderQueryWindowTest, AQueryTheDatabaseRefusesSaysWhyAndLeavesTheListClosed)
+{
+    open();
+    Sql::exec(db, QStringLiteral("alter table deorder rename to deorder_old"));
+    click(button("BtnQuery"));
+    ASSERT_EQ(prompter.shown.size(), 1);
+    const QStringList text = prompter.shown[0].text.split(u'\n');
+    ASSERT_EQ(text.size(), 2);
+    EXPECT_EQ(text[0], QStringLiteral("查询数据时出现错误!"));
+    EXPECT_TRUE(text[1].contains(QStringLiteral("deorder"))) << text[1].toStdString();
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    EXPECT_FALSE(w->orders().isOpen());
+    EXPECT_FALSE(w->lines().isOpen());
+    EXPECT_EQ(label("LblCount"), QString());
+}
+
+TEST_F(OrderQueryWindowTest, RowsTotalsAndHeadFollowTheCurrentOrder)
+{
+    open();
+    Sql::exec(db, QStringLiteral("update deorder_mx set sl=1234, my=15425 where dhdh=? and tm=(select min(tm) from deorder_mx where dhdh=?)"),
+              {mar05.first(), mar05.first()});
+    for (const QString &dhdh : {mar05.first(), mar01.last()}) {
+        SCOPED_TRACE(dhdh.toStdString());
+        w->orders().setCurrentRow(rowOf(dhdh));
+        ASSERT_TRUE(w->lines().isOpen());
+        const QStringList stored = rows(QStringLiteral("select tm from deorder_mx where dhdh=? order by tm"), {dhdh});
+        QStringList shown;
+        for (int row = 0; row < w->lines().recordCount(); ++row) {
+            EXPECT_EQ(w->lines().text(row, QStringLiteral("dhdh")), dhdh);
+            shown << w->lines().text(row, QStringLiteral("tm"));
+        }
+        shown.sort();
+        EXPECT_EQ(shown, stored);
+        const QStringList totals = rows(QStringLiteral("select count(*),sum(sl),sum(my) from deorder_mx where dhdh=?"), {dhdh});
+        const QStringList t = totals.first().split(u'|');
+        EXPECT_EQ(label("LblCount"), t[0]);
+        EXPECT_EQ(label("LblSl"), DataSet::formatNumber(t[1].toDouble(), QStringLiteral("#,")));
+        EXPECT_EQ(label("LblMy"), DataSet::formatNumber(t[2].toDouble(), QStringLiteral("#,.00;#,.00;0")));
+        EXPECT_EQ(find<QLineEdit>("Head_dhdh")->text(), dhdh);
+    }
+    // Thousands separators and two decimals.
+    w->orders().setCurrentRow(rowOf(mar05.first()));
+    EXPECT_TRUE(label("LblSl").contains(u',')) << label("LblSl").toStdString();
+    EXPECT_TRUE(label("LblMy").endsWith(QStringLiteral(".50")) || label("LblMy").endsWith(QStringLiteral(".00")))
+        << label("LblMy").toStdString();
+    EXPECT_EQ(find<QLineEdit>("Head_dhrm")->text(), QStringLiteral("读者'之友书店"));
+    EXPECT_EQ(find<QLineEdit>("Head_dhrq")->text(), QStringLiteral("2026-03-05"));
+}
+
+TEST_F(OrderQueryWindowTest, TheHeadPanelIsShownAndHiddenByMouseAndKeyboard)
+{
+    open();
+    auto *strip = find<TToggleStrip>("HeadStrip");
+    QWidget *panel = find<QWidget>("Panel8");
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(strip->topPicture()->objectName(), QStringLiteral("ImgUp"));
+    EXPECT_EQ(strip->toolTip(), QStringLiteral("显示单头"));
+
+    // Tab from the order list reaches the strip; Space and Enter toggle it.
+    w->orderGrid()->setFocus();
+    QTest::keyClick(w->orderGrid(), Qt::Key_Tab);
+    ASSERT_TRUE(strip->hasFocus());
+    QTest::keyClick(strip, Qt::Key_Space);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(w->headVisible());
+    EXPECT_EQ(strip->topPicture()->objectName(), QStringLiteral("ImgDown"));
+    EXPECT_EQ(strip->toolTip(), QStringLiteral("隐藏单头"));
+    QTest::keyClick(strip, Qt::Key_Return);
+    EXPECT_FALSE(panel->isVisible());
+
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->topPicture()->geometry().center());
+    EXPECT_TRUE(panel->isVisible());
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->topPicture()->geometry().center());
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(OrderQueryWindowTest, DeletingTwoTickedOrdersTakesThemWholeAndLeavesNoTrace)
+{
+    open();
+    const QString current = mar05.first();
+    w->orders().setCurrentRow(rowOf(current));
+    tick(mar05.first());
+    tick(mar01.last());
+    ASSERT_EQ(w->marked().size(), 2);
+    click(button("BtnDel"));
+
+    ASSERT_EQ(prompter.shown.size(), 2) << prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(prompter.shown[0].text, QStringLiteral("本操作将删除选中订单，是否继续？"));
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+    EXPECT_EQ(prompter.shown[1].text, QStringLiteral("已经将选中的订单删除"));
+    for (const char *table : {"deorder", "deorder_mx"}) {
+        EXPECT_FALSE(stored(table).contains(mar05.first())) << table;
+        EXPECT_FALSE(stored(table).contains(mar01.last())) << table;
+        EXPECT_TRUE(stored(table).contains(mar01.first())) << table;
+    }
+    EXPECT_EQ(listed(), sortedList(mar01.mid(0, 1) + mar10 + mar11 + mar12 + mar15));
+    EXPECT_TRUE(w->marked().isEmpty());
+    // The rows and totals shown belong to an order that still exists.
+    const QString shownOrder = w->orders().currentText(QStringLiteral("dhdh"));
+    EXPECT_TRUE(listed().contains(shownOrder));
+    for (int row = 0; row < w->lines().recordCount(); ++row)
+        EXPECT_EQ(w->lines().text(row, QStringLiteral("dhdh")), shownOrder);
+    EXPECT_EQ(label("LblCount"), QStringLiteral("2"));
+}
+
+TEST_F(OrderQueryWindowTest, DeletingEveryListedOrderLeavesNoRowsOrTotals)
+{
+    open(QDate(2026, 3, 1));
+    ASSERT_EQ(listed(), mar01);
+    for (const QString &dhdh : mar01)
+        tick(dhdh);
+    click(button("BtnDel"));
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_FALSE(w->lines().isOpen() && w->lines().recordCount() > 0);
+    EXPECT_EQ(label("LblCount"), QString());
+    EXPECT_EQ(label("LblMy"), QString());
+    EXPECT_EQ(find<QLineEdit>("Head_dhdh")->text(), QString());
+}
+
+TEST_F(OrderQueryWindowTest, DeletionAsksFirstAndNeedsTicks)
+{
+    open();
+    click(button("BtnDel"));
+    ASSERT_EQ(prompter.texts(), QStringList{QStringLiteral("请选择要删除的订单")});
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Information);
+
+    prompter.shown.clear();
+    tick(mar10.first());
+    prompter.answers.enqueue(MsgResult::No);
+    click(button("BtnDel"));
+    EXPECT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(stored("deorder").contains(mar10.first()));
+    EXPECT_TRUE(w->marked().containsKey(mar10.first()));
+}
+
+TEST_F(OrderQueryWindowTest, ASentOrderCannotBeTicked)
+{
+    Sql::exec(db, QStringLiteral("update deorder set cdcs=1 where dhdh=?"), {mar10.first()});
+    open();
+    tick(mar10.first());
+    EXPECT_TRUE(w->marked().isEmpty());
+    EXPECT_FALSE(w->orderGrid()->toggleMark(rowOf(mar10.first())));
+    // Space on the current row does not tick it either.
+    w->orders().setCurrentRow(rowOf(mar10.first()));
+    w->orderGrid()->setFocus();
+    QTest::keyClick(w->orderGrid(), Qt::Key_Space);
+    EXPECT_TRUE(w->marked().isEmpty());
+    click(button("BtnDel"));
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请选择要删除的订单")});
+    EXPECT_TRUE(stored("deorder").contains(mar10.first()));
+}
+
+TEST_F(OrderQueryWindowTest, AFailedDeletionSaysWhyAndKeepsTheTicks)
+{
+    open();
+    Sql::exec(db, QStringLiteral("create trigger keep_rows before delete on deorder_mx"
+                                 " begin select raise(abort, 'rows are locked'); end"));
+    tick(mar05.first());
+    tick(mar11.first());
+    click(button("BtnDel"));
+
+    ASSERT_EQ(prompter.shown.size(), 2) << prompter.texts().join(u'\n').toStdString();
+    const QStringList text = prompter.shown[1].text.split(u'\n');
+    ASSERT_GE(text.size(), 2);
+    EXPECT_EQ(text[0], QStringLiteral("删除订单时发生错误！"));
+    EXPECT_TRUE(prompter.shown[1].text.contains(QStringLiteral("rows are locked")));
+    EXPECT_EQ(prompter.shown[1].flags, MsgFlags::Error);
+    EXPECT_EQ(w->marked().markedKeys(), (QStringList{mar05.first(), mar11.first()}));
+    for (const char *table : {"deorder", "deorder_mx"}) {
+        EXPECT_TRUE(stored(table).contains(mar05.first())) << table;
+        EXPECT_TRUE(stored(table).contains(mar11.first())) << table;
+    }
+    EXPECT_TRUE(listed().contains(mar05.first()));
+}
+
+TEST_F(OrderQueryWindowTest, ExportWritesTheCurrentOrderAsAWorkbook)
+{
+    open();
+    // Nothing listed: nothing to export, and no dialog.
+    query(QStringLiteral("订货人名称"), QStringLiteral("乙"));
+    click(button("BtnExp"));
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("没有可以导出的数据")});
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Plain);
+    EXPECT_TRUE(prompter.saveRequests.isEmpty());
+
+    query(QStringLiteral("订货单号"), QString());
+    const struct {
+        const char *what;
+        QString answer;   // empty: the dialog is cancelled
+        QStringList messages;
+    } cases[] = {
+        {"cancelled", QString(), {}},
+        {"written", tree.path(QStringLiteral("order.xlsx")), {QStringLiteral("订单导出完成！")}},
+        {"a folder that does not exist", tree.path(QStringLiteral("none/order.xlsx")), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.shown.clear();
+        prompter.saveRequests.clear();
+        if (!c.answer.isEmpty())
+            prompter.saveAnswers.enqueue(c.answer);
+        click(button("BtnExp"));
+        ASSERT_EQ(prompter.saveRequests.size(), 1);
+        EXPECT_EQ(prompter.saveRequests[0].filters, QStringLiteral("Excel文件(*.xlsx)|*.xlsx"));
+        EXPECT_EQ(prompter.saveRequests[0].defaultSuffix, QStringLiteral("xlsx"));
+        if (c.messages.isEmpty() && !c.answer.isEmpty()) {
+            ASSERT_EQ(prompter.shown.size(), 1);
+            const QStringList text = prompter.shown[0].text.split(u'\n');
+            ASSERT_GE(text.size(), 2);
+            EXPECT_EQ(text[0], QStringLiteral("导出数据时发生错误！"));
+            EXPECT_FALSE(text[1].isEmpty());
+            EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+            EXPECT_FALSE(QFile::exists(c.answer));
+        } else {
+            EXPECT_EQ(prompter.texts(), c.messages);
+        }
+    }
+    QFile workbook(tree.path(QStringLiteral("order.xlsx")));
+    ASSERT_TRUE(workbook.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(workbook.read(2) == "PK");
+}
+
+TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTitle)
+{
+    installStandIn("exit 0\n");
+    open();
+    w->orders().setCurrentRow(rowOf(mar01.last()));
+    QPushButton *send = button("BtnSend");
+    EXPECT_EQ(send->text(), QStringLiteral("发送(&S)"));
+    EXPECT_EQ(send->toolTip(), QStringLiteral("发送邮件"));
+    click(send);
+
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(recordedOption(QStringLiteral("--subject")), QStringLiteral("图书征定单"));
+    EXPECT_EQ(QFileInfo(recordedOption(QStringLiteral("--attach"))).fileName(),
+              QStringLiteral("图书征定单") + sendTime.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".xls"));
+    const QStringList lines = Gbk::decode(attachmentCopy()).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("图书征定单"));
+    EXPECT_EQ(lines[1], QStringLiteral("订货单号：\t") + mar01.last());
+
+    // Nothing listed: nothing to send.
+    QDir(record).removeRecursively();
+    query(QStringLiteral("订货人名称"), QStringLiteral("乙"));
+    click(send);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("没有可以发送的数据")});
+    EXPECT_TRUE(recordedArguments().isEmpty());
+}
+
+TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
+{
+    installStandIn("echo 'no method available for opening mailto' >&2\nexit 3\n");
+    open();
+    click(button("BtnSend"));
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderSendFailedText() + u'\n'))
+        << prompter.shown[0].text.toStdString();
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+}
+
+} // namespace
