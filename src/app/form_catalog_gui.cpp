@@ -10,6 +10,7 @@
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
 #include "catalog/publisher_browse_window.h"
+#include "order/order_query_window.h"
 
 namespace FormCatalog {
 
@@ -40,6 +41,11 @@ void registerAll()
         options.showDetail = AppSettings::showDetail(QStringLiteral("FrmQuery"));
         options.popupMenu = &DM->popupMenu();
         return new TFrmQuery(DM->prompter(), DM->Con, options, owner);
+    });
+    add("TFrmSeh", [](QWidget *owner) -> QWidget * {
+        TFrmSeh::Options options;
+        options.popupMenu = &DM->popupMenu();
+        return new TFrmSeh(DM->prompter(), DM->Con, options, owner);
     });
     add("TFrmbook115", [](QWidget *owner) -> QWidget * {
         return new TFrmbook115(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);

@@ -7,6 +7,7 @@
 #include "app/tdm_gui.h"
 #include "app/zd_application_gui.h"
 #include "grid/chinese_font_gui.h"
+#include "order/mail_request.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -50,6 +51,9 @@ int main(int argc, char **argv)
         delete DM;
         return 1;
     }
+
+    // Attachments of mails handed over a day or more ago: no composer reads them any more.
+    OrderMail::removeStaleSpoolFolders();
 
     int rc = 0;
     {
