@@ -1,0 +1,144 @@
+#include "order/mail_request.h"
+
+#include "common/app_error.h"
+#include "common/gbk_codec.h"
+#include "common/program_paths.h"
+#include "order/order_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString SpoolPrefix = QStringLiteral("order-");
+
+QByteArray readFile(const QString &path, bool *exists)
+{
+    QFile file(path);
+    *exists = file.exists();
+    if (!*exists)
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("无法读取文件 %1：%2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return file.readAll();
+}
+
+} // namespace
+
+QString MailRequest::to() const
+{
+    return recipients.join(u';');
+}
+
+QStringList MailRequest::arguments() const
+{
+    QStringList args{QStringLiteral("--utf8")};
+    if (!subject.isEmpty())
+        args << QStringLiteral("--subject") << subject;
+    if (!body.isEmpty())
+        args << QStringLiteral("--body") << body;
+    for (const QString &path : attachments)
+        args << QStringLiteral("--attach") << path;
+    args << recipients;
+    return args;
+}
+
+namespace OrderMail {
+
+QString decodeMailFile(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return Gbk::decode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QStringList readRecipients(const QString &path)
+{
+    bool exists = false;
+    const QString text = decodeMailFile(readFile(path, &exists));
+    QStringList recipients;
+    for (QString line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive))
+            line = line.mid(5).trimmed();
+        if (!line.isEmpty())
+            recipients << line;
+    }
+    return recipients;
+}
+
+QString readBody(const QString &path)
+{
+    bool exists = false;
+    QString text = decodeMailFile(readFile(path, &exists));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+QString recipientsFile()
+{
+    return ProgramPaths::resolve(QStringLiteral("../init/mailadd.txt"));
+}
+
+QString bodyFile()
+{
+    return ProgramPaths::resolve(QStringLiteral("../init/mail.txt"));
+}
+
+QString defaultSpoolRoot()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath() + QStringLiteral("/zhengding");
+    return base + QStringLiteral("/order-mail");
+}
+
+Prepared prepare(const OrderDocument &order, OrderSource source, const QString &spoolRoot,
+                 const QDateTime &now)
+{
+    Prepared out;
+    out.request.recipients = readRecipients(recipientsFile());
+    out.request.subject = OrderNames::title(source);
+    out.request.body = readBody(bodyFile());
+
+    if (!QDir().mkpath(spoolRoot))
+        throw AppError(QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(spoolRoot)));
+    // A folder of its own: two sends in the same second never share a file.
+    QTemporaryDir folder(spoolRoot + u'/' + SpoolPrefix
+                         + now.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral("-XXXXXX"));
+    if (!folder.isValid())
+        throw AppError(QStringLiteral("无法创建文件夹 %1：%2")
+                           .arg(QDir::toNativeSeparators(spoolRoot), folder.errorString()));
+    out.spoolFolder = QFileInfo(folder.path()).absoluteFilePath();
+    out.attachmentPath = out.spoolFolder + u'/' + OrderNames::attachmentName(source, now);
+    OrderText::writeFile(out.attachmentPath, order, source);   // on a throw the folder goes
+    folder.setAutoRemove(false);
+    out.request.attachments << out.attachmentPath;
+    return out;
+}
+
+int removeStaleSpoolFolders(const QString &root, const QDateTime &now, qint64 maxAgeSecs)
+{
+    int removed = 0;
+    const QFileInfoList folders = QDir(root).entryInfoList(
+        {SpoolPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo &info : folders) {
+        if (info.lastModified().secsTo(now) <= maxAgeSecs)
+            continue;
+        if (QDir(info.absoluteFilePath()).removeRecursively())
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace OrderMail

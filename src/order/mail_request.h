@@ -1,0 +1,75 @@
+#pragma once
+// The order mail as the desktop's mail composer receives it through xdg-email: recipients,
+// subject, body and the order text as attachment.
+//
+//   recipients  "../init/mailadd.txt" (beside the program folder): every non-empty line,
+//               trimmed, without a leading "SMTP:", is one recipient; no file, no recipient
+//               (the composer opens for the user to fill one in)
+//   subject     the order's title, "图书征订单" (wizard) or "图书征定单" (order query)
+//   body        "../init/mail.txt" with its line breaks; no file, no body
+//   attachment  the order text, written into a spool folder of its own under the name
+//               title + "yyyyMMddhhmmss" + ".xls"
+//
+// Both files are read as UTF-8 when they are valid UTF-8, else as GBK.
+//
+// A window sends an order with:
+//   const OrderMail::Prepared mail = OrderMail::prepare(order, OrderSource::Wizard);
+//   auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, {}, this);
+//   connect(handOver, &MailHandOver::finished, ...);   // see mail_hand_over.h
+//   handOver->start();
+#include "order/order_document.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+struct MailRequest {
+    QStringList recipients;
+    QString subject;
+    QString body;
+    QStringList attachments;   // absolute paths
+
+    // The recipients as one text, joined by ";".
+    QString to() const;
+    // xdg-email's command line: "--utf8", "--subject" subject, "--body" body (when there is
+    // one), "--attach" path for each attachment, then each recipient as an address argument.
+    QStringList arguments() const;
+};
+
+namespace OrderMail {
+
+// Text of a mail file: UTF-8 when valid (a leading byte-order mark dropped), else GBK.
+QString decodeMailFile(const QByteArray &bytes);
+// The recipients of an address file; a missing file gives none.
+QStringList readRecipients(const QString &path);
+// The body file with its line breaks as "\n"; a missing file gives an empty body.
+QString readBody(const QString &path);
+
+// "../init/mailadd.txt" and "../init/mail.txt" resolved against the program folder.
+QString recipientsFile();
+QString bodyFile();
+
+// Where hand-overs keep their attachments: "order-mail" under the user's cache folder, or
+// under the system's temporary folder when there is no cache folder.
+QString defaultSpoolRoot();
+
+struct Prepared {
+    MailRequest request;
+    QString spoolFolder;      // made for this hand-over alone
+    QString attachmentPath;   // spoolFolder + "/" + attachment name
+};
+
+// Writes the order text into a new spool folder under root and builds the request. Throws
+// AppError when the folder or the file cannot be made (the folder is then removed).
+Prepared prepare(const OrderDocument &order, OrderSource source,
+                 const QString &spoolRoot = defaultSpoolRoot(),
+                 const QDateTime &now = QDateTime::currentDateTime());
+
+// Removes the spool folders under root that were last changed more than maxAgeSecs before
+// now; the program calls it at start, when no composer of an earlier run is likely to still
+// read them. Returns how many folders were removed.
+int removeStaleSpoolFolders(const QString &root = defaultSpoolRoot(),
+                            const QDateTime &now = QDateTime::currentDateTime(),
+                            qint64 maxAgeSecs = 24 * 3600);
+
+} // namespace OrderMail

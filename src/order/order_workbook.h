@@ -1,0 +1,42 @@
+#pragma once
+// The order workbook: one order as a real .xlsx file (written with libxlsxwriter).
+//
+//   row 1            "图书征订单" (the same title from both windows)
+//   rows 2–28        the 27 header fields: caption in A, value in B
+//   row 29           empty
+//   row 30           the table head, 12 columns (captions of the calling window)
+//   rows 31…30+R     the order's R rows
+//   row 31+R         bold: "合计:" in A and a SUM over the data cells above under each
+//                    totalled column (quantity and amount by default), stored with its
+//                    computed value so a reader that does not recalculate shows it too
+//
+// Number formats: text cells "@" (an order number stays text), the transmission count and
+// quantities "0_ ", prices, amounts and the amount total "0.00_ " (two decimals). Column
+// widths are fitted to the widest text of each column; row heights are left to the reader.
+//
+//   wizard columns:      订货单号 书名 条码 征订序号 印次 作者 订购数量 定价 订购码洋 ISBN 出版社名称 出版社编号
+//   order-query columns: 订货单号 书名 条码 书代号 ISBN 印次 作者 出版社编号 出版社名称 数量 定价 码洋
+#include "common/prompter.h"
+#include "order/order_document.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace OrderWorkbook {
+
+struct Options {
+    bool fieldNames = false;   // label cells with the field names ("DHDH") instead of captions
+    // Row fields to total, matched without regard to case; unknown names are ignored.
+    QStringList totals = {QStringLiteral("sl"), QStringLiteral("my")};
+};
+
+// Writes the workbook to path, replacing an existing file only once the new one is complete
+// (a temporary file in the same folder, then renamed over it); on failure the old file is
+// left as it was. Throws AppError "该文件可能正在使用，无法导入！" when it cannot be written.
+void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const QString &path,
+                         const Options &options = {});
+
+// The save dialog for "导出(&E)": "Excel文件(*.xlsx)", default extension "xlsx".
+SaveRequest saveRequest();
+
+} // namespace OrderWorkbook
