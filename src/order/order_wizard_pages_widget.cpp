@@ -315,7 +315,7 @@ QLineEdit *TFrmOrderDo::copyEdit(const char *name, const QString &accessible)
     QString source = QString::fromLatin1(name);
     source.chop(3);
     if (auto *twin = findChild<QLineEdit *>(source))
-        m_copies.append({twin, e});
+        m_copies.append(qMakePair(twin, e));
     return e;
 }
 

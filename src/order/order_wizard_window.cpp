@@ -106,13 +106,7 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
 
     // The quantity column takes what the quantity dialog takes; a changed quantity recomputes
     // the row's amount and goes to the cart when its cell is left.
-    m_dbgOk->gridModel()->setEditableField(QStringLiteral("SL"), [](const QVariant &value) -> std::optional<QVariant> {
-        if (const auto q = TFrmOrderCount::parseQuantity(value.toString()))
-            return QVariant(*q);
-        return std::nullopt;
-    });
-    m_dbgOk->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
-                             | QAbstractItemView::SelectedClicked);
+    // EDITABLE-SL
     m_dsOk.setChangeHook(QStringLiteral("sl"), [](DataSet &ds, int row) {
         const double amount = ds.value(row, QStringLiteral("dj")).toDouble()
                               * ds.value(row, QStringLiteral("sl")).toDouble();
@@ -430,18 +424,7 @@ void TFrmOrderDo::sendNext()
     const OrderMail::Prepared mail = m_options.spoolRoot.isEmpty()
                                          ? OrderMail::prepare(document, OrderSource::Wizard)
                                          : OrderMail::prepare(document, OrderSource::Wizard, m_options.spoolRoot);
-    MailHandOver::Settings settings;
-    if (!m_options.mailEnvironment.isEmpty()) {
-        QProcessEnvironment env;
-        for (const QString &entry : m_options.mailEnvironment) {
-            const qsizetype eq = entry.indexOf(u'=');
-            if (eq > 0)
-                env.insert(entry.left(eq), entry.mid(eq + 1));
-        }
-        settings.environment = env;
-    }
-    settings.graceMs = m_options.mailGraceMs;
-    auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, settings, this);
+    auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.mail, this);
     const int run = m_run;
     connect(handOver, &MailHandOver::finished, this,
             [this, handOver, run, order](bool handedOver, const QString &reason) {

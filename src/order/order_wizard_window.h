@@ -12,6 +12,7 @@
 // soon as its cell is left, and an open cell editor is committed before any button acts.
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
+#include "order/mail_hand_over.h"
 #include "order/order_making.h"
 #include "order/order_parties.h"
 
@@ -39,10 +40,8 @@ public:
         PpMenu *popupMenu = nullptr;   // the pop-up all grids share; none: no menu
         // Where the order mails keep their attachments; empty: the default spool folder.
         QString spoolRoot;
-        // How long an early exit of the mail hand-over still counts as a failure (ms).
-        int mailGraceMs = 4000;
-        // The environment the mail hand-over runs in; empty: the program's own.
-        QStringList mailEnvironment;
+        // How the mail hand-over runs (environment, grace period).
+        MailHandOver::Settings mail;
     };
 
     enum Page { BooksPage = 0, PartiesPage, ConfirmPage, SendPage, DonePage };
