@@ -314,8 +314,9 @@ QLineEdit *TFrmOrderDo::copyEdit(const char *name, const QString &accessible)
     // The twin on page 2 is the edit named without "_Ok".
     QString source = QString::fromLatin1(name);
     source.chop(3);
-    if (auto *twin = findChild<QLineEdit *>(source))
-        m_copies.append(qMakePair(twin, e));
+    for (const PartyEdit &p : m_partyEdits)
+        if (p.edit->objectName() == source)
+            m_copies.append(qMakePair(p.edit, e));
     return e;
 }
 

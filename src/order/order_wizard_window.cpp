@@ -177,6 +177,8 @@ void TFrmOrderDo::restart()
     m_dsHz.close();
     m_dsOk.close();
     m_dbgOk->marksChanged();
+    setCaption(m_btnNext, QStringLiteral("下一步(&N)"));
+    setCaption(m_btnPre, QStringLiteral("上一步(&P)"));
     showPage(BooksPage);
 }
 
@@ -320,11 +322,15 @@ void TFrmOrderDo::partiesNext()
     const QString missing = MissingPartyMessage(partiesFromEdits());
     if (!missing.isEmpty()) {
         m_prompter.info(missing);
-        for (const PartyEdit &p : m_partyEdits)
-            if (p.edit->isVisibleTo(this) && p.edit->text().isEmpty()) {
-                p.edit->setFocus();
+        // The edits in the order they are checked.
+        for (const char *name : {"EdtName_Dh", "EdtLxr_Dh", "EdtTel_Dh", "EdtName_Sh", "EdtLxr_Sh", "EdtTel_Sh",
+                                 "EdtCode_Sh", "EdtAdd_Sh", "EdtName_Fk", "EdtLxr_Fk", "EdtTel_Fk"}) {
+            QLineEdit *e = findChild<QLineEdit *>(QString::fromLatin1(name));
+            if (e && e->text().isEmpty()) {
+                e->setFocus();
                 break;
             }
+        }
         return;
     }
     const QString overlong = overlongParty();
