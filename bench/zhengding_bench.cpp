@@ -259,8 +259,9 @@ void benchSize(const QString &cache, int titles, bool memoryOnly)
     // 5. Putting 1,000 marked titles into the cart.
     {
         MarkedRowList marked;
+        marked.setDataSet(&big);
         for (int r = 1; r <= std::min(1000, big.recordCount()); ++r)
-            marked.mark(r * std::max(1, big.recordCount() / 1000));
+            marked.mark(r * std::max(1, big.recordCount() / 1000) - 1);
         const double t = timeMs([&] {
             Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
             Sql::exec(db, QStringLiteral("delete from deshopcart"));

@@ -3,11 +3,29 @@
 #include "common/html_text.h"
 #include "common/program_paths.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+QString pageFolder()
+{
+    return ProgramPaths::resolve(QStringLiteral("../html/"));
+}
+
+bool isPage(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == u"html" || suffix == u"htm";
+}
+
+} // namespace
 
 TFrmJs::TFrmJs(QWidget *parent) : QWidget(parent)
 {
@@ -15,7 +33,10 @@ TFrmJs::TFrmJs(QWidget *parent) : QWidget(parent)
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
     m_browser->setAccessibleName(QStringLiteral("资料页面"));
-    m_browser->setOpenExternalLinks(true);
+    // Links are followed here: the pages are decoded by the program (GBK) and shown with
+    // setHtml, so the viewer itself has no page address to resolve them against.
+    m_browser->setOpenLinks(false);
+    connect(m_browser, &QTextBrowser::anchorClicked, this, &TFrmJs::followLink);
     m_close = new QPushButton(QStringLiteral("退出(&C)"), this);
     m_close->setObjectName(QStringLiteral("BtnClose"));
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
@@ -46,14 +67,39 @@ void TFrmJs::selectPage(int page)
 
 void TFrmJs::loadPage(const QString &fileName)
 {
-    const QString folder = ProgramPaths::resolve(QStringLiteral("../html/"));
-    const QString path = folder + fileName;
-    m_current = fileName;
+    loadPath(pageFolder() + fileName);
+}
+
+void TFrmJs::loadPath(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath() + u'/';
+    const QString pages = pageFolder();
+    m_current = path.startsWith(pages) ? path.mid(pages.size()) : path;
+    m_currentFolder = folder;
     QString html;
+    m_browser->setSearchPaths({folder});
     m_browser->document()->setBaseUrl(QUrl::fromLocalFile(folder));
     if (HtmlText::load(path, &html)) {
         m_browser->setHtml(html);
     } else {
         m_browser->setHtml(QStringLiteral("<h3>无法显示此页</h3><p>找不到文件：%1</p>").arg(path.toHtmlEscaped()));
     }
+}
+
+void TFrmJs::followLink(const QUrl &link)
+{
+    if (link.isRelative() && link.path().isEmpty()) {
+        if (link.hasFragment())
+            m_browser->scrollToAnchor(link.fragment());
+        return;
+    }
+    // A relative address is taken from the folder of the page shown (../html/).
+    const QUrl target = link.isRelative() ? QUrl::fromLocalFile(m_currentFolder).resolved(link) : link;
+    if (target.isLocalFile() && isPage(target.toLocalFile())) {
+        loadPath(QDir::cleanPath(target.toLocalFile()));
+        if (target.hasFragment())
+            m_browser->scrollToAnchor(target.fragment());
+        return;
+    }
+    QDesktopServices::openUrl(target);
 }

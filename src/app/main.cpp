@@ -1,4 +1,5 @@
 // Start-up: splash, data module with the connection, main window, message loop.
+#include "app/accessible_names_gui.h"
 #include "app/form_catalog_gui.h"
 #include "app/main_window.h"
 #include "app/qt_prompter_gui.h"
@@ -24,12 +25,12 @@ int main(int argc, char **argv)
     ZdApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);  // the tool-bar pictures live in the static ui library
     ZdApplication::applyChineseFont();
+    AccessibleNames::install();
     FormCatalog::registerAll();
 
     {
         auto splash = std::make_unique<TFrmStart>();
-        splash->show();
-        QCoreApplication::processEvents();
+        splash->showAndPaint();
         if (splashWait) {
             // The splash stays for 2 s; the wait deliberately handles no events.
             QElapsedTimer shown;

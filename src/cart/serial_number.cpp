@@ -64,6 +64,11 @@ QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QStr
     QString storedPeriod;
     int width = 8;
     QString pattern;
+    // Lock the counter row before reading it, so that another connection counting at the same
+    // time waits (or fails) instead of reading the same value. A counter not there yet is
+    // guarded by the unique index on (pname, userno).
+    Sql::exec(db, QStringLiteral("update %1 set pvalue=pvalue where pname=? and userno=?").arg(table),
+              {counter, owner});
     {
         QSqlQuery q = Sql::exec(db,
                                 QStringLiteral("select pvalue,idate,len,pformat from %1"
@@ -88,19 +93,17 @@ QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QStr
                   {owner, counter, QStringLiteral("流水号"), period, QStringLiteral("YYYY")});
     } else {
         period = CounterPeriod(pattern, today);
-        if (storedPeriod != period) {
-            // No prefix is stored as an empty text, not as NULL (a null QString binds as NULL).
-            Sql::exec(db,
-                      QStringLiteral("update %1 set pvalue=1,idate=? where pname=? and userno=?")
-                          .arg(table),
-                      {period.isNull() ? QStringLiteral("") : period, counter, owner});
-        } else {
+        // No prefix is stored as an empty text, not as NULL (a null QString binds as NULL).
+        if (period.isNull())
+            period = QStringLiteral("");
+        // The counter stores exactly the number it issues: an empty pvalue counts as 0, and
+        // "pvalue+1" on it would stay empty and issue the same number again.
+        if (storedPeriod == period)
             number = lastValue + 1;
-            Sql::exec(db,
-                      QStringLiteral("update %1 set pvalue=pvalue+1 where pname=? and userno=?")
-                          .arg(table),
-                      {counter, owner});
-        }
+        Sql::exec(db,
+                  QStringLiteral("update %1 set pvalue=?,idate=? where pname=? and userno=?")
+                      .arg(table),
+                  {number, period, counter, owner});
     }
     transaction.commit();
 

@@ -10,6 +10,7 @@
 // Issues the next number of counter (name, userno); an empty name means "shopcart", an empty
 // owner "0". A counter that does not exist yet starts at 1 with the pattern "YYYY" and width 8.
 // The sequence restarts at 1 whenever the period text differs from the one stored with it.
+// The counter row stores the number issued; an empty pvalue counts as 0.
 // Runs in its own transaction scope: inside a caller's transaction it is a savepoint and lands
 // or vanishes with the caller's work. A failing statement undoes the scope and throws AppError.
 QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QString &userno,

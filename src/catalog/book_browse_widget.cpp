@@ -54,11 +54,13 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid->horizontalHeader()->setFont(titles);
     m_grid->setColumns(BookList::categoryColumns());
     m_grid->setDataSet(&m_books);
+    m_marked.setDataSet(&m_books);   // ticks by tm: they follow their titles through sorts
     m_grid->setMarkedRows(&m_marked);
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
 
     m_pane = new TBookDetailPane(this);   // Panel5
+    m_pane->setPrompter(&prompter);
     m_pane->setBookList(&m_books);
     m_paneStrip = m_pane->createPaneStrip(this);
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));

@@ -1,10 +1,11 @@
 #include "catalog/book_detail_pane.h"
 
-#include "app/zd_application_gui.h"
 #include "catalog/cover_lookup.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
+#include "common/prompter.h"
 #include "data/dataset.h"
+#include "grid/error_caption.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 #include "grid/tab_painter.h"
@@ -23,6 +24,7 @@
 #include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QSet>
 #include <QStackedWidget>
 #include <QStyleOptionTab>
 #include <QTabWidget>
@@ -656,8 +658,8 @@ void TBookDetailPane::showPictures(int row)
 {
     const int fmtpIndex = m_books->fieldIndex(QStringLiteral("fmtp"));
     const QString fmtp = fmtpIndex >= 0 ? m_books->text(row, fmtpIndex) : QString();
-    showPicture(m_imgSmall, CoverLookup::smallPicture(fmtp));
-    showPicture(m_imgBig, CoverLookup::largePicture(fmtp));
+    showPicture(m_imgSmall, CoverLookup::smallPicture(fmtp), CoverLookup::fallbackPath(CoverLookup::Size::Small));
+    showPicture(m_imgBig, CoverLookup::largePicture(fmtp), CoverLookup::fallbackPath(CoverLookup::Size::Large));
 }
 
 bool TBookDetailPane::reopen(DataSet &list, const QString &tm)
@@ -668,7 +670,10 @@ bool TBookDetailPane::reopen(DataSet &list, const QString &tm)
         list.open();
         return true;
     } catch (const AppError &e) {
-        ZdApplication::showError(e.text());
+        if (m_prompter)
+            m_prompter->message(e.text(), errorCaption(), MsgFlags::Error);
+        else
+            qWarning("%s", qUtf8Printable(e.text()));
         return false;
     }
 }
@@ -687,28 +692,73 @@ void TBookDetailPane::showLongTexts()
     }
 }
 
-void TBookDetailPane::showPicture(QLabel *target, const QString &path)
+void TBookDetailPane::setPrompter(Prompter *prompter)
 {
-    // Decoded covers are kept by file and change stamps, so stepping through a list does not
-    // decode the same few pictures again; a changed file is read afresh.
+    m_prompter = prompter;
+}
+
+namespace {
+
+// Decoded covers are kept by file and change stamps, so stepping through a list does not
+// decode the same few pictures again; a changed file is read afresh. A file that could not be
+// decoded is remembered the same way, and told about once per run.
+QString pictureKey(const QString &path)
+{
     const QFileInfo info(path);
-    const QString key = QStringLiteral("zd-cover|%1|%2|%3|%4")
-                            .arg(path)
-                            .arg(info.size())
-                            .arg(info.lastModified().toMSecsSinceEpoch())
-                            .arg(info.metadataChangeTime().toMSecsSinceEpoch());
-    QPixmap picture;
-    if (!QPixmapCache::find(key, &picture)) {
-        QImageReader reader(path);
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            ZdApplication::showError(QStringLiteral("无法读取图片 %1：%2")
-                                         .arg(QDir::toNativeSeparators(path), reader.errorString()));
-            return;
+    return QStringLiteral("zd-cover|%1|%2|%3|%4")
+        .arg(path)
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .arg(info.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+QSet<QString> &unreadableKeys()
+{
+    static QSet<QString> keys;
+    return keys;
+}
+
+QSet<QString> &reportedFiles()
+{
+    static QSet<QString> files;
+    return files;
+}
+
+} // namespace
+
+bool TBookDetailPane::loadPicture(const QString &path, QPixmap *picture)
+{
+    const QString key = pictureKey(path);
+    if (QPixmapCache::find(key, picture))
+        return true;
+    if (unreadableKeys().contains(key))
+        return false;
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        unreadableKeys().insert(key);
+        const QString text = QStringLiteral("无法读取封面图片 %1：%2")
+                                 .arg(QDir::toNativeSeparators(path), reader.errorString());
+        if (!reportedFiles().contains(path)) {
+            reportedFiles().insert(path);
+            if (m_prompter)
+                m_prompter->message(text, QStringLiteral("系统提示"), MsgFlags::Warning);
+            else
+                qWarning("%s", qUtf8Printable(text));
         }
-        picture = QPixmap::fromImage(image);
-        QPixmapCache::insert(key, picture);
+        return false;
     }
+    *picture = QPixmap::fromImage(image);
+    QPixmapCache::insert(key, *picture);
+    return true;
+}
+
+void TBookDetailPane::showPicture(QLabel *target, const QString &path, const QString &fallback)
+{
+    // An unreadable cover gives way to the folder's fallback, and that to the placeholder.
+    QPixmap picture;
+    if (!loadPicture(path, &picture) && (path == fallback || !loadPicture(fallback, &picture)))
+        picture = placeholderPicture();
     if (target->pixmap().cacheKey() != picture.cacheKey()) {
         target->setPixmap(picture);
         target->resize(picture.size());

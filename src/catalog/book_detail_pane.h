@@ -9,7 +9,10 @@
 //   TToggleStrip *strip = pane->createPaneStrip(listArea);   // ImgUp/ImgDown, 12 pixels high
 //   layout->addWidget(grid); layout->addWidget(pane); layout->addWidget(strip);
 //   strip->setTargetVisible(false);                   // or by the ShowDetailYoN setting
+//   pane->setPrompter(&prompter);                     // database errors, unreadable covers
 // The extension panel PlExt and its strip live inside the first tab; the panel starts hidden.
+// A cover file that cannot be decoded shows its folder's nocover.bmp (or, failing that, the
+// placeholder) and is told once per file and run through the prompter, never per row.
 // A host that docks the pane beside its list rather than under it (the search window) lifts
 // the fixed height: setMinimumHeight(0); setMaximumHeight(QWIDGETSIZE_MAX). Tabs too narrow
 // for their fields scroll.
@@ -21,6 +24,7 @@
 #include <vector>
 
 class DbGrid;
+class Prompter;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -44,6 +48,8 @@ public:
     bool loadsPictures() const { return m_loadsPictures; }
     // Re-reads the current row: fields, classification list, long texts, pictures.
     void refresh();
+    // Where errors are told (not owned; may be null: they then go to the debug log).
+    void setPrompter(Prompter *prompter);
 
     // The horizontal strip that shows and hides this pane (pictures ImgUp "显示明细" and
     // ImgDown "隐藏明细"); the host places it between its list and its button bar.
@@ -94,11 +100,13 @@ private:
     bool reopen(DataSet &list, const QString &tm);
     void showLongTexts();
     void showPictures(int row);
-    void showPicture(QLabel *target, const QString &path);
+    bool loadPicture(const QString &path, QPixmap *picture);
+    void showPicture(QLabel *target, const QString &path, const QString &fallback);
 
     QPointer<DataSet> m_books;
     std::vector<QMetaObject::Connection> m_bookConnections;
     bool m_loadsPictures = false;
+    Prompter *m_prompter = nullptr;
 
     DataSet *m_types;
     DataSet *m_texts;

@@ -33,17 +33,56 @@ QString stripBlanks(const QString &line)
     return line.mid(from, to - from);
 }
 
+// Catalogue text as page text: markup characters show as written.
+QString escaped(const QString &text)
+{
+    QString out = text.toHtmlEscaped();
+    return out.replace(u'\'', QStringLiteral("&#39;"));
+}
+
 QString numberLine(const std::optional<QString> &text, const QString &format)
 {
     double value = 0;
     if (!StrictNumber::parse(*text, &value))
         return QString();
-    return DataSet::formatNumber(value, format);
+    return escaped(DataSet::formatNumber(value, format));
 }
 
 QString imgTag(const QString &src)
 {
-    return QStringLiteral("<img width=\"200\" height=\"275\" src=\"%1\">").arg(src);
+    return QStringLiteral("<img width=\"200\" height=\"275\" src=\"%1\">").arg(escaped(src));
+}
+
+// A file name as a relative address: the characters that would end or redirect the address
+// ("%", "#", "?") are percent-encoded, everything else stays as the catalogue wrote it.
+QString addressOf(const QString &fileName)
+{
+    QString out;
+    out.reserve(fileName.size());
+    for (const QChar c : fileName) {
+        if (c == u'%' || c == u'#' || c == u'?')
+            out += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The value's lines, each escaped; every line but the last ends with "<br>". CR LF, a lone
+// CR and a lone LF each end a line.
+QStringList textLines(const QString &value)
+{
+    const QStringList lines = splitLines(value + QLatin1Char('x'));   // keeps a trailing break
+    QStringList out;
+    out.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = i + 1 == lines.size() ? lines[i].chopped(1) : lines[i];
+        line = escaped(line);
+        if (i + 1 < lines.size())
+            line += QStringLiteral("<br>");
+        out << line;
+    }
+    return out;
 }
 
 } // namespace
@@ -70,7 +109,10 @@ QStringList render(const QStringList &templateLines, const ColumnText &column,
                 continue;
             }
             const std::optional<QString> text = column(name);
-            out << (text ? QString(*text).replace(u'\r', QStringLiteral("<br>")) : QString());
+            if (text)
+                out << textLines(*text);
+            else
+                out << QString();
             continue;
         }
         const std::optional<QString> text = column(name);
@@ -98,10 +140,12 @@ QStringList render(const QStringList &templateLines, const QSqlRecord &record)
 
 QString coverTag(const QString &fmtp)
 {
-    if (CoverLookup::hasPicture(fmtp, CoverLookup::Size::Large))
-        return imgTag(QStringLiteral("../bookimages/big/") + fmtp);
-    if (CoverLookup::hasPicture(fmtp, CoverLookup::Size::Small))
-        return imgTag(QStringLiteral("../bookimages/") + fmtp);
+    const QString large = CoverLookup::fileName(fmtp, CoverLookup::Size::Large);
+    if (!large.isEmpty())
+        return imgTag(QStringLiteral("../bookimages/big/") + addressOf(large));
+    const QString small = CoverLookup::fileName(fmtp, CoverLookup::Size::Small);
+    if (!small.isEmpty())
+        return imgTag(QStringLiteral("../bookimages/") + addressOf(small));
     return imgTag(QStringLiteral("nocover.bmp"));
 }
 

@@ -5,7 +5,8 @@
 //
 // Placeholder lines. A line that contains a marker is replaced as a whole; its text with the
 // blanks around it removed is taken as the two-character marker followed by a column name:
-//   $$name   the column's text with every CR replaced by "<br>"; empty line for no such column
+//   $$name   the column's text; each line break in it (CR LF, CR or LF) ends an output line
+//            with "<br>"; an empty line for no such column
 //   $$fmtp   the cover picture tag (coverTag below)
 //   $#name   the text read as a number, formatted "#," (1234567 -> 1,234,567; 12.5 -> 13)
 //   $@name   the text read as a number, formatted "#,.00;#,.00;0" (12.5 -> 12.50; 0 -> 0)
@@ -13,6 +14,8 @@
 // column that the record lacks. A line containing "$$" is a "$$" line whatever else it
 // holds; so "<td>$$sm</td>" yields an empty line (its "column" is "d>$$sm</td>"). Column
 // names, "fmtp" included, match without regard to case. Lines without a marker are copied.
+// Every value is HTML-escaped (& < > " '), so catalogue text such as "C++ <入门>" shows as
+// written and never adds markup to the page.
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
@@ -31,7 +34,8 @@ QStringList render(const QStringList &templateLines, const ColumnText &column,
 QStringList render(const QStringList &templateLines, const QSqlRecord &record);
 
 // <img width="200" height="275" src="…"> for the large picture if it exists, else the small
-// one, else nocover.bmp beside the page. The src paths are relative to ../html/.
+// one, else nocover.bmp beside the page (CoverLookup finds the files). The src paths are
+// relative to ../html/; "%", "#" and "?" in a file name are percent-encoded.
 QString coverTag(const QString &fmtp);
 
 // Absolute paths: the template, the page of an operator code, the error page.

@@ -270,10 +270,15 @@ void TFrmDetail::addToCart()
         return;
     }
     QString keys = l->currentText(QStringLiteral("tm"));
+    CartAddResult result;
     try {
-        AddToCart(keys, m_context.db, m_context.operatorCode);
+        result = AddToCart(keys, m_context.db, m_context.operatorCode);
     } catch (const AppError &e) {
         ZdApplication::showError(e.text());
+        return;
+    }
+    if (!result.complete()) {
+        prompter().message(CartAddMessage(result), QStringLiteral("系统提示"), MsgFlags::Warning);
         return;
     }
     prompter().info(QStringLiteral("当前书目已经加入购物车"));

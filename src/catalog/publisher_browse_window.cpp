@@ -1,6 +1,6 @@
 #include "catalog/publisher_browse_window.h"
 
-#include "app/app_settings.h"
+#include "common/app_settings.h"
 #include "app/tdm_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
@@ -251,7 +251,7 @@ void TFrmMagN::buildLeft()
     m_filter->setObjectName(QStringLiteral("EdtPress"));
     m_filter->setPlaceholderText(QStringLiteral("编号或名称"));
     m_filter->setToolTip(QStringLiteral("可输入出版社编号或名称"));
-    m_filter->setAccessibleName(QStringLiteral("出版社筛选"));
+    m_filter->setAccessibleName(QStringLiteral("出版社"));   // its caption
     m_filter->setAccessibleDescription(QStringLiteral("可输入出版社编号或名称，按回车筛选"));
     const int editHeight = m_filter->sizeHint().height();
     m_filter->setGeometry(FilterLeft, (HeaderHeight - editHeight) / 2, LeftWidth - 65, editHeight);
@@ -312,7 +312,8 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     m_pressLabel->onActivate = [this] { showAllTitles(); };
     m_count = new QLabel(titleBar);
     m_count->setObjectName(QStringLiteral("lbcount"));
-    m_count->setAccessibleName(QStringLiteral("书目数量"));
+    // No fixed name: the label is read out as the count it shows ("共有图书：63").
+    m_count->setAccessibleDescription(QStringLiteral("书目数量"));
     auto *title = new QHBoxLayout(titleBar);
     title->setContentsMargins(4, 0, 10, 0);
     title->setSpacing(12);

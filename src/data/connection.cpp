@@ -3,10 +3,11 @@
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "common/string_cipher.h"
+#include "data/schema.h"
+#include "data/sql_helper.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace Connection {
@@ -24,6 +25,25 @@ QString jetSignature(const QString &path)
     if (head.contains("Standard ACE DB"))
         return QStringLiteral("Standard ACE DB");
     return {};
+}
+
+// The ODBC driver joins "DSN=" + name + ";UID=" + user + ";PWD=" + password as they are, so
+// each value must stay one value. The password goes in braces with "}" doubled, the standard
+// form that drivers read for it (a ";" or "}" inside stays part of it). User and data-source
+// name go as they are: PostgreSQL's driver, for one, reads braces there as part of the name,
+// and a ";" in them could not be carried safely at all, so such names are refused.
+QString bracedPassword(const QString &value)
+{
+    if (value.isEmpty())
+        return value;   // nothing is sent
+    QString inner = value;
+    inner.replace(u'}', QStringLiteral("}}"));
+    return u'{' + inner + u'}';
+}
+
+bool unsafeOdbcName(const QString &value)
+{
+    return value.contains(u';') || value.startsWith(u'{');
 }
 
 QSqlDatabase fail(const QString &connectionName, const QString &text, QString *errorText)
@@ -65,10 +85,14 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         db.setPassword(config.password);
         db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
     } else if (config.kind == u"Ora") {
+        if (unsafeOdbcName(config.server) || unsafeOdbcName(config.user))
+            return fail(connectionName,
+                        QStringLiteral("ODBC 数据源名称和用户名不能含有“;”，也不能以“{”开头"),
+                        errorText);
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connectionName);
         db.setDatabaseName(config.server);
         db.setUserName(config.user);
-        db.setPassword(config.password);
+        db.setPassword(bracedPassword(config.password));
     } else {
         return fail(connectionName,
                     config.kind.isEmpty()
@@ -79,21 +103,23 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
     if (!db.isValid())
         return fail(connectionName, QStringLiteral("数据库驱动不可用：%1").arg(db.driverName()), errorText);
     if (!db.open()) {
-        const QSqlError e = db.lastError();
+        const QString text = Sql::errorText(db);
         db = QSqlDatabase();
-        return fail(connectionName, (e.databaseText() + u' ' + e.driverText()).trimmed(), errorText);
+        return fail(connectionName, text, errorText);
     }
     if (config.kind == u"Oledb40") {
         // SQLite opens any file lazily: make it prove it is a database now.
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-            const QString text = probe.lastError().databaseText();
+            const QString text = Sql::errorText(probe);
             probe = QSqlQuery();
             db = QSqlDatabase();
             return fail(connectionName, text, errorText);
         }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     }
+    // Behind ODBC the engine is found out now, once, rather than inside some later transaction.
+    Schema::dialectOf(db);
     return db;
 }
 

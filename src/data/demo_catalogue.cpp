@@ -353,8 +353,8 @@ const char *const BookColumns =
     "xsdj,fjqk,csm2";
 constexpr int BookColumnCount = 62;
 
-const char *const TextColumns = "tm,nrty,zjml,jcpd,zzjj,ckzl,cbsm,qy";
-constexpr int TextColumnCount = 8;
+const char *const TextColumns = "tm,nrty,zjml,jcpd,zzjj,ckzl,cbsm,qy,sp";
+constexpr int TextColumnCount = 9;
 
 struct Title {
     std::array<QVariant, BookColumnCount> book;
@@ -363,23 +363,140 @@ struct Title {
     QStringList classIds;
 };
 
-QString chapterList(Rng &rng, const QString &topic)
+// Long texts. A title that has them gets between MinTextBytes and MaxTextBytes of text
+// (UTF-8, as stored) spread over several fields, with paragraphs and lines ended either by a
+// bare LF (catalogues made on Linux) or by CR LF (made on Windows), chosen per title.
+constexpr int MinTextBytes = 1024;
+constexpr int MaxTextBytes = 6144;
+
+// What the sentences of one title's texts speak of.
+struct TextSubject {
+    QString topic;
+    QString specialty;
+    QString level;
+    QString press;
+};
+
+QString fillIn(const QString &pattern, const TextSubject &s)
 {
-    static const QStringList generic = QString::fromUtf8(
-        "%1的基本概念;%1的基本原理;基本方法与技术;典型问题分析;设计方法;综合应用;"
-        "实验与实践;工程案例;常用工具;前沿与发展;习题与思考").split(u';');
-    const int count = rng.range(6, 12);
-    QStringList lines;
-    lines << QStringLiteral("第1章 绪论");
-    int start = rng.below(int(generic.size()));
-    for (int c = 2; c <= count; ++c) {
-        QString name = generic.at((start + c) % generic.size());
-        if (name.contains(u"%1"))
-            name = name.arg(topic);
-        lines << QStringLiteral("第%1章 %2").arg(c).arg(name);
+    QString out = pattern;
+    out.replace(QStringLiteral("{t}"), s.topic)
+        .replace(QStringLiteral("{s}"), s.specialty)
+        .replace(QStringLiteral("{l}"), s.level)
+        .replace(QStringLiteral("{p}"), s.press);
+    return out;
+}
+
+QStringList sentences(const char *utf8)
+{
+    return QString::fromUtf8(utf8).split(u'|', Qt::SkipEmptyParts);
+}
+
+const QStringList &synopsisSentences()
+{
+    static const QStringList list = sentences(
+        "本书根据{s}专业人才培养方案和“{t}”课程教学基本要求编写。|"
+        "全书以{t}的基本理论为主线，注重理论联系实际，由浅入深地讲解了各部分内容。|"
+        "书中配有大量例题和习题，便于读者自学和巩固所学知识。|"
+        "本书可作为高等院校{s}及相关专业{l}学生的教材，也可供工程技术人员参考。|"
+        "与同类教材相比，本书更加注重基本概念的准确表述和基本方法的系统训练。|"
+        "每章开头给出学习目标，章末附有小结、思考题和综合练习。|"
+        "书中的案例大多取自生产和科研一线，能够帮助读者理解{t}在实际工作中的作用。|"
+        "本书配套提供电子课件、习题参考答案和教学大纲，选用本书的教师可向{p}索取。|"
+        "本次修订删去了部分陈旧内容，补充了近年来{t}领域的新进展。|"
+        "全书内容精炼、层次清楚、语言通俗，适合{l}层次的课堂教学。|");
+    return list;
+}
+
+const QStringList &prefaceSentences()
+{
+    static const QStringList list = sentences(
+        "{t}是{s}专业的一门重要专业基础课，在整个课程体系中起着承上启下的作用。|"
+        "近年来，随着教学改革的不断深入，{t}课程的教学内容和教学方法都发生了很大变化。|"
+        "为了适应新形势下{l}教育的需要，我们在多年教学实践的基础上编写了这本教材。|"
+        "编写过程中，我们力求做到概念清楚、推理严谨、重点突出、便于教学。|"
+        "考虑到不同学校的课时安排，书中带星号的章节可以根据需要选讲。|"
+        "本书的编写得到了{p}和许多同行专家的大力支持，在此一并表示衷心的感谢。|"
+        "书中参考了国内外同类教材和有关文献，谨向这些作者致以谢意。|"
+        "由于编者水平有限，书中难免存在疏漏和不妥之处，恳请读者批评指正。|");
+    return list;
+}
+
+const QStringList &excerptSentences()
+{
+    static const QStringList list = sentences(
+        "在开始学习{t}之前，我们先来看一个简单的例子。|"
+        "这个例子虽然简单，却包含了{t}中最基本的思想：把复杂的问题分解为若干个容易处理的部分。|"
+        "读者可以先自己动手试一试，再对照书中的分析，看看两种做法有什么不同。|"
+        "从上面的讨论可以看出，只要抓住了问题的本质，许多看似困难的问题都可以迎刃而解。|"
+        "需要注意的是，这一结论只在一定的条件下成立，使用时必须先检验条件是否满足。|"
+        "下面我们把这个方法推广到更一般的情形，并给出严格的证明。|"
+        "在工程实践中，这类问题十分常见，掌握它的解法对后续课程的学习大有帮助。|");
+    return list;
+}
+
+const QStringList &reviewSentences()
+{
+    static const QStringList list = sentences(
+        "这是一本结构严谨、特色鲜明的{t}教材。|"
+        "作者长期在教学一线工作，对学生学习中的难点体会很深，书中的讲解很有针对性。|"
+        "本书例题丰富、习题层次分明，既有基础训练，也有综合提高。|"
+        "我校{s}专业已连续三年选用本书，学生反映良好。|"
+        "本书适合作为{l}教材，也是一本很好的自学参考书。|");
+    return list;
+}
+
+const QStringList &sectionNames()
+{
+    static const QStringList list = sentences(
+        "基本概念|基本原理|主要性质|常用方法|典型例题|应用实例|实验与实践|本章小结|习题|"
+        "问题的提出|模型的建立|求解方法|结果分析|拓展阅读|思考题|");
+    return list;
+}
+
+// Paragraphs of sentences until the text holds about `bytes` bytes: sentences are added while
+// the text is shorter, so it ends at most one sentence beyond.
+QString paragraphs(Rng &rng, const QStringList &pool, const TextSubject &s, int bytes,
+                   const QString &lineEnd)
+{
+    QString text;
+    int size = 0;
+    int inParagraph = 0;
+    int paragraphLength = rng.range(2, 5);
+    while (size < bytes) {
+        if (inParagraph == paragraphLength) {
+            text += lineEnd;
+            size += int(lineEnd.size());
+            inParagraph = 0;
+            paragraphLength = rng.range(2, 5);
+        }
+        const QString sentence = fillIn(rng.pick(pool), s);
+        text += sentence;
+        size += int(sentence.toUtf8().size());
+        ++inParagraph;
     }
-    lines << QStringLiteral("参考文献");
-    return lines.join(u'\n');
+    return text;
+}
+
+// Chapters with their sections, one heading a line, until the list holds about `bytes` bytes.
+QString chapterList(Rng &rng, const TextSubject &s, int bytes, const QString &lineEnd)
+{
+    QStringList lines;
+    int size = 0;
+    auto add = [&](const QString &line) {
+        lines << line;
+        size += int(line.toUtf8().size() + lineEnd.size());
+    };
+    add(QStringLiteral("第1章 绪论"));
+    for (int chapter = 1; size < bytes || chapter < 6; ++chapter) {
+        if (chapter > 1)
+            add(QStringLiteral("第%1章 %2%3").arg(chapter).arg(s.topic, rng.pick(sectionNames())));
+        const int sections = rng.range(2, 5);
+        for (int section = 1; section <= sections; ++section)
+            add(QStringLiteral("  %1.%2 %3").arg(chapter).arg(section).arg(rng.pick(sectionNames())));
+    }
+    add(QStringLiteral("参考文献"));
+    return lines.join(lineEnd);
 }
 
 Title makeTitle(int index, int zbhWidth)
@@ -530,26 +647,29 @@ Title makeTitle(int index, int zbhWidth)
                                  : nullText());
     Q_ASSERT(k == BookColumnCount);
 
-    // Long texts for about a third of the titles.
+    // Long texts for about a third of the titles, shared out between the fields.
     t.hasTexts = rng.chance(33);
     if (t.hasTexts) {
+        const TextSubject about{topic, specialty, level, press.name};
+        const QString lineEnd = rng.chance(50) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        // The fields end up to one sentence or heading beyond their share: the target stays
+        // far enough under the maximum for that.
+        const int budget = rng.range(MinTextBytes, MaxTextBytes - 1536);
+        const bool excerpt = rng.chance(70);
+        const bool review = rng.chance(50);
+        auto share = [budget](int percent) { return budget * percent / 100; };
         auto &x = t.texts;
         x[0] = v[0];
-        x[1] = QStringLiteral("本书根据%1专业人才培养方案和“%2”课程教学基本要求编写。全书以%2的"
-                              "基本理论为主线，注重理论联系实际，由浅入深地讲解了各部分内容，并配有"
-                              "大量例题和习题。本书可作为高等院校%1及相关专业的教材，也可供工程技术"
-                              "人员参考。")
-                   .arg(specialty, topic);
-        x[2] = chapterList(rng, topic);
-        x[3] = rng.chance(10) ? QVariant(QStringLiteral("学习%1，关键在于把基本概念弄清楚，再通过"
-                                                        "练习把方法用熟。").arg(topic))
-                              : nullText();
-        x[4] = rng.chance(70)
-                   ? QVariant(QStringLiteral("%1，%2教授，长期从事%3方向的教学与研究工作，主讲"
-                                             "“%4”等课程，发表论文%5余篇。")
-                                  .arg(personName(rng), press.university, specialty, topic)
-                                  .arg(rng.range(2, 9) * 10))
-                   : nullText();
+        x[1] = paragraphs(rng, synopsisSentences(), about,
+                          share(15 + (excerpt ? 0 : 20) + (review ? 0 : 7)), lineEnd);
+        x[2] = chapterList(rng, about, share(30), lineEnd);
+        x[3] = excerpt ? QVariant(paragraphs(rng, excerptSentences(), about, share(20), lineEnd))
+                       : nullText();
+        x[4] = QStringLiteral("%1，%2教授，长期从事%3方向的教学与研究工作，主讲“%4”等课程，"
+                              "发表论文%5余篇，主编教材%6部。")
+                   .arg(personName(rng), press.university, specialty, topic)
+                   .arg(rng.range(2, 9) * 10)
+                   .arg(rng.range(2, 8));
         x[5] = rng.chance(10) ? QVariant(QStringLiteral("[1] %1. %2[M]. 北京: %3, %4.")
                                              .arg(personName(rng), topic, press.name)
                                              .arg(rng.range(2005, 2015)))
@@ -559,14 +679,10 @@ Title makeTitle(int index, int zbhWidth)
                                                       press.classes.at(rng.below(
                                                           int(press.classes.size()))))))
                               : nullText();
-        x[7] = rng.chance(50)
-                   ? QVariant(QStringLiteral("本书在编写过程中参考了国内外同类教材，吸收了近年来%1"
-                                             "课程教学改革的成果。限于编者水平，书中难免有不足之处，"
-                                             "恳请读者批评指正。\n编者\n%2年%3月")
-                                  .arg(topic)
-                                  .arg(year)
-                                  .arg(month))
-                   : nullText();
+        x[7] = paragraphs(rng, prefaceSentences(), about, share(28), lineEnd) + lineEnd
+               + QStringLiteral("编者") + lineEnd + QStringLiteral("%1年%2月").arg(year).arg(month);
+        x[8] = review ? QVariant(paragraphs(rng, reviewSentences(), about, share(7), lineEnd))
+                      : nullText();
     }
 
     // Further classifications: planned titles are national planned textbooks.

@@ -4,7 +4,11 @@
 #include "data/sql_helper.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlQuery>
+
+#include <stdexcept>
+#include <string>
 
 namespace Schema {
 namespace {
@@ -18,13 +22,14 @@ namespace {
 struct Column {
     const char *name;
     const char *type;
+    bool copied = false;   // a copy of the catalogue column: its type, and no narrower check
 };
 
 struct Table {
     const char *name;
     QList<Column> columns;
     const char *primaryKey = nullptr;   // column name, or none
-    bool checkWidths = false;           // the program writes it: refuse over-long values
+    bool checkWidths = false;   // the program writes it: refuse over-long values (not in copies)
     QList<QPair<const char *, const char *>> defaults = {};   // column -> literal default
 };
 
@@ -60,13 +65,28 @@ const QList<Column> &bookColumns()
     return columns;
 }
 
+// A column that holds a copy of a catalogue column: declared exactly as the catalogue's, so
+// whatever the catalogue holds the cart and the orders hold too.
+Column copyOf(const char *name, const char *catalogueColumn)
+{
+    for (const Column &c : bookColumns())
+        if (qstrcmp(c.name, catalogueColumn) == 0)
+            return {name, c.type, true};
+    throw std::logic_error(std::string("no catalogue column ") + catalogueColumn);
+}
+
+Column copyOf(const char *name)
+{
+    return copyOf(name, name);
+}
+
 const QList<Column> &cartLineColumns()
 {
     static const QList<Column> columns = {
-        {"dhdh", "v20"}, {"tm", "v20"},   {"sl", "n15,0"},  {"sm", "v500"},
-        {"yc", "v10"},   {"zbh", "v20"},  {"zz", "v40"},    {"isbn", "v30"},
-        {"dj", "n15,2"}, {"my", "n15,2"}, {"ghbm", "v10"},  {"ghmc", "v60"},
-        {"cbbm", "v10"}, {"cbmc", "v60"},
+        {"dhdh", "v20"},  copyOf("tm"),   {"sl", "n15,0"}, copyOf("sm"),
+        copyOf("yc"),     copyOf("zbh"),  copyOf("zz"),    copyOf("isbn"),
+        copyOf("dj"),     {"my", "n15,2"}, copyOf("ghbm"), copyOf("ghmc"),
+        copyOf("cbbm"),   copyOf("cbmc"),
     };
     return columns;
 }
@@ -96,8 +116,8 @@ const QList<Table> &tables()
           {"idate", "v20"}, {"len", "int"}, {"pformat", "v30"}},
          nullptr, true},
         {"deorder",
-         {{"dhdh", "v20"},  {"dhrq", "today"}, {"dfdh", "v20"},  {"xsfh", "v10"},
-          {"xsfm", "v60"},  {"jsfs", "v30"},   {"fkfs", "v30"},  {"dhrh", "v10"},
+         {{"dhdh", "v20"},  {"dhrq", "today"}, {"dfdh", "v20"},  copyOf("xsfh", "ghbm"),
+          copyOf("xsfm", "ghmc"), {"jsfs", "v30"},   {"fkfs", "v30"},  {"dhrh", "v10"},
           {"dhrm", "v100"}, {"dhlr", "v30"},   {"dhlh", "v60"},  {"dhjb", "v30"},
           {"shrh", "v20"},  {"shrm", "v100"},  {"shlr", "v30"},  {"shlh", "v60"},
           {"shdz", "v80"},  {"shdz2", "v80"},  {"shyb", "v15"},  {"fkrh", "v20"},
@@ -113,10 +133,10 @@ const QList<Table> &tables()
           {"pno", "v10"}},
          nullptr, true, {{"cdcs", "0"}}},
         {"deorder_mx",
-         {{"dhdh", "v20"}, {"tm", "v20"},   {"zbh", "v20"},  {"yc", "v10"},
-          {"sm", "v500"},  {"dj", "n15,2"}, {"sl", "n15,0"}, {"my", "n15,2"},
-          {"zz", "v40"},   {"isbn", "v30"}, {"ghbm", "v10"}, {"ghmc", "v60"},
-          {"cbbm", "v10"}, {"cbmc", "v60"}},
+         {{"dhdh", "v20"}, copyOf("tm"),    copyOf("zbh"),   copyOf("yc"),
+          copyOf("sm"),    copyOf("dj"),    {"sl", "n15,0"}, {"my", "n15,2"},
+          copyOf("zz"),    copyOf("isbn"),  copyOf("ghbm"),  copyOf("ghmc"),
+          copyOf("cbbm"),  copyOf("cbmc")},
          nullptr, true},
         {"decltrla",
          {{"uno", "v20"},      {"uname", "v100"}, {"addr", "v200"},  {"addr2", "v200"},
@@ -146,7 +166,7 @@ const QList<Index> &indexes()
         {"ix_debookotype_id", "debookotype", "id"},
         {"ix_debook2type_bh", "debook2type", "bh"},
         {"ix_deshopcart_op", "deshopcart", "op"},
-        {"ix_deshopcart_mx_dhdh", "deshopcart_mx", "dhdh,tm"},
+        {"ix_deshopcart_mx_dhdh", "deshopcart_mx", "dhdh,tm", true},   // one line per title
         {"ix_parameter_name", "parameter", "pname,userno", true},
         {"ix_deorder_dhdh", "deorder", "dhdh"},
         {"ix_deorder_dfdh", "deorder", "dfdh"},
@@ -257,7 +277,7 @@ QString createTableText(Dialect dialect, const Table &table)
     for (const Column &c : table.columns) {
         const QString name = QString::fromLatin1(c.name);
         QString part = name + u' ' + renderType(dialect, QString::fromLatin1(c.type), name,
-                                                table.checkWidths);
+                                                table.checkWidths && !c.copied);
         for (const auto &[column, value] : table.defaults)
             if (qstrcmp(column, c.name) == 0)
                 part += QStringLiteral(" default ") + QLatin1String(value);
@@ -313,6 +333,22 @@ bool probe(const QSqlDatabase &db, const QString &text, QString *firstValue = nu
     return true;
 }
 
+// The first probe is one PostgreSQL answers, so no failed statement spoils its transaction.
+Dialect askedDialect(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return Dialect::Unknown;
+    QString version;
+    if (probe(db, QStringLiteral("select version()"), &version)
+        && version.startsWith(QStringLiteral("PostgreSQL")))
+        return Dialect::Postgres;
+    if (probe(db, QStringLiteral("select sqlite_version()")))
+        return Dialect::Sqlite;
+    if (probe(db, QStringLiteral("select rdb$get_context('SYSTEM','ENGINE_VERSION') from rdb$database")))
+        return Dialect::Firebird;
+    return Dialect::Unknown;
+}
+
 void requireKnown(Dialect dialect)
 {
     if (dialect == Dialect::Unknown)
@@ -332,17 +368,20 @@ Dialect dialectOf(const QSqlDatabase &db)
     case Sql::Engine::Other:
         break;
     }
-    // Behind ODBC any engine may answer: ask it in words only the right one understands.
-    // The first probe is one PostgreSQL answers, so no failed statement spoils its transaction.
-    QString version;
-    if (probe(db, QStringLiteral("select version()"), &version)
-        && version.startsWith(QStringLiteral("PostgreSQL")))
-        return Dialect::Postgres;
-    if (probe(db, QStringLiteral("select sqlite_version()")))
-        return Dialect::Sqlite;
-    if (probe(db, QStringLiteral("select rdb$get_context('SYSTEM','ENGINE_VERSION') from rdb$database")))
-        return Dialect::Firebird;
-    return Dialect::Unknown;
+    // Behind ODBC the engine has to be asked. The answer is kept on the connection's driver,
+    // which lives exactly as long as the connection, so it is asked once per connection and
+    // never in the middle of a caller's transaction again.
+    QSqlDriver *driver = db.driver();
+    static const char *const property = "zd_dialect";
+    if (driver) {
+        const QVariantList known = driver->property(property).toList();
+        if (known.size() == 2 && known.at(0).toString() == db.databaseName())
+            return Dialect(known.at(1).toInt());
+    }
+    const Dialect dialect = askedDialect(db);
+    if (driver && dialect != Dialect::Unknown)
+        driver->setProperty(property, QVariantList{db.databaseName(), int(dialect)});
+    return dialect;
 }
 
 QStringList tableNames()

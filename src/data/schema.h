@@ -8,7 +8,8 @@
 namespace Schema {
 
 // The SQL dialect behind a connection. QSQLITE and QIBASE say it themselves; behind ODBC the
-// engine is asked (an SQLite file through the SQLite ODBC driver, PostgreSQL, Firebird).
+// engine is asked (an SQLite file through the SQLite ODBC driver, PostgreSQL, Firebird) once
+// per connection, and the answer is kept with the connection.
 enum class Dialect { Sqlite, Firebird, Postgres, Unknown };
 Dialect dialectOf(const QSqlDatabase &db);
 
@@ -29,6 +30,7 @@ QStringList viewNames();
 
 // How a statement names one of tableNames() on this connection: "parameter" is a reserved
 // word in Firebird and is written "PARAMETER" (quoted) there; every other name is itself.
+// Costs no statement once the connection's dialect is known.
 QString sqlName(const QSqlDatabase &db, const QString &name);
 
 // The statements create() runs on this connection, in order (tables, indexes, views).

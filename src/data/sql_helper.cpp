@@ -36,15 +36,24 @@ Engine engineOf(const QSqlDatabase &db)
     return Engine::Other;
 }
 
-QString errorText(const QSqlQuery &query)
+QString errorText(const QSqlError &e)
 {
-    const QSqlError e = query.lastError();
     QString text = e.databaseText();
     if (text.isEmpty())
         text = e.text();
     if (!e.driverText().isEmpty() && !text.contains(e.driverText()))
         text = e.driverText() + u' ' + text;
     return text.trimmed();
+}
+
+QString errorText(const QSqlQuery &query)
+{
+    return errorText(query.lastError());
+}
+
+QString errorText(const QSqlDatabase &db)
+{
+    return errorText(db.lastError());
 }
 
 QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &values)
@@ -93,7 +102,7 @@ Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
             // Take the write lock at once: a busy database is waited for, not half-used.
             run(db, QStringLiteral("BEGIN IMMEDIATE"));
         } else if (!m_db.transaction()) {
-            throw AppError(m_db.lastError().text());
+            throw AppError(errorText(m_db));
         }
     } else {
         m_level = depth + 1;
@@ -120,33 +129,54 @@ QString Transaction::savepointName() const
     return QStringLiteral("zd_sp%1").arg(m_level);
 }
 
+void Transaction::close()
+{
+    m_active = false;
+    --depths()[m_db.connectionName()];
+}
+
 void Transaction::commit()
 {
     if (!m_active)
         return;
-    m_active = false;
-    --depths()[m_db.connectionName()];
+    QString failure;
     if (m_level == 1) {
-        if (engineOf(m_db) == Engine::Sqlite)
-            run(m_db, QStringLiteral("COMMIT"));
-        else if (!m_db.commit())
-            throw AppError(m_db.lastError().text());
+        if (engineOf(m_db) == Engine::Sqlite) {
+            QSqlQuery q(m_db);
+            if (!q.exec(QStringLiteral("COMMIT")))
+                failure = errorText(q);
+        } else if (!m_db.commit()) {
+            failure = errorText(m_db);
+        }
     } else {
-        run(m_db, QStringLiteral("RELEASE SAVEPOINT ") + savepointName());
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("RELEASE SAVEPOINT ") + savepointName()))
+            failure = errorText(q);
     }
+    if (failure.isEmpty()) {
+        close();
+        return;
+    }
+    // A COMMIT that failed (a busy database, a deferred constraint) may leave the transaction
+    // open: undo it, so nothing stays half-done and the connection takes the next call.
+    try {
+        rollback();
+    } catch (const AppError &) {
+        // The scope is closed all the same; the commit's own error is what the caller needs.
+    }
+    throw AppError(failure);
 }
 
 void Transaction::rollback()
 {
     if (!m_active)
         return;
-    m_active = false;
-    --depths()[m_db.connectionName()];
+    close();
     if (m_level == 1) {
         if (engineOf(m_db) == Engine::Sqlite)
             run(m_db, QStringLiteral("ROLLBACK"));
         else if (!m_db.rollback())
-            throw AppError(m_db.lastError().text());
+            throw AppError(errorText(m_db));
     } else {
         // Undo the scope's work, then drop the savepoint so the outer scope goes on.
         run(m_db, QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepointName());

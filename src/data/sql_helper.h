@@ -3,6 +3,7 @@
 // transactions (the outermost one is a real transaction, inner ones are savepoints), so a
 // routine that opens its own transaction commits or rolls back with its caller's.
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -22,13 +23,20 @@ QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase &db, const QString &text, const QVariantList &values = {});
 
+// The user's text for a failed database action: the database's own words, led by the
+// driver's where they add something. Every place that reports a database error uses these.
+QString errorText(const QSqlError &error);
 QString errorText(const QSqlQuery &query);
+QString errorText(const QSqlDatabase &db);
 
 // Current nesting depth of transactions on the connection (0: none open).
 int transactionDepth(const QSqlDatabase &db);
 
 // A transaction scope. Depth 0 begins a transaction; deeper scopes take a savepoint.
 // A scope that is destroyed without commit() rolls back (to its savepoint).
+// A scope is finished only when its COMMIT (or RELEASE) succeeded: when it fails, the scope's
+// work is rolled back, the scope is closed and commit() throws AppError, so the connection is
+// left with no half-open transaction and the next call on it works.
 class Transaction {
 public:
     explicit Transaction(const QSqlDatabase &db);
@@ -45,6 +53,7 @@ private:
     int m_level = 0;      // 1 for the outermost scope
     bool m_active = false;
     QString savepointName() const;
+    void close();   // the scope is over: it no longer counts in the connection's depth
 };
 
 } // namespace Sql

@@ -190,12 +190,7 @@ QString fetchError(sqlite3_stmt *stmt, int code)
                           QSqlError::ConnectionError, QString::number(code));
     if (!generic)
         sqlite3_reset(stmt);
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
-        text = error.driverText() + u' ' + text;
-    return text.trimmed();
+    return Sql::errorText(error);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
+#include "grid/plain_caption.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -52,6 +53,7 @@ TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompte
     for (int i = 0; i < m_choices.size(); ++i) {
         const FieldChoice &c = m_choices[i];
         auto *box = new QCheckBox(c.caption, panel);
+        box->setAccessibleName(GridColumns::plainTitle(c.caption));
         box->setGeometry(12, 5 + 21 * i, 200, 17);
         box->setChecked(c.checked);
         box->setEnabled(c.enabled);
@@ -63,10 +65,13 @@ TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompte
     auto *all = new QCheckBox(QStringLiteral("全选"), this);
     all->setObjectName(QStringLiteral("CbAll"));
     all->setGeometry(10, 291, 64, 17);
-    connect(all, &QCheckBox::clicked, this, &TFrmSelField::allClicked);
+    all->setAccessibleName(QStringLiteral("全选"));
+    // On every change of its state, whether by mouse, key, program or assistive tool.
+    connect(all, &QCheckBox::toggled, this, &TFrmSelField::allToggled);
 
     auto *ok = new QPushButton(QStringLiteral("确定(&O)"), this);
     ok->setObjectName(QStringLiteral("BtnOk"));
+    ok->setAccessibleName(plainCaption(ok->text()));
     ok->setGeometry(84, 287, 70, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -76,11 +81,12 @@ TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompte
 
     auto *close = new QPushButton(QStringLiteral("关闭(&C)"), this);
     close->setObjectName(QStringLiteral("BtnClose"));
+    close->setAccessibleName(plainCaption(close->text()));
     close->setGeometry(160, 287, 70, 25);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TFrmSelField::allClicked(bool checked)
+void TFrmSelField::allToggled(bool checked)
 {
     for (QCheckBox *box : std::as_const(m_boxes)) {
         if (box->isEnabled())

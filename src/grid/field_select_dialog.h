@@ -19,7 +19,8 @@ public:
     TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompter, QWidget *parent = nullptr);
 
 private:
-    void allClicked(bool checked);
+    // "全选" changed its state: every changeable entry takes it.
+    void allToggled(bool checked);
     void apply();
 
     QPointer<DbGrid> m_grid;

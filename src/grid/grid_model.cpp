@@ -1,7 +1,10 @@
 #include "grid/grid_model.h"
 
+#include "common/app_error.h"
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
+
+#include <QRegularExpression>
 
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -26,6 +29,8 @@ void GridModel::setDataSet(DataSet *ds)
                       << connect(ds, &QObject::destroyed, this, [this] { setDataSet(nullptr); });
         if (ds->isOpen() && (m_columns.isEmpty() || m_columns.isAutomatic()))
             m_columns.syncWithFields(*ds);
+        if (m_marked && !m_marked->dataSet())
+            m_marked->setDataSet(ds);
     }
     resetAll();
     emit columnsChanged();
@@ -62,6 +67,9 @@ void GridModel::setColumnWidth(int column, int width)
 void GridModel::setMarkedRows(MarkedRowList *marked)
 {
     m_marked = marked;
+    if (m_marked && !m_marked->dataSet() && m_ds)
+        m_marked->setDataSet(m_ds);
+    cacheFieldIndexes();
     marksChanged();
 }
 
@@ -91,6 +99,7 @@ void GridModel::cacheFieldIndexes()
     m_fieldIndex.assign(m_columns.count(), -1);
     m_numeric.assign(m_columns.count(), false);
     m_cdcs = -1;
+    m_key = -1;
     if (!m_ds || !m_ds->isOpen())
         return;
     for (int i = 0; i < m_columns.count(); ++i) {
@@ -102,6 +111,7 @@ void GridModel::cacheFieldIndexes()
         }
     }
     m_cdcs = m_ds->fieldIndex(QStringLiteral("cdcs"));
+    m_key = m_marked ? m_ds->fieldIndex(m_marked->keyField()) : -1;
 }
 
 bool GridModel::isOpenWithRows() const
@@ -121,16 +131,38 @@ bool GridModel::isMarkColumn(int column) const
     return column >= 0 && column < m_columns.count() && m_columns.isMarkColumn(column);
 }
 
+bool GridModel::isMarked(int row) const
+{
+    if (!m_marked || m_marked->isEmpty() || m_key < 0 || !isOpenWithRows() || row < 0 || row >= m_rows)
+        return false;
+    return m_marked->containsKey(m_ds->text(row, m_key));
+}
+
 bool GridModel::toggleMark(int row)
 {
-    if (!m_marked || !isMarkable(row))
+    if (!m_marked || m_key < 0 || !isMarkable(row))
         return false;
-    m_marked->toggle(row + 1);
+    const QString key = m_ds->text(row, m_key);
+    if (m_marked->containsKey(key))
+        m_marked->unmarkKey(key);
+    else
+        m_marked->markKey(key);
     for (int c = 0; c < m_columns.count(); ++c) {
         if (m_columns.isMarkColumn(c))
             emit dataChanged(index(row, c), index(row, c), {Qt::CheckStateRole});
     }
     return true;
+}
+
+void GridModel::markAll()
+{
+    if (!m_marked || m_key < 0 || !isOpenWithRows())
+        return;
+    for (int row = 0; row < m_rows; ++row) {
+        if (isMarkable(row))
+            m_marked->markKey(m_ds->text(row, m_key));
+    }
+    marksChanged();
 }
 
 void GridModel::marksChanged()
@@ -165,6 +197,65 @@ void GridModel::clearSort()
     titlesChanged();
 }
 
+void GridModel::applySortText(const QString &sortText)
+{
+    if (!m_ds)
+        return;
+    m_ds->setSortText(sortText);   // throws before anything changed
+    GridSort::clearTitleMarkers(m_columns);
+    titlesChanged();
+}
+
+GridModel::Validator GridModel::wholeNumbers(int min, int max)
+{
+    return [min, max](const QVariant &value) -> std::optional<QVariant> {
+        static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+        const QString text = value.toString().trimmed();
+        if (!digits.match(text).hasMatch())
+            return std::nullopt;
+        bool ok = false;
+        const qlonglong n = text.toLongLong(&ok);
+        if (!ok || n < min || n > max)
+            return std::nullopt;
+        return QVariant(int(n));
+    };
+}
+
+void GridModel::setEditableField(const QString &field, Validator validator)
+{
+    m_editField = field;
+    m_validator = std::move(validator);
+    if (m_rows > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+}
+
+bool GridModel::isEditable(const QModelIndex &index) const
+{
+    if (!index.isValid() || m_editField.isEmpty() || !m_validator || !isOpenWithRows()
+        || index.row() >= m_rows || index.column() >= m_columns.count())
+        return false;
+    const int field = m_fieldIndex[index.column()];
+    return field >= 0 && !m_ds->field(field).calculated
+           && m_ds->field(field).name.compare(m_editField, Qt::CaseInsensitive) == 0;
+}
+
+bool GridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !isEditable(index))
+        return false;
+    const std::optional<QVariant> accepted = m_validator(value);
+    if (!accepted)
+        return false;
+    const int field = m_fieldIndex[index.column()];
+    try {
+        // Posts the value and runs the field's change hook; valueChanged repaints the row.
+        m_ds->setValue(index.row(), m_ds->field(field).name, *accepted);
+    } catch (const AppError &) {
+        return false;
+    }
+    return true;
+}
+
 int GridModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -187,12 +278,14 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return field >= 0 ? QVariant(m_ds->displayText(row, field)) : QVariant();
     case RawValueRole:
         return field >= 0 ? m_ds->value(row, field) : QVariant();
+    case Qt::EditRole:
+        return field >= 0 && isEditable(index) ? QVariant(m_ds->text(row, field)) : QVariant();
     case Qt::TextAlignmentRole:
         return int(Qt::AlignVCenter | (m_numeric[column] ? Qt::AlignRight : Qt::AlignLeft));
     case Qt::CheckStateRole:
         if (!m_columns.isMarkColumn(column) || !isMarkable(row))
             return {};
-        return (m_marked && m_marked->contains(row + 1)) ? Qt::Checked : Qt::Unchecked;
+        return isMarked(row) ? Qt::Checked : Qt::Unchecked;
     case MarkableRole:
         return m_columns.isMarkColumn(column) ? QVariant(isMarkable(row)) : QVariant();
     default:
@@ -226,6 +319,9 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    // Read-only; marks are toggled by the grid, not by the item view's check-box handling.
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // Marks are toggled by the grid, not by the item view's check-box handling.
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (isEditable(index))
+        f |= Qt::ItemIsEditable;
+    return f;
 }

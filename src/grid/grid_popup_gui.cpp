@@ -171,15 +171,15 @@ void PpMenu::markAll()
     QAction *all = m_actions[MarkAll];
     GridModel *model = grid->gridModel();
     if (!all->isChecked() && model->isOpenWithRows()) {
-        DataSet *ds = model->dataSet();
-        ds->disableControls();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->isMarkable(row))
-                marked->mark(row + 1);
+        if (marked == model->markedRows()) {
+            model->markAll();
+        } else {
+            if (!marked->dataSet())
+                marked->setDataSet(model->dataSet());
+            marked->markAll();
         }
-        ds->enableControls();
         // The walk ends on the last row, which stays the current row.
-        ds->last();
+        model->dataSet()->last();
     }
     all->setChecked(!all->isChecked());
     grid->marksChanged();

@@ -136,6 +136,20 @@ void DbGrid::clearSort()
     horizontalHeader()->viewport()->update();
 }
 
+void DbGrid::applySortText(const QString &sortText)
+{
+    m_model->applySortText(sortText);
+    horizontalHeader()->viewport()->update();
+}
+
+void DbGrid::setEditableField(const QString &field, GridModel::Validator validator)
+{
+    m_model->setEditableField(field, std::move(validator));
+    setEditTriggers(field.isEmpty() ? QAbstractItemView::NoEditTriggers
+                                    : QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
+                                          | QAbstractItemView::SelectedClicked);
+}
+
 bool DbGrid::toggleMark(int row)
 {
     if (columns().markColumn() < 0 || !m_model->toggleMark(row))

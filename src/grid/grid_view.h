@@ -1,7 +1,7 @@
 #pragma once
 // DbGrid: the read-only grid every list window uses. It shows a DataSet under its own column
 // list, follows and sets the list's current row, toggles marks in the "选择" column (mouse or
-// Space), sorts on a title click, opens the shared pop-up menu on a right-button release
+// Space; a tick belongs to the row's key and follows it through sorts), sorts on a title click, opens the shared pop-up menu on a right-button release
 // (or the menu key) and, for book grids, the detail window on a double click or Enter.
 //
 // A window wires it like this:
@@ -12,15 +12,16 @@
 //   grid->setColumns(columns);               // none: one column per field of the list
 //   grid->setDataSet(&dsBook);               // not owned
 //   grid->setMarkedRows(&marked);            // not owned; handed to the pop-up as well
+//   grid->setEditableField("SL", GridModel::wholeNumbers(0, 99999));   // optional
 //   grid->setOpensDetail(true);
 //   grid->setPopupOptions(0, 0);             // display-field mode, browse action
 #include "grid/grid_columns.h"
+#include "grid/grid_model.h"
 
 #include <QPointer>
 #include <QTableView>
 
 class DataSet;
-class GridModel;
 class MarkedRowList;
 class PpMenu;
 
@@ -60,6 +61,12 @@ public:
 
     bool titleClick(int column);
     void clearSort();
+    // Sets the list's sort and drops the title markers; a refused sort changes nothing and
+    // rethrows its AppError.
+    void applySortText(const QString &sortText);
+    // Cells of field become editable (a key typed, F2, or a click on the current cell) and
+    // take only what validator accepts; an empty field makes the grid read-only again.
+    void setEditableField(const QString &field, GridModel::Validator validator);
     // Toggles the mark of row when the grid has a "选择" column and a marked-row list.
     bool toggleMark(int row);
 

@@ -6,6 +6,7 @@
 #include "grid/error_caption.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
+#include "grid/plain_caption.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -89,6 +90,7 @@ TFrmSetSort::TFrmSetSort(DbGrid *grid, Prompter &prompter, QWidget *parent)
     for (const Button &b : buttons) {
         auto *button = new QPushButton(b.caption, this);
         button->setObjectName(QLatin1String(b.name));
+        button->setAccessibleName(plainCaption(b.caption));
         button->setGeometry(212, y, 73, 23);
         button->setAutoDefault(false);
         y += 27;
@@ -147,8 +149,9 @@ void TFrmSetSort::apply()
     if (!ds)
         return;
     try {
-        m_grid->clearSort();
-        ds->setSortText(m_setup.working().toString());
+        // The title markers go only once the list took the new sort: a refused sort leaves
+        // the list's order and its titles as they were.
+        m_grid->applySortText(m_setup.working().toString());
     } catch (const AppError &e) {
         m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
         return;

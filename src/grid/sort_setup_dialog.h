@@ -1,7 +1,8 @@
 #pragma once
 // TFrmSetSort "设置排序": builds a sort of several columns, each ascending or descending,
 // starting from the list's current sort, and applies it on "确定(&O)" (the title markers are
-// cleared first and none are set). A sort the list refuses is reported as an error.
+// cleared and none are set). A sort the list refuses is reported as an error and leaves the
+// list's order and titles as they were; the dialog stays open.
 #include "grid/sort_text.h"
 
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "app/app_settings.h"
+#include "common/app_settings.h"
 #include "app/data_module.h"
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
@@ -109,7 +109,7 @@ TEST(AppSettings, DefaultOrderQuantity)
     TempTree tree;
     const QList<QPair<QByteArray, int>> cases = {
         {"", 10}, {"[ALL]\ndgsl=\n", 10}, {"[ALL]\ndgsl=abc\n", 10}, {"[ALL]\ndgsl=-1\n", 10},
-        {"[ALL]\ndgsl=0\n", 0}, {"[ALL]\ndgsl=3\n", 3}, {"[all]\nDGSL=25\n", 25}, {"[ALL]\ndgsl=-5\n", -5},
+        {"[ALL]\ndgsl=0\n", 0}, {"[ALL]\ndgsl=3\n", 3}, {"[all]\nDGSL=25\n", 25}, {"[ALL]\ndgsl=-5\n", 10},
     };
     for (const auto &[config, expected] : cases) {
         tree.writeConfig(config);

@@ -53,6 +53,7 @@ protected:
         books.setConnection(db);
         books.setStatement(QStringLiteral("select tm,sm,dj from qrydebooks order by tm"));
         books.open();
+        marked.setDataSet(&books);
         ASSERT_EQ(books.recordCount(), 4);
     }
 
@@ -97,23 +98,24 @@ protected:
     {
         return PlaceSelection(marked, books, db, QStringLiteral("shopcart"), QString(), prompter);
     }
-    void add(const QString &list, const QString &op = QString())
+    CartAddResult add(const QString &list, const QString &op = QString())
     {
         QString keys = list;
-        AddToCart(keys, db, op);
+        const CartAddResult result = AddToCart(keys, db, op);
         EXPECT_TRUE(keys.isEmpty());
+        return result;
     }
     void emptyCart()
     {
         Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
         Sql::exec(db, QStringLiteral("delete from deshopcart"));
     }
-    void expectShown(const QStringList &texts)
+    void expectShown(const QStringList &texts, int flags = MsgFlags::Information)
     {
         EXPECT_EQ(prompter.texts(), texts);
         for (const ShownMessage &m : prompter.shown) {
             EXPECT_EQ(m.caption, QStringLiteral("系统提示"));
-            EXPECT_EQ(m.flags, MsgFlags::Information);
+            EXPECT_EQ(m.flags, flags);
         }
     }
 };
@@ -125,7 +127,7 @@ TEST_F(CartTest, MarkedRowsGoIntoANewCartInListOrder)
 {
     // Record numbers 4 (C3), 1 (A1), 3 (B2), marked out of order.
     for (int recNo : {4, 1, 3})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     books.setCurrentRow(1);
 
     EXPECT_TRUE(place());
@@ -149,16 +151,21 @@ TEST_F(CartTest, MarkedRowsGoIntoANewCartInListOrder)
 TEST_F(CartTest, TitlesAlreadyInTheCartAreSkipped)
 {
     for (int recNo : {1, 3, 4})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     ASSERT_TRUE(place());
     for (int recNo : {1, 3, 4})
-        marked.mark(recNo);
+        marked.mark(recNo - 1);
     EXPECT_TRUE(place());
-    expectShown({placed, placed});
+    // Not an error: the message says how many were there already.
+    expectShown({placed, placed + QStringLiteral("（其中 3 种书目原已在购物车中）")});
+    EXPECT_TRUE(marked.isEmpty());
     EXPECT_EQ(lines().size(), 3);
 
     // Only the new title joins the same cart; no second cart number is used.
-    add(QStringLiteral("B2,A1,AB'1"));
+    const CartAddResult result = add(QStringLiteral("B2,A1,AB'1"));
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("AB'1")});
+    EXPECT_EQ(result.alreadyThere, (QStringList{QStringLiteral("B2"), QStringLiteral("A1")}));
+    EXPECT_TRUE(result.refused.isEmpty());
     EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"),
                                        QStringLiteral("C3"), QStringLiteral("AB'1")}));
     EXPECT_EQ(carts().size(), 1);
@@ -174,6 +181,7 @@ TEST_F(CartTest, DefaultQuantityIsReadAtEachCall)
     } cases[] = {
         {"[ALL]\ndgsl=3\n", 3},  {"[ALL]\ndgsl=abc\n", 10}, {"[ALL]\ndgsl=-1\n", 10},
         {"[ALL]\ndgsl=0\n", 0},  {"[ALL]\n", 10},           {"[ALL]\ndgsl=25\n", 25},
+        {"[ALL]\ndgsl=-5\n", 10},   // negative: not set, never a negative quantity or amount
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.config);
@@ -191,18 +199,19 @@ TEST_F(CartTest, DefaultQuantityIsReadAtEachCall)
 
 TEST_F(CartTest, NothingToPutWritesNothing)
 {
-    const QList<int> cases[] = {{}, {5, 9}};   // nothing marked; marks beyond the list
-    for (const QList<int> &recNos : cases) {
+    // Nothing marked; ticks of titles the list does not hold.
+    const QStringList cases[] = {{}, {QStringLiteral("Z5"), QStringLiteral("Z9")}};
+    for (const QStringList &keys : cases) {
         prompter.shown.clear();
         marked.clear();
-        for (int recNo : recNos)
-            marked.mark(recNo);
+        for (const QString &key : keys)
+            marked.markKey(key);
         EXPECT_FALSE(place());
         expectShown({nothingMarked});
-        EXPECT_EQ(marked.size(), recNos.size());
+        EXPECT_EQ(marked.size(), keys.size());
     }
+    marked.mark(0);
     books.close();
-    marked.mark(1);
     EXPECT_FALSE(place());
     EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart")), 0);
     EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter")), 0);
@@ -210,17 +219,32 @@ TEST_F(CartTest, NothingToPutWritesNothing)
 
 TEST_F(CartTest, CollectedKeysFollowTheListAndAppend)
 {
-    marked.mark(3);
+    // Ticked out of order: B2, then A1.
     marked.mark(2);
+    marked.mark(0);
     QString keys = QStringLiteral("Z9");
     EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
-    EXPECT_EQ(keys, QStringLiteral("Z9,AB'1,B2"));
+    EXPECT_EQ(keys, QStringLiteral("Z9,A1,B2"));
 
-    // A re-sorted list keeps its marks on positions, so other titles are collected.
+    // The ticks stay on their titles in a re-sorted list, which gives the new order.
     books.setSortText(QStringLiteral("tm DESC"));
     keys.clear();
     EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
-    EXPECT_EQ(keys, QStringLiteral("B2,AB'1"));
+    EXPECT_EQ(keys, QStringLiteral("B2,A1"));
+    EXPECT_EQ(books.currentRow(), 0);
+
+    // Another field of the ticked rows.
+    keys.clear();
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("sm")));
+    EXPECT_EQ(keys, QStringLiteral("大学物理,高等数学"));
+
+    // A title that left the list at a refresh is not collected, nor ticked any more.
+    Sql::exec(db, QStringLiteral("delete from debooks where tm='B2'"));
+    books.refresh();
+    keys.clear();
+    EXPECT_TRUE(CollectSelectedKeys(marked, books, keys, QStringLiteral("tm")));
+    EXPECT_EQ(keys, QStringLiteral("A1"));
+    EXPECT_EQ(marked.keys(), QStringList{QStringLiteral("A1")});
 
     books.close();
     keys = QStringLiteral("Z9");
@@ -237,42 +261,80 @@ TEST_F(CartTest, QuotesInKeysAndOperatorCodes)
     EXPECT_EQ(carts(), QStringList{year() + QStringLiteral("00000001|o'p|N")});
 }
 
-TEST_F(CartTest, UnknownKeysAddNothing)
+TEST_F(CartTest, UnknownKeysAddNothingAndAreReported)
 {
-    add(QStringLiteral("NOPE,A1,,B2'"));
+    const CartAddResult result = add(QStringLiteral("NOPE,A1,,B2'"));
     EXPECT_EQ(lineKeys(), QStringList{QStringLiteral("A1")});
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("A1")});
+    ASSERT_EQ(result.refused.size(), 2);
+    EXPECT_EQ(result.refused[0].key, QStringLiteral("NOPE"));
+    EXPECT_EQ(result.refused[1].key, QStringLiteral("B2'"));
+    EXPECT_TRUE(result.refused[1].title.isEmpty());
+    EXPECT_FALSE(result.complete());
 }
 
-TEST_F(CartTest, RepeatedKeyGivesTwoLinesOnlyInANewCart)
+TEST_F(CartTest, RepeatedKeyGivesOneLineInNewAndExistingCarts)
 {
     add(QStringLiteral("A1,A1"));
-    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1")}));
-    add(QStringLiteral("B2,B2"));
-    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(lineKeys(), QStringList{QStringLiteral("A1")});
+    const CartAddResult result = add(QStringLiteral("B2,A1,B2"));
+    EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(result.added, QStringList{QStringLiteral("B2")});
+    EXPECT_EQ(result.alreadyThere, QStringList{QStringLiteral("A1")});
 }
 
-TEST_F(CartTest, RefusedLineLeavesTheOthers)
+TEST_F(CartTest, RefusedTitleIsNamedAndTheOthersLand)
 {
-    // Refused before the row is written, and after it: a refused line leaves nothing behind.
-    const char *triggers[] = {
-        "create trigger refuse before insert on deshopcart_mx"
-        " when new.tm='B2' begin select raise(abort,'refused'); end",
-        "create trigger refuse after insert on deshopcart_mx"
-        " when new.tm='B2' begin select raise(fail,'refused'); end",
+    // Refused before the row is written, after it, and a title gone from the catalogue since
+    // the list was read: the title is named, the others land, the marks stay for another try.
+    const struct {
+        const char *what;
+        const char *setup;
+        const char *cleanup;
+        QString named;
+        QString reason;
+    } cases[] = {
+        {"before insert",
+         "create trigger refuse before insert on deshopcart_mx"
+         " when new.tm='B2' begin select raise(abort,'refused'); end",
+         "drop trigger refuse", QStringLiteral("《大学物理》（条码 B2）"), QStringLiteral("refused")},
+        {"after insert",
+         "create trigger refuse after insert on deshopcart_mx"
+         " when new.tm='B2' begin select raise(fail,'refused'); end",
+         "drop trigger refuse", QStringLiteral("《大学物理》（条码 B2）"), QStringLiteral("refused")},
+        {"gone from the catalogue", "delete from debooks where tm='B2'", nullptr,
+         QStringLiteral("条码 B2"), QStringLiteral("书目库中没有这种书目")},
     };
-    for (const char *trigger : triggers) {
-        SCOPED_TRACE(trigger);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         emptyCart();
         prompter.shown.clear();
-        Sql::exec(db, QString::fromLatin1(trigger));
+        marked.clear();
+        Sql::exec(db, QString::fromLatin1(c.setup));
         for (int recNo : {1, 3, 4})
-            marked.mark(recNo);
-        EXPECT_TRUE(place());
-        expectShown({placed});
+            marked.mark(recNo - 1);
+        EXPECT_FALSE(place());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        const QStringList told = prompter.shown[0].text.split(u'\n');
+        ASSERT_EQ(told.size(), 3) << prompter.shown[0].text.toStdString();
+        EXPECT_EQ(told[0], QStringLiteral("有 1 种书目未能放入购物车："));
+        EXPECT_TRUE(told[1].startsWith(c.named + QStringLiteral("："))) << told[1].toStdString();
+        EXPECT_TRUE(told[1].contains(c.reason)) << told[1].toStdString();
+        EXPECT_EQ(told[2], QStringLiteral("已放入 2 种。"));
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Warning);
+        EXPECT_EQ(marked.size(), 3);
         EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
         EXPECT_EQ(carts().size(), 1);
         EXPECT_EQ(Sql::transactionDepth(db), 0);
-        Sql::exec(db, QStringLiteral("drop trigger refuse"));
+
+        // Again: the two already there are counted, the refused one named again.
+        prompter.shown.clear();
+        EXPECT_FALSE(place());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_TRUE(prompter.shown[0].text.endsWith(QStringLiteral("已放入 0 种，2 种原已在购物车中。")))
+            << prompter.shown[0].text.toStdString();
+        if (c.cleanup)
+            Sql::exec(db, QString::fromLatin1(c.cleanup));
     }
 }
 
@@ -298,11 +360,11 @@ TEST_F(CartTest, OtherErrorsLeaveNoTrace)
         const int counterRows = intOf(QStringLiteral("select count(*) from parameter"));
         prompter.shown.clear();
         marked.clear();
-        marked.mark(1);
+        marked.mark(0);
 
         EXPECT_THROW(place(), AppError);
         EXPECT_TRUE(prompter.shown.isEmpty());
-        EXPECT_EQ(marked.items(), QStringList{QStringLiteral("1")});
+        EXPECT_EQ(marked.keys(), QStringList{QStringLiteral("A1")});
         QString keys = QStringLiteral("A1,B2");
         EXPECT_THROW(AddToCart(keys, db, QString()), AppError);
         EXPECT_EQ(keys, QStringLiteral("A1,B2"));

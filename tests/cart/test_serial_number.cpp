@@ -132,6 +132,35 @@ TEST_F(SerialNumberTest, WidthPadsButNeverCuts)
     }
 }
 
+TEST_F(SerialNumberTest, EmptyValueCountsAsZeroAndNumbersNeverRepeat)
+{
+    const struct {
+        const char *what;
+        const char *pvalue;   // SQL text of the stored value
+        const char *idate;
+    } cases[] = {
+        {"null value, this year", "null", "2026"},
+        {"empty text, this year", "''", "2026"},
+        {"null value, last year", "null", "2025"},
+        {"null value, no period stored", "null", "null"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sql::exec(db, QStringLiteral("delete from parameter"));
+        Sql::exec(db, QStringLiteral("insert into parameter (userno,pname,notes,pvalue,idate,len,pformat)"
+                                     " values ('0','order','流水号',%1,%2,8,'YYYY')")
+                          .arg(QLatin1String(c.pvalue),
+                               qstrcmp(c.idate, "null") == 0 ? QStringLiteral("null")
+                                                             : QStringLiteral("'%1'").arg(QLatin1String(c.idate))));
+        for (int n = 1; n <= 3; ++n) {
+            EXPECT_EQ(next(QStringLiteral("order")), QStringLiteral("20260000000%1").arg(n));
+            const Counter stored = counter(QStringLiteral("order"));
+            EXPECT_EQ(stored.pvalue, n);
+            EXPECT_EQ(stored.idate, QStringLiteral("2026"));
+        }
+    }
+}
+
 TEST_F(SerialNumberTest, RollsBackAndCommitsWithTheCaller)
 {
     next(QStringLiteral("order"));

@@ -181,9 +181,9 @@ TEST_F(CategoryBrowseTest, MarkedTitlesGoIntoTheCartAndTheMarksAreCleared)
     clickNode(node(someCategory()));
     for (int row : {1, 3, 4})
         clickMark(b, row);
-    ASSERT_EQ(b->marked().items(), (QStringList{"2", "4", "5"}));
     const QStringList wanted = {b->books().text(1, QStringLiteral("tm")), b->books().text(3, QStringLiteral("tm")),
                                 b->books().text(4, QStringLiteral("tm"))};
+    ASSERT_EQ(b->marked().markedKeys(), wanted);
 
     QTest::mouseClick(button("BtnShop"), Qt::LeftButton);
     QStringList inCart = column(QStringLiteral("select tm from deshopcart_mx"));

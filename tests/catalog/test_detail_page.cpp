@@ -24,6 +24,11 @@ const QHash<QString, QString> Record = {
     {QStringLiteral("word"), QStringLiteral("十二")},
     {QStringLiteral("grouped"), QStringLiteral("1,234")},
     {QStringLiteral("empty"), QString()},
+    {QStringLiteral("lf"), QStringLiteral("第1章 绪论\n第2章 方法")},
+    {QStringLiteral("cr"), QStringLiteral("甲\r乙")},
+    {QStringLiteral("breaks"), QStringLiteral("x\r\n\r\ny\n")},
+    {QStringLiteral("markup"), QStringLiteral("C++ <入门> & \"引号\" 'STL'")},
+    {QStringLiteral("closing"), QStringLiteral("</td></tr><script>x</script>\n<b>")},
 };
 
 std::optional<QString> lookup(const QString &name)
@@ -39,11 +44,11 @@ struct LineCase {
 
 class PlaceholderLine : public ::testing::TestWithParam<LineCase> {};
 
+// expected: the output lines joined by "\n" (a value with line breaks gives several lines).
 TEST_P(PlaceholderLine, BecomesItsOutput)
 {
     const QStringList out = DetailPage::render({GetParam().line}, lookup, QStringLiteral("<img>"));
-    ASSERT_EQ(out.size(), 1);
-    EXPECT_EQ(out[0], GetParam().expected);
+    EXPECT_EQ(out.join(u'\n'), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -51,7 +56,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LineCase{"  $$sm \t", "高等数学"},                  // blanks around the marker
         LineCase{"<td>$$sm</td>", ""},                       // text before the marker
-        LineCase{"$$jj", "第一段<br>\n第二段"},              // CR becomes <br>, LF stays
+        LineCase{"$$jj", "第一段<br>\n第二段"},              // CR LF ends a line with <br>
+        LineCase{"$$lf", "第1章 绪论<br>\n第2章 方法"},     // so does a bare LF
+        LineCase{"$$cr", "甲<br>\n乙"},                      // and a bare CR
+        LineCase{"$$breaks", "x<br>\n<br>\ny<br>\n"},
+        LineCase{"$$markup", "C++ &lt;入门&gt; &amp; &quot;引号&quot; &#39;STL&#39;"},
+        LineCase{"$$closing", "&lt;/td&gt;&lt;/tr&gt;&lt;script&gt;x&lt;/script&gt;<br>\n&lt;b&gt;"},
         LineCase{"$$nosuch", ""},                            // missing column with $$
         LineCase{"$$", ""},
         LineCase{"$$fmtp", "<img>"},
@@ -128,6 +138,64 @@ TEST_F(CoverTest, FoldersAreLookedUpIndependently)
     }
 }
 
+TEST_F(CoverTest, WindowsNamesFindTheirFileWithoutRegardToCaseOrTrailingBlanks)
+{
+    tree.writeFile(QStringLiteral("bookimages/Cover07.JPG"), "s");
+    tree.writeFile(QStringLiteral("bookimages/big/高数 封面.jpg"), "b");
+    tree.writeFile(QStringLiteral("bookimages/same.jpg"), "s");
+    tree.writeFile(QStringLiteral("bookimages/SAME.JPG"), "s");
+    struct Case {
+        QString fmtp, small, large;
+    };
+    const Case cases[] = {
+        {"cover07.jpg", "Cover07.JPG", "big/nocover.bmp"},
+        {"COVER07.JPG   ", "Cover07.JPG", "big/nocover.bmp"},
+        {"cover07.jpg\t", "Cover07.JPG", "big/nocover.bmp"},
+        {"高数 封面.JPG ", "nocover.bmp", "big/高数 封面.jpg"},
+        {"BOTH.JPG", "both.jpg", "big/both.jpg"},
+        {"same.jpg", "same.jpg", "big/nocover.bmp"},     // an exact name wins over another case
+        {"SAME.JPG  ", "SAME.JPG", "big/nocover.bmp"},
+        {" cover07.jpg", "nocover.bmp", "big/nocover.bmp"},   // leading blanks are part of the name
+        {"cover07", "nocover.bmp", "big/nocover.bmp"},
+        {"   ", "nocover.bmp", "big/nocover.bmp"},
+        {"SUB", "nocover.bmp", "big/nocover.bmp"},       // still not a folder
+    };
+    for (int round = 0; round < 2; ++round) {   // the second round answers from the kept listing
+        for (const Case &c : cases) {
+            EXPECT_EQ(CoverLookup::smallPicture(c.fmtp), images(c.small)) << c.fmtp.toStdString();
+            EXPECT_EQ(CoverLookup::largePicture(c.fmtp), images(c.large)) << c.fmtp.toStdString();
+        }
+    }
+}
+
+TEST_F(CoverTest, KeptListingFollowsChangesOfTheFolder)
+{
+    EXPECT_EQ(CoverLookup::fileName(QStringLiteral("LATE.JPG"), CoverLookup::Size::Small), QString());
+    tree.writeFile(QStringLiteral("bookimages/late.jpg"), "s");
+    EXPECT_EQ(CoverLookup::fileName(QStringLiteral("LATE.JPG"), CoverLookup::Size::Small), QStringLiteral("late.jpg"));
+    ASSERT_TRUE(QFile::remove(images(QStringLiteral("late.jpg"))));
+    EXPECT_EQ(CoverLookup::fileName(QStringLiteral("LATE.JPG"), CoverLookup::Size::Small), QString());
+}
+
+TEST_F(CoverTest, PageTagIsEscapedAndItsAddressKeepsOddFileNames)
+{
+    struct Case {
+        QString file, fmtp, src;
+    };
+    const Case cases[] = {
+        {"a\"b&<c>.jpg", "a\"b&<c>.jpg", "../bookimages/big/a&quot;b&amp;&lt;c&gt;.jpg"},
+        {"C#入门 100%.jpg", "C#入门 100%.jpg", "../bookimages/big/C%23入门 100%25.jpg"},
+        {"what?.jpg", "WHAT?.JPG ", "../bookimages/big/what%3F.jpg"},
+        {"it's.jpg", "it's.jpg", "../bookimages/big/it&#39;s.jpg"},
+    };
+    for (const Case &c : cases) {
+        tree.writeFile(QStringLiteral("bookimages/big/") + c.file, "b");
+        EXPECT_EQ(DetailPage::coverTag(c.fmtp),
+                  QStringLiteral("<img width=\"200\" height=\"275\" src=\"%1\">").arg(c.src))
+            << c.fmtp.toStdString();
+    }
+}
+
 TEST_F(CoverTest, PageTagPrefersTheLargePictureThenTheSmallOne)
 {
     EXPECT_EQ(DetailPage::coverTag(QStringLiteral("both.jpg")),
@@ -144,7 +212,7 @@ protected:
     void SetUp() override
     {
         insertBook({{"tm", "9787040001"}, {"sm", "高等数学"}, {"dj", 12.5}, {"ys", 1234},
-                    {"jj", "上册\r\n下册"}, {"fmtp", "small.jpg"}});
+                    {"jj", "上册\r\n下册"}, {"zz", "张三\n<李四>"}, {"fmtp", "small.jpg"}});
         tree.writeFile(QStringLiteral("bookimages/small.jpg"), "s");
     }
     void writeTemplate(const QString &text) const
@@ -160,11 +228,12 @@ protected:
 
 TEST_F(DetailPageBuild, WritesTheGbkPageWithCrLfForTheOperator)
 {
-    writeTemplate(QStringLiteral("<p>\r\n $$SM \r\n$@dj\r\n$#ys\r\n$$jj\r\n$$fmtp\r\n</p>"));
+    writeTemplate(QStringLiteral("<p>\r\n $$SM \r\n$@dj\r\n$#ys\r\n$$jj\r\n$$zz\r\n$$fmtp\r\n</p>"));
     const QString path = DetailPage::build(db, QStringLiteral("9787040001"), QStringLiteral("op1"));
     EXPECT_EQ(path, tree.path(QStringLiteral("html/book_op1.html")));
     EXPECT_EQ(page(QStringLiteral("op1")),
-              Gbk::encode(QStringLiteral("<p>\r\n高等数学\r\n12.50\r\n1,234\r\n上册<br>\n下册\r\n"
+              Gbk::encode(QStringLiteral("<p>\r\n高等数学\r\n12.50\r\n1,234\r\n上册<br>\r\n下册\r\n"
+                                         "张三<br>\r\n&lt;李四&gt;\r\n"
                                          "<img width=\"200\" height=\"275\" src=\"../bookimages/small.jpg\">\r\n"
                                          "</p>\r\n")));
 }

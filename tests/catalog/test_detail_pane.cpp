@@ -4,7 +4,6 @@
 #include "catalog_fixture.h"
 #include "scripted_prompter.h"
 
-#include "app/zd_application_gui.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
 #include "catalog/toggle_strip_widget.h"
@@ -26,7 +25,6 @@ class DetailPaneTest : public CatalogFixture {
 protected:
     void SetUp() override
     {
-        ZdApplication::setErrorPrompter(&errors);
         tree.copyFromDist(QStringLiteral("bookimages"));
         tree.writeFile(QStringLiteral("bookimages/broken.jpg"), "not a picture");
 
@@ -53,9 +51,9 @@ protected:
         BookList::prepare(*books);
         pane = std::make_unique<TBookDetailPane>();
         pane->setLoadsPictures(true);
+        pane->setPrompter(&errors);
         pane->setBookList(books.get());
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
 
     QString field(const char *column) const { return pane->fieldEdit(QString::fromLatin1(column))->text(); }
     QString longText(const QString &column) const { return pane->longTextEdit(column)->toPlainText(); }
@@ -136,16 +134,46 @@ TEST_F(DetailPaneTest, MissingCoverShowsBothFallbackPictures)
     EXPECT_TRUE(errors.shown.isEmpty());
 }
 
-TEST_F(DetailPaneTest, UnreadableCoverIsReportedAndThePreviousPictureStays)
+TEST_F(DetailPaneTest, UnreadableCoverShowsTheFallbackAndIsToldOncePerFile)
 {
     moveTo(QStringLiteral("T1"));
     moveTo(QStringLiteral("T4"));   // broken.jpg exists only among the small pictures
     ASSERT_EQ(errors.shown.size(), 1);
     EXPECT_TRUE(errors.shown[0].text.contains(QStringLiteral("broken.jpg"))) << errors.shown[0].text.toStdString();
-    EXPECT_EQ(errors.shown[0].flags, MsgFlags::Error);
-    EXPECT_EQ(shown(pane->smallPicture()), file(QStringLiteral("bookimages/cover01.jpg")));
+    EXPECT_EQ(errors.shown[0].flags, MsgFlags::Warning);
+    EXPECT_EQ(shown(pane->smallPicture()), file(QStringLiteral("bookimages/nocover.bmp")));
     EXPECT_EQ(shown(pane->bigPicture()), file(QStringLiteral("bookimages/big/nocover.bmp")));
     EXPECT_EQ(field("sm"), QStringLiteral("概率论"));
+
+    // Stepping over the title again, or in another pane, tells nothing more.
+    for (const char *tm : {"T1", "T4", "T3", "T4"})
+        moveTo(QString::fromLatin1(tm));
+    TBookDetailPane other;
+    other.setLoadsPictures(true);
+    other.setPrompter(&errors);
+    other.setBookList(books.get());
+    EXPECT_EQ(shown(other.smallPicture()), file(QStringLiteral("bookimages/nocover.bmp")));
+    EXPECT_EQ(errors.shown.size(), 1) << errors.texts().join(u'|').toStdString();
+
+    // A fallback that cannot be read either gives way to the placeholder, told once too.
+    tree.writeFile(QStringLiteral("bookimages/nocover.bmp"), "damaged");
+    for (const char *tm : {"T2", "T1", "T2"})
+        moveTo(QString::fromLatin1(tm));
+    ASSERT_EQ(errors.shown.size(), 2) << errors.texts().join(u'|').toStdString();
+    EXPECT_TRUE(errors.shown[1].text.contains(QStringLiteral("nocover.bmp")));
+    EXPECT_EQ(shown(pane->smallPicture()),
+              TBookDetailPane::placeholderPicture().toImage().convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(shown(pane->bigPicture()), file(QStringLiteral("bookimages/big/nocover.bmp")));
+}
+
+TEST_F(DetailPaneTest, WindowsCoverNamesFindTheirFiles)
+{
+    Sql::exec(db, QStringLiteral("update debooks set fmtp='COVER02.JPG   ' where tm='T3'"));
+    books->open();
+    moveTo(QStringLiteral("T3"));
+    EXPECT_EQ(shown(pane->smallPicture()), file(QStringLiteral("bookimages/cover02.jpg")));
+    EXPECT_EQ(shown(pane->bigPicture()), file(QStringLiteral("bookimages/big/cover02.jpg")));
+    EXPECT_TRUE(errors.shown.isEmpty()) << errors.texts().join(u'|').toStdString();
 }
 
 TEST_F(DetailPaneTest, EmptyResultClearsFieldsButKeepsTheRest)

@@ -13,6 +13,7 @@
 #include "grid/grid_view.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,6 +87,46 @@ TEST_F(DetailWindowTest, ShowsTheBuiltPageOfTheCurrentRowWithItsPictures)
     const auto m = src.match(web->toHtml());
     ASSERT_TRUE(m.hasMatch());
     EXPECT_FALSE(web->loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).isNull()) << m.captured(1).toStdString();
+}
+
+TEST_F(DetailWindowTest, CatalogueTextShowsAsWrittenWithItsLineBreaks)
+{
+    insertBook({{"tm", "T0"}, {"zbh", "0"}, {"sm", "C++ <入门> & \"STL\""}, {"zz", "<b>王</b>"}});
+    Sql::exec(db, QStringLiteral("insert into detsnrty (tm,zjml,qy) values (?,?,?)"),
+              {QStringLiteral("T0"), QStringLiteral("第1章 绪论\n第2章 方法\n参考文献"),
+               QStringLiteral("前言一\r\n前言二")});
+    books->open();   // T0 comes first
+    auto w = openWindow();
+    const QString text = pageText(w.get());
+    EXPECT_TRUE(text.contains(QStringLiteral("C++ <入门> & \"STL\""))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("<b>王</b>"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("第1章 绪论\n第2章 方法\n参考文献"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("前言一\n前言二"))) << text.toStdString();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+}
+
+TEST_F(DetailWindowTest, CoverWithAnOddOrWindowsNameIsShown)
+{
+    QFile cover(tree.path(QStringLiteral("bookimages/cover01.jpg")));
+    ASSERT_TRUE(cover.open(QIODevice::ReadOnly));
+    const QByteArray picture = cover.readAll();
+    tree.writeFile(QStringLiteral("bookimages/big/C#入门 100%.jpg"), picture);
+    tree.writeFile(QStringLiteral("bookimages/Cover09.JPG"), picture);
+    insertBook({{"tm", "T0"}, {"zbh", "0"}, {"sm", "程序设计"}, {"fmtp", "C#入门 100%.jpg"}});
+    insertBook({{"tm", "T00"}, {"zbh", "00"}, {"sm", "数据结构"}, {"fmtp", "COVER09.JPG  "}});
+    books->open();
+    auto w = openWindow();
+    auto *web = child<QTextBrowser>(w.get(), "WebBook");
+    const QRegularExpression src(QStringLiteral(R"re(<img[^>]*src="([^"]+)")re"));
+    for (const char *tm : {"T0", "T00"}) {
+        ASSERT_TRUE(books->locate(QStringLiteral("tm"), QString::fromLatin1(tm)));
+        w->showTitle();
+        const auto m = src.match(web->toHtml());
+        ASSERT_TRUE(m.hasMatch()) << tm;
+        EXPECT_FALSE(m.captured(1).contains(QStringLiteral("nocover"))) << m.captured(1).toStdString();
+        EXPECT_FALSE(web->loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).isNull())
+            << m.captured(1).toStdString();
+    }
 }
 
 TEST_F(DetailWindowTest, NavigationStopsAtTheEndsAndSetsTheCursors)

@@ -1,6 +1,7 @@
 #pragma once
 // Checks that a freshly created schema serves the statements the windows send, shared by the
 // SQLite, Firebird and ODBC tests.
+#include "cart/cart.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -174,6 +175,61 @@ inline void expectOrderRoad(const QSqlDatabase &db)
                           {QStringLiteral("十一五")})
                   .toInt(),
               1);
+}
+
+// A title that fills every catalogue column the cart and the orders copy goes into the cart
+// and into an order unchanged: neither table is narrower than the catalogue. titleLength is
+// the length of sm (the catalogue declares 500; SQLite keeps longer ones too).
+inline void expectWidestTitleTravels(const QSqlDatabase &db, int titleLength)
+{
+    struct Value {
+        const char *column;
+        QString text;
+    };
+    const QList<Value> values = {
+        {"tm", QString(20, u'9')},   {"sm", QString(titleLength, u'书')},
+        {"yc", QString(10, u'印')},  {"zbh", QString(20, u'Z')},
+        {"zz", QString(40, u'著')},  {"isbn", QStringLiteral("ISBN 978-7-000-00000-0/G·12345")},
+        {"ghbm", QString(10, u'G')}, {"ghmc", QString(60, u'供')},
+        {"cbbm", QString(10, u'P')}, {"cbmc", QString(60, u'社')},
+    };
+    ASSERT_EQ(values.at(5).text.size(), 30);
+    QStringList columns;
+    QVariantList bound;
+    for (const Value &v : values) {
+        columns << QString::fromLatin1(v.column);
+        bound << v.text;
+    }
+    Sql::exec(db,
+              QStringLiteral("insert into debooks (%1,dj) values (%2?)")
+                  .arg(columns.join(u','), QStringLiteral("?,").repeated(int(values.size()))),
+              bound + QVariantList{12.5});
+
+    const QString op = QStringLiteral("宽");
+    const QString tm = values.at(0).text;
+    QString keys = tm;
+    const CartAddResult added = AddToCart(keys, db, op);
+    EXPECT_EQ(added.added, QStringList{tm});
+    for (const CartAddResult::Refused &r : added.refused)
+        ADD_FAILURE() << "refused: " << r.reason.toStdString();
+
+    const QString order = QStringLiteral("W1");
+    Sql::exec(db,
+              QStringLiteral("insert into deorder_mx (dhdh,tm,zbh,yc,sm,dj,sl,my,zz,isbn,ghbm,ghmc,"
+                             "cbbm,cbmc) select ?,tm,zbh,yc,sm,dj,sl,dj*sl,zz,isbn,ghbm,ghmc,cbbm,"
+                             "cbmc from qrydeshopcart where tm=? and op = ?"),
+              {order, tm, op});
+    for (const char *table : {"qrydeshopcart", "deorder_mx"}) {
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select %1 from %2 where tm=?")
+                                        .arg(columns.join(u','), QLatin1String(table)),
+                                {tm});
+        ASSERT_TRUE(q.next()) << table;
+        for (int i = 0; i < values.size(); ++i)
+            EXPECT_EQ(q.value(i).toString(), values.at(i).text) << table << "." << values.at(i).column;
+    }
+    Sql::exec(db, QStringLiteral("delete from deorder_mx where dhdh=?"), {order});
+    Sql::exec(db, QStringLiteral("delete from deshopcart_mx where tm=?"), {tm});
+    Sql::exec(db, QStringLiteral("delete from debooks where tm=?"), {tm});
 }
 
 } // namespace SchemaChecks

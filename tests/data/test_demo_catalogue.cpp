@@ -192,6 +192,46 @@ TEST_F(DemoCatalogueTest, TextsFitTheirColumns)
     }
 }
 
+TEST_F(DemoCatalogueTest, LongTextsAreKilobytesInSeveralFieldsWithEitherLineEnd)
+{
+    QSqlQuery q = Sql::exec(db, QStringLiteral("select * from detsnrty"));
+    int rows = 0, crlf = 0, lf = 0;
+    while (q.next()) {
+        const QString tm = q.value(QStringLiteral("tm")).toString();
+        qsizetype bytes = 0;
+        int fields = 0;
+        bool hasCrLf = false, hasLf = false;
+        for (int i = 0; i < q.record().count(); ++i) {
+            if (q.record().fieldName(i).compare(u"tm", Qt::CaseInsensitive) == 0 || q.isNull(i))
+                continue;
+            const QString text = q.value(i).toString();
+            bytes += text.toUtf8().size();
+            ++fields;
+            for (qsizetype c = 0; c < text.size(); ++c) {
+                if (text[c] == u'\r') {
+                    ASSERT_TRUE(c + 1 < text.size() && text[c + 1] == u'\n') << "lone CR in " << tm.toStdString();
+                    hasCrLf = true;
+                    ++c;
+                } else if (text[c] == u'\n') {
+                    hasLf = true;
+                }
+            }
+        }
+        EXPECT_GE(bytes, 1024) << tm.toStdString();
+        EXPECT_LE(bytes, 6144) << tm.toStdString();
+        EXPECT_GE(fields, 4) << tm.toStdString();
+        EXPECT_FALSE(hasCrLf && hasLf) << "mixed line ends in " << tm.toStdString();
+        crlf += hasCrLf;
+        lf += hasLf;
+        ++rows;
+    }
+    ASSERT_GT(rows, 0);
+    // Both kinds of catalogue are well represented.
+    EXPECT_GE(crlf * 4, rows) << crlf << " of " << rows;
+    EXPECT_GE(lf * 4, rows) << lf << " of " << rows;
+    EXPECT_EQ(crlf + lf, rows);
+}
+
 TEST_F(DemoCatalogueTest, ReportsProgressUpToTheTotal)
 {
     ASSERT_FALSE(progress.isEmpty());

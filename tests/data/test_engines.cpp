@@ -65,6 +65,7 @@ protected:
             EXPECT_TRUE(columns.contains(c.toLower())) << c.toStdString();
         SchemaChecks::expectStatementsRun(db);
         SchemaChecks::expectOrderRoad(db);
+        SchemaChecks::expectWidestTitleTravels(db, 500);
 
         // The demo catalogue fits the engine's column widths and joins as on SQLite.
         ASSERT_NO_THROW(DemoCatalogue::fill(db, 150, {}, true));
@@ -230,6 +231,18 @@ public:
         return error;
     }
 
+    // From now on every role but zd must give its password.
+    QString requirePasswords() const
+    {
+        QFile hba(dataDir() + QStringLiteral("/pg_hba.conf"));
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return QStringLiteral("cannot write pg_hba.conf");
+        hba.write("local all zd trust\nlocal all all scram-sha-256\n");
+        hba.close();
+        return run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), dataDir(), QStringLiteral("-w"),
+                                              QStringLiteral("reload")});
+    }
+
 private:
     QString dataDir() const { return m_folder + QStringLiteral("/data"); }
 
@@ -263,6 +276,65 @@ TEST_F(EngineTest, OdbcDataSourceOverPostgres)
     openConfigured("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n");
     exerciseSchema(Schema::Dialect::Postgres);
     closeConnection();   // before the server goes
+}
+
+// The password reaches the server whole, whatever it holds: a ";" or "}" in it is part of the
+// value and adds no attribute to the connection string; nor can the user name add one.
+TEST_F(EngineTest, OdbcCredentialsAreQuoted)
+{
+    const OdbcLists &lists = OdbcLists::instance();
+    ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
+    PostgresServer server(lists.postgresFolder());
+    const QString error = server.start();
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    openConfigured("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n");
+    const QString roles[][2] = {
+        {QStringLiteral("zd_quoted"), QStringLiteral("pa;ss}w{ord=1")},
+        {QStringLiteral("zd_second"), QStringLiteral("}x;PWD=y")},
+    };
+    for (const auto &role : roles) {
+        QString name = role[0];
+        QString password = role[1];
+        Sql::exec(db, QStringLiteral("create role \"%1\" login password '%2'")
+                          .arg(name.replace(u'"', QStringLiteral("\"\"")),
+                               password.replace(u'\'', QStringLiteral("''"))));
+    }
+    // The engine is known from the opening on: it is not asked again, even when it cannot be.
+    db.close();
+    EXPECT_EQ(Schema::dialectOf(db), Schema::Dialect::Postgres);
+    closeConnection();
+    ASSERT_TRUE(server.requirePasswords().isEmpty());
+
+    const struct {
+        QString user;
+        QString password;
+        bool opens;
+    } cases[] = {
+        {roles[0][0], roles[0][1], true},
+        {roles[1][0], roles[1][1], true},
+        {roles[0][0], QStringLiteral("pa;ss}w{ord=2"), false},
+        // Unquoted, the second UID would log in as the trusted role without a password.
+        {roles[0][0], QStringLiteral("wrong;UID=zd"), false},
+        {roles[0][0] + QStringLiteral(";UID=zd"), QStringLiteral("wrong"), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE((c.user + u' ' + c.password).toStdString());
+        ConnectionConfig config;
+        config.kind = QStringLiteral("Ora");
+        config.user = c.user;
+        config.password = c.password;
+        config.server = QStringLiteral("zd_postgres_source");
+        QString openError;
+        {
+            const QSqlDatabase quoted = Connection::open(config, QStringLiteral("quoted"), &openError);
+            EXPECT_EQ(quoted.isOpen(), c.opens) << openError.toStdString();
+            if (quoted.isOpen())
+                EXPECT_EQ(Sql::scalar(quoted, QStringLiteral("select current_user")).toString(), c.user);
+            else
+                EXPECT_FALSE(openError.isEmpty());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("quoted"));
+    }
 }
 
 } // namespace

@@ -85,7 +85,11 @@ TEST_F(SchemaTest, WrittenTablesRefuseValuesLongerThanTheirColumns)
         {"insert into deorder (dhdh,dhlr) values ('1',?)", QString(30, u'订'), true},
         {"insert into decltrla (uno,zip) values ('1',?)", QString(16, u'1'), false},
         {"insert into bookstore (bno,bname) values ('1',?)", QString(100, u'单'), true},
-        {"insert into deshopcart_mx (dhdh,sm) values ('1',?)", QString(501, u'书'), false},
+        {"insert into deshopcart (dhdh,op) values ('1',?)", QString(31, u'o'), false},
+        // Copies of catalogue columns hold whatever the catalogue holds.
+        {"insert into debooks (tm,sm) values ('1',?)", QString(501, u'书'), true},
+        {"insert into deshopcart_mx (dhdh,sm) values ('1',?)", QString(501, u'书'), true},
+        {"insert into deorder_mx (dhdh,isbn) values ('1',?)", QString(31, u'9'), true},
     };
     for (const Case &c : cases) {
         bool accepted = true;
@@ -96,6 +100,20 @@ TEST_F(SchemaTest, WrittenTablesRefuseValuesLongerThanTheirColumns)
         }
         EXPECT_EQ(accepted, c.accepted) << c.statement << " length " << c.value.size();
     }
+}
+
+TEST_F(SchemaTest, LongestCatalogueValuesReachCartAndOrder)
+{
+    SchemaChecks::expectWidestTitleTravels(db, 500);
+    SchemaChecks::expectWidestTitleTravels(db, 800);
+}
+
+TEST_F(SchemaTest, OneCartLinePerTitle)
+{
+    Sql::exec(db, QStringLiteral("insert into deshopcart_mx (dhdh,tm) values ('C1','A1')"));
+    Sql::exec(db, QStringLiteral("insert into deshopcart_mx (dhdh,tm) values ('C2','A1')"));
+    EXPECT_THROW(Sql::exec(db, QStringLiteral("insert into deshopcart_mx (dhdh,tm) values ('C1','A1')")),
+                 AppError);
 }
 
 TEST_F(SchemaTest, DropRemovesEverythingAndCreateRebuilds)

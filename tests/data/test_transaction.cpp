@@ -2,9 +2,12 @@
 #include "qt_print.h"
 #include "temp_tree.h"
 
+#include "cart/cart.h"
+#include "cart/serial_number.h"
 #include "common/app_error.h"
 #include "data/sql_helper.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -104,6 +107,79 @@ TEST_F(TransactionTest, SecondScopeAfterInnerRollbackCommits)
     }
     outer.commit();
     EXPECT_EQ(names(), QStringList{QStringLiteral("y")});
+}
+
+// A second connection that reads in an open transaction keeps its shared lock, so a COMMIT on
+// the first one cannot get the file for longer than the busy timeout and fails.
+class ReaderHoldsTheFile {
+public:
+    explicit ReaderHoldsTheFile(const QString &path)
+    {
+        QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name());
+        reader.setDatabaseName(path);
+        reader.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=50"));
+        if (!reader.open())
+            throw AppError(Sql::errorText(reader));
+        Sql::exec(reader, QStringLiteral("BEGIN"));
+        Sql::scalar(reader, QStringLiteral("select count(*) from parameter"));
+    }
+    ~ReaderHoldsTheFile() { release(); }
+    void release()
+    {
+        if (!QSqlDatabase::contains(name()))
+            return;
+        {
+            QSqlDatabase reader = QSqlDatabase::database(name(), false);
+            Sql::exec(reader, QStringLiteral("ROLLBACK"));
+            reader.close();
+        }
+        QSqlDatabase::removeDatabase(name());
+    }
+
+private:
+    static QString name() { return QStringLiteral("lock_holder"); }
+};
+
+TEST_F(TransactionTest, FailedCommitRollsBackAndLeavesTheConnectionUsable)
+{
+    Sql::exec(db, QStringLiteral("PRAGMA busy_timeout=50"));
+    const struct {
+        const char *what;
+        std::function<void()> work;
+    } cases[] = {
+        {"a scope of its own",
+         [&] {
+             Sql::Transaction tx(db);
+             insert(QStringLiteral("lost"));
+             tx.commit();
+         }},
+        {"a serial number", [&] { NextSerialNumber(QStringLiteral("lost"), db, QString()); }},
+        {"a cart line",
+         [&] {
+             QString keys = QStringLiteral("T9");
+             AddToCart(keys, db, QString());
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Sql::exec(db, QStringLiteral("insert into debooks (tm,sm) values ('T9','书')"));
+        {
+            ReaderHoldsTheFile reader(tree.path(QStringLiteral("init/data.mdb")));
+            EXPECT_THROW(c.work(), AppError);
+            EXPECT_EQ(Sql::transactionDepth(db), 0);
+        }
+        EXPECT_TRUE(names().isEmpty());
+        EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from deshopcart_mx")).toInt(), 0);
+        // The next transaction on the connection begins and lands.
+        {
+            Sql::Transaction again(db);
+            insert(QStringLiteral("next"));
+            again.commit();
+        }
+        EXPECT_EQ(names(), QStringList{QStringLiteral("next")});
+        Sql::exec(db, QStringLiteral("delete from parameter"));
+        Sql::exec(db, QStringLiteral("delete from debooks"));
+    }
 }
 
 } // namespace

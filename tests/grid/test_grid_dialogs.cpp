@@ -3,12 +3,17 @@
 #include "grid/field_select_dialog.h"
 #include "grid/sort_setup_dialog.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
+#include <functional>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSet>
 
 namespace {
 
@@ -121,6 +126,48 @@ TEST_F(FieldDialogTest, AllBoxLeavesProtectedEntriesAndOkApplies)
     click(&dialog, "BtnOk");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(visibleTitles(), QStringList({QStringLiteral("选择"), QStringLiteral("条码"), QStringLiteral("定价")}));
+}
+
+TEST_F(FieldDialogTest, AllBoxActsOnItsStateWhateverChangedIt)
+{
+    // The way a screen reader or a program changes the box, not only a mouse click.
+    const struct {
+        const char *what;
+        std::function<void(QCheckBox *)> change;
+    } ways[] = {
+        {"setChecked", [](QCheckBox *all) { all->setChecked(!all->isChecked()); }},
+        {"accessible toggle action",
+         [](QCheckBox *all) {
+             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(all);
+             ASSERT_NE(iface, nullptr);
+             ASSERT_NE(iface->actionInterface(), nullptr);
+             ASSERT_TRUE(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+             iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+         }},
+        {"Space key", [](QCheckBox *all) { QTest::keyClick(all, Qt::Key_Space); }},
+        {"mouse click", [](QCheckBox *all) { QTest::mouseClick(all, Qt::LeftButton); }},
+    };
+    configure("tm");
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.what);
+        TFrmSelField dialog(grid.get(), 0, prompter);
+        dialog.show();
+        auto *all = dialog.findChild<QCheckBox *>(QStringLiteral("CbAll"));
+        all->setFocus();
+        const auto b = boxes(&dialog);
+        b[QStringLiteral("条码")]->setChecked(false);   // protected: disabled, keeps its state
+        for (bool state : {true, false}) {
+            way.change(all);
+            ASSERT_EQ(all->isChecked(), state);
+            for (QCheckBox *box : b) {
+                if (box->isEnabled()) {
+                    EXPECT_EQ(box->isChecked(), state) << box->text().toStdString();
+                }
+            }
+            EXPECT_FALSE(b[QStringLiteral("条码")]->isChecked());
+            EXPECT_TRUE(b[QStringLiteral("选择")]->isChecked());
+        }
+    }
 }
 
 TEST_F(FieldDialogTest, HidingAllButTheMarkColumnAndClosingWithoutChanges)
@@ -317,6 +364,129 @@ TEST_F(SortDialogTest, CalculatedColumnIsReportedAsAnError)
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(ds->sortText().isEmpty());
+}
+
+TEST_F(SortDialogTest, RefusedSortLeavesTheListAsItWas)
+{
+    // Starting sorts: by title clicks (with a marker) and from an earlier dialog (none).
+    const struct {
+        const char *what;
+        std::function<void()> sort;
+    } starts[] = {
+        {"ascending title click", [this] { grid->titleClick(col(QStringLiteral("DJ"))); }},
+        {"descending title click",
+         [this] {
+             grid->titleClick(col(QStringLiteral("DJ")));
+             grid->titleClick(col(QStringLiteral("DJ")));
+         }},
+        {"earlier dialog",
+         [this] {
+             add(QStringLiteral("本季征订序号"), true);
+             click("BtnOk");
+         }},
+        {"statement order", [] {}},
+    };
+    for (const auto &start : starts) {
+        SCOPED_TRACE(start.what);
+        grid->clearSort();
+        reopen();
+        start.sort();
+        const QString sortBefore = ds->sortText();
+        const QStringList orderBefore = values(QStringLiteral("tm"));
+        const GridColumns columnsBefore = grid->columns();
+        const int currentBefore = ds->currentRow();
+
+        reopen();
+        add(QStringLiteral("书名"), false);
+        add(QStringLiteral("内容简介"), true);   // calculated: the list refuses it
+        prompter.shown.clear();
+        click("BtnOk");
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(ds->sortText(), sortBefore);
+        EXPECT_EQ(values(QStringLiteral("tm")), orderBefore);
+        EXPECT_EQ(ds->currentRow(), currentBefore);
+        for (int i = 0; i < columnsBefore.count(); ++i) {
+            EXPECT_EQ(grid->columns().at(i).title, columnsBefore.at(i).title);
+            EXPECT_EQ(grid->columns().at(i).emphasised, columnsBefore.at(i).emphasised);
+        }
+
+        // Closing after the failure changes nothing either.
+        click("BtnClose");
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(ds->sortText(), sortBefore);
+        EXPECT_EQ(values(QStringLiteral("tm")), orderBefore);
+        EXPECT_EQ(grid->columns().at(col(QStringLiteral("DJ"))).title, columnsBefore.at(col(QStringLiteral("DJ"))).title);
+    }
+}
+
+// Every control a screen reader reaches says what it is: names through the accessibility
+// interface, and the two lists of "设置排序" told apart.
+TEST_F(SortDialogTest, ControlsOfBothDialogsAreNamedByTheirCaptions)
+{
+    auto nameOf = [](QWidget *w) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        return iface ? iface->text(QAccessible::Name) : QString();
+    };
+    // A drop-down list is read out with the label the bus relates to it (its own name is
+    // its current text there).
+    auto labelOf = [](QWidget *w) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        if (!iface)
+            return QString();
+        for (const auto &relation : iface->relations(QAccessible::Label))
+            return relation.first->text(QAccessible::Name);
+        return QString();
+    };
+    EXPECT_EQ(labelOf(dialog->findChild<QWidget *>(QStringLiteral("CbField"))), QStringLiteral("字段名"));
+    EXPECT_EQ(labelOf(dialog->findChild<QWidget *>(QStringLiteral("CbSort"))), QStringLiteral("排序方式"));
+    const struct {
+        const char *name;
+        const char *spoken;
+    } sortControls[] = {{"CbField", "字段名"}, {"CbSort", "排序方式"}, {"BtnAdd", "增加"}, {"BtnDel", "删除"},
+                        {"BtnUp", "向上"},     {"BtnDown", "向下"},    {"BtnClear", "清除"}, {"BtnOk", "确定"},
+                        {"BtnClose", "关闭"}};
+    for (const auto &c : sortControls) {
+        auto *w = dialog->findChild<QWidget *>(QLatin1String(c.name));
+        ASSERT_NE(w, nullptr) << c.name;
+        EXPECT_EQ(w->accessibleName(), QString::fromUtf8(c.spoken)) << c.name;
+        if (!qobject_cast<QComboBox *>(w)) {
+            EXPECT_EQ(nameOf(w), QString::fromUtf8(c.spoken)) << c.name;
+        }
+    }
+
+    TFrmSelField fields(grid.get(), 0, prompter);
+    const struct {
+        const char *name;
+        const char *spoken;
+    } fieldControls[] = {{"CbAll", "全选"}, {"BtnOk", "确定"}, {"BtnClose", "关闭"}, {"SbField", "显示内容列表"}};
+    for (const auto &c : fieldControls) {
+        auto *w = fields.findChild<QWidget *>(QLatin1String(c.name));
+        ASSERT_NE(w, nullptr) << c.name;
+        EXPECT_EQ(nameOf(w), QString::fromUtf8(c.spoken)) << c.name;
+    }
+    // Entry boxes are read by their column's title, without a sort marker.
+    grid->titleClick(col(QStringLiteral("SM")));
+    TFrmSelField sorted(grid.get(), 0, prompter);
+    QStringList spoken;
+    for (QCheckBox *box : sorted.findChild<QScrollArea *>(QStringLiteral("SbField"))->widget()->findChildren<QCheckBox *>())
+        spoken << nameOf(box);
+    EXPECT_TRUE(spoken.contains(QStringLiteral("书名")));
+
+    // Every drop-down list, edit and list in both dialogs has a name, and no two share one.
+    for (QWidget *d : {static_cast<QWidget *>(dialog.get()), static_cast<QWidget *>(&fields)}) {
+        QStringList names;
+        for (QWidget *w : d->findChildren<QWidget *>()) {
+            if (qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QListWidget *>(w)) {
+                if (qobject_cast<QComboBox *>(w->parentWidget()))
+                    continue;   // a combo box's own line edit
+                EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+                names << w->accessibleName();
+            }
+        }
+        EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size()) << names.join(u',').toStdString();
+    }
 }
 
 TEST_F(SortDialogTest, OpensModallyFromThePopup)

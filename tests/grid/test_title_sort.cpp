@@ -160,16 +160,16 @@ TEST_F(TitleSortTest, RefusedSortLeavesTheTitles)
     EXPECT_EQ(ds->sortText(), QStringLiteral("SM ASC"));
 }
 
-TEST_F(TitleSortTest, MarksStayOnPositionsAcrossSorts)
+TEST_F(TitleSortTest, MarksStayOnTheirTitlesAcrossSorts)
 {
     clickCell(0, 0);
     clickCell(2, 0);
-    EXPECT_EQ(marked.items(), QStringList({QStringLiteral("1"), QStringLiteral("3")}));
+    EXPECT_EQ(marked.keys(), QStringList({QStringLiteral("B001"), QStringLiteral("B003")}));
 
     // Clicking a mark cell twice gives the list back.
     clickCell(3, 0);
     clickCell(3, 0);
-    EXPECT_EQ(marked.items(), QStringList({QStringLiteral("1"), QStringLiteral("3")}));
+    EXPECT_EQ(marked.keys(), QStringList({QStringLiteral("B001"), QStringLiteral("B003")}));
 
     // Rows with cdcs > 0 take no mark and show no check box.
     clickCell(1, 0);
@@ -181,11 +181,14 @@ TEST_F(TitleSortTest, MarksStayOnPositionsAcrossSorts)
     EXPECT_EQ(marked.size(), 2);
 
     clickTitle(col(QStringLiteral("SM")));
-    EXPECT_EQ(marked.items(), QStringList({QStringLiteral("1"), QStringLiteral("3")}));
-    // Position 3 now holds 物理 (B004), and it shows ticked.
+    EXPECT_EQ(marked.keys(), QStringList({QStringLiteral("B001"), QStringLiteral("B003")}));
+    // By title: 化学 数学 物理 英语 语文. Position 3 now holds 物理 (B004), which stays
+    // unticked; 数学 (B001) and 英语 (B003) keep their ticks on their new positions.
     EXPECT_EQ(ds->text(2, QStringLiteral("tm")), QStringLiteral("B004"));
-    EXPECT_EQ(grid->gridModel()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    EXPECT_EQ(grid->gridModel()->index(3, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(grid->gridModel()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+    EXPECT_EQ(grid->gridModel()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(grid->gridModel()->index(3, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(marked.markedKeys(), QStringList({QStringLiteral("B001"), QStringLiteral("B003")}));
 }
 
 TEST_F(TitleSortTest, GridAndListShareTheCurrentRow)
@@ -199,7 +202,7 @@ TEST_F(TitleSortTest, GridAndListShareTheCurrentRow)
     QTest::keyClick(grid.get(), Qt::Key_Down);
     EXPECT_EQ(ds->currentRow(), 2);
     QTest::keyClick(grid.get(), Qt::Key_Space);
-    EXPECT_EQ(marked.items(), QStringList({QStringLiteral("3")}));
+    EXPECT_EQ(marked.keys(), QStringList({QStringLiteral("B003")}));
 
     DataSet *detailOn = nullptr;
     QString detailTitle;

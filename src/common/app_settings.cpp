@@ -1,4 +1,4 @@
-#include "app/app_settings.h"
+#include "common/app_settings.h"
 
 #include "common/ini_reader.h"
 
@@ -8,7 +8,7 @@ int defaultOrderQuantity()
 {
     bool ok = false;
     const int value = Ini::readProfileString(QStringLiteral("ALL"), QStringLiteral("dgsl")).trimmed().toInt(&ok);
-    return (!ok || value == -1) ? 10 : value;
+    return (!ok || value < 0) ? 10 : value;
 }
 
 bool showDetail(const QString &windowSection)
