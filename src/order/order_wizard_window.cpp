@@ -106,7 +106,13 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
 
     // The quantity column takes what the quantity dialog takes; a changed quantity recomputes
     // the row's amount and goes to the cart when its cell is left.
-    // EDITABLE-SL
+    // The quantity column takes exactly what the quantity dialog takes; a changed quantity
+    // recomputes the row's amount and goes to the cart when its cell is left.
+    m_dbgOk->setEditableField(QStringLiteral("SL"), [](const QVariant &value) -> std::optional<QVariant> {
+        if (const auto quantity = TFrmOrderCount::parseQuantity(value.toString()))
+            return QVariant(*quantity);
+        return std::nullopt;
+    });
     m_dsOk.setChangeHook(QStringLiteral("sl"), [](DataSet &ds, int row) {
         const double amount = ds.value(row, QStringLiteral("dj")).toDouble()
                               * ds.value(row, QStringLiteral("sl")).toDouble();
@@ -560,11 +566,7 @@ void TFrmOrderDo::deleteBooks()
     commitGridEdit();
     guarded([&] {
         flushQuantities();
-        QStringList keys;
-        if (m_dsOk.isOpen())
-            for (int row = 0; row < m_dsOk.recordCount(); ++row)
-                if (m_marked.contains(row + 1))
-                    keys << m_dsOk.text(row, QStringLiteral("tm"));
+        const QStringList keys = m_dsOk.isOpen() ? m_marked.markedKeys() : QStringList();
         if (keys.isEmpty()) {
             m_prompter.info(QStringLiteral("请选择要删除的书目"));
             return;

@@ -129,6 +129,31 @@ protected:
         next();
         ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     }
+    // Types text into the quantity cell of row, leaving the editor open.
+    QLineEdit *typeQuantity(int row, const QString &text)
+    {
+        DbGrid *grid = w->bookGrid();
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(row, grid->columns().indexOfField(QStringLiteral("SL"))));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *e : grid->viewport()->findChildren<QLineEdit *>())
+            if (e->isVisible())
+                editor = e;
+        EXPECT_NE(editor, nullptr);
+        if (!editor)
+            return nullptr;
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+        return editor;
+    }
+    // "sl|my" of one cart line.
+    QString stored(const QString &tm)
+    {
+        return rows(QStringLiteral("select sl,my from deshopcart_mx where tm=?"), {tm}).value(0);
+    }
     // Waits for the hand-over of the current order to report.
     void send()
     {
@@ -587,7 +612,7 @@ TEST_F(OrderWizardTest, TheQuantityDialogWritesTheCartAndTheTotalsFollow)
     ASSERT_TRUE(answered);
     // In the cart at once, amount included.
     EXPECT_EQ(rows(QStringLiteral("select sl,my from deshopcart_mx where tm=?"), {tm}),
-              QStringList{QStringLiteral("40|") + QString::number(price * 40)});
+              QStringList{QStringLiteral("40|") + QString::number(price * 40, 'g', 15)});
 
     next();
     next();
@@ -598,6 +623,57 @@ TEST_F(OrderWizardTest, TheQuantityDialogWritesTheCartAndTheTotalsFollow)
     ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     const double made = Sql::scalar(db, QStringLiteral("select sum(my) from deorder_mx")).toDouble();
     EXPECT_EQ(shownAmount, DataSet::formatNumber(made, QStringLiteral("#,.00;#,.00;0")));
+}
+
+TEST_F(OrderWizardTest, AQuantityTypedIntoTheGridReachesTheCartWhenTheCellIsLeft)
+{
+    open();
+    const QString tm = w->books().text(0, QStringLiteral("tm"));
+    const QString before = stored(tm);
+    const double price = w->books().value(0, QStringLiteral("dj")).toDouble();
+    const struct {
+        const char *typed;
+        bool taken;
+    } cases[] = {
+        {"25", true}, {"0", true}, {"99999", true}, {"-3", false}, {"2.5", false},
+        {"abc", false}, {"", false}, {"100000", false},
+    };
+    QString expected = before;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit *editor = typeQuantity(0, QString::fromUtf8(c.typed));
+        ASSERT_NE(editor, nullptr);
+        // Not yet: the cell is still being edited.
+        EXPECT_EQ(stored(tm), expected);
+        // Leaving the cell for the next row commits it.
+        QTest::keyClick(editor, Qt::Key_Down);
+        QCoreApplication::processEvents();
+        if (c.taken) {
+            const qint64 q = QString::fromUtf8(c.typed).toLongLong();
+            expected = QString::number(q) + u'|' + QString::number(price * double(q), 'g', 15);
+        }
+        EXPECT_EQ(stored(tm), expected);
+        EXPECT_EQ(w->books().text(0, QStringLiteral("sl")), expected.section(u'|', 0, 0));
+    }
+}
+
+TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
+{
+    open();
+    const QString tm = w->books().text(1, QStringLiteral("tm"));
+    const double price = w->books().value(1, QStringLiteral("dj")).toDouble();
+    ASSERT_NE(typeQuantity(1, QStringLiteral("17")), nullptr);
+    // Alt+N with the editor still open.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(w->currentPage(), int(TFrmOrderDo::PartiesPage));
+    EXPECT_EQ(stored(tm), QStringLiteral("17|") + QString::number(price * 17, 'g', 15));
+
+    // Back on the cart, an edit left open is kept by closing the window too.
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    ASSERT_NE(typeQuantity(1, QStringLiteral("6")), nullptr);
+    w->close();
+    EXPECT_EQ(stored(tm), QStringLiteral("6|") + QString::number(price * 6, 'g', 15));
 }
 
 TEST_F(OrderWizardTest, RestartBeginsANewRun)
