@@ -501,6 +501,7 @@ QWidget *TFrmOrderDo::buildDonePage()
     const auto pair = [&](const QString &caption, QLabel *value) {
         auto *row = new QHBoxLayout;
         auto *c = line("", caption);
+        c->setWordWrap(false);
         c->setBuddy(value);
         value->setAccessibleName(plainCaption(caption).remove(u'：'));
         QPalette blue = value->palette();
