@@ -676,6 +676,24 @@ TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
     EXPECT_EQ(stored(tm), QStringLiteral("6|") + QString::number(price * 6, 'g', 15));
 }
 
+TEST_F(OrderWizardTest, TheQuantityDialogOnEveryRowWritesEveryLine)
+{
+    open();
+    // As the grid pop-up's "订购数量(&D)" opens it: on the grid, outside the window's own code.
+    QTimer::singleShot(0, w.get(), [] {
+        auto *dialog = qobject_cast<TFrmOrderCount *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->findChild<QCheckBox *>(QStringLiteral("All"))->setChecked(true);
+        dialog->findChild<QLineEdit *>(QStringLiteral("EdtCount"))->setText(QStringLiteral("7"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("BtnOk")), Qt::LeftButton);
+    });
+    TFrmOrderCount dialog(prompter, *w->bookGrid(), w.get());
+    ASSERT_EQ(dialog.exec(), QDialog::Accepted);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cartLines(), (QStringList{"T1|7|87.5", "T2|7|140", "T3|7|56", "T4|7|210"}));
+}
+
 TEST_F(OrderWizardTest, RestartBeginsANewRun)
 {
     toConfirm();
