@@ -12,7 +12,6 @@
 #include "data/demo_catalogue.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
-#include "app/zd_application_gui.h"
 #include "common/prompter.h"
 #include "grid/marked_rows.h"
 
@@ -44,6 +43,8 @@ public:
     }
     QString saveFileName(const SaveRequest &) override { return {}; }
 };
+
+StderrPrompter g_prompter;
 
 // Copies the shipped pictures beside a generated catalogue, as the runtime tree has them.
 void copyPictures(const QString &from, const QString &to)
@@ -231,7 +232,7 @@ void benchSize(const QString &cache, int titles, bool memoryOnly)
 
     // 3. The detail pane's refresh for one row change.
     {
-        TBookDetailPane pane;
+        TBookDetailPane pane(g_prompter);
         pane.setLoadsPictures(true);
         pane.setBookList(&big);
         QRandomGenerator rng(42);
@@ -290,8 +291,6 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("memory-of"), QStringLiteral("(internal) memory of a 50,000-row list"), QStringLiteral("N")});
     parser.process(app);
     g_runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
-    StderrPrompter prompter;
-    ZdApplication::setErrorPrompter(&prompter);
     const QString cache = parser.value(QStringLiteral("cache"));
 
     if (parser.isSet(QStringLiteral("memory-of"))) {

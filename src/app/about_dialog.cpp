@@ -13,7 +13,7 @@ QString TFrmAbout::vendorUrl()
     return QStringLiteral("http://www.zhengding.example.com");
 }
 
-TFrmAbout::TFrmAbout(QWidget *parent) : QDialog(parent)
+TFrmAbout::TFrmAbout(Prompter &prompter, QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("关于"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -23,7 +23,7 @@ TFrmAbout::TFrmAbout(QWidget *parent) : QDialog(parent)
     image->setObjectName(QStringLiteral("Image1"));
     image->setAlignment(Qt::AlignCenter);
     QPixmap picture;
-    if (PictureLoader::loadOrReport(QStringLiteral("jpg/appAbout.jpg"), &picture)) {
+    if (PictureLoader::loadOrReport(QStringLiteral("jpg/appAbout.jpg"), &picture, prompter)) {
         image->setPixmap(picture);
         image->setFixedSize(picture.size());
     }

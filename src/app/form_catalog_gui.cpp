@@ -1,8 +1,10 @@
 #include "app/form_catalog_gui.h"
 
 #include "app/about_dialog.h"
+#include "common/app_settings.h"
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
+#include "app/tdm_gui.h"
 #include "catalog/detail_window.h"
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
@@ -10,21 +12,30 @@
 
 namespace FormCatalog {
 
-template <typename T>
-static void add(const char *className)
+// The factories are the one place where windows meet the data module: each window is handed
+// the connection, the prompter, the shared pop-up menu and its settings when it is made.
+static void add(const char *className, FormRegistry::Factory factory)
 {
-    FormRegistry::instance().registerClass(QString::fromLatin1(className),
-                                           [](QWidget *owner) -> QWidget * { return new T(owner); });
+    FormRegistry::instance().registerClass(QString::fromLatin1(className), std::move(factory));
 }
 
 void registerAll()
 {
-    add<TFrmJs>("TFrmJs");
-    add<TFrmAbout>("TFrmAbout");
-    add<TFrmDetail>("TFrmDetail");
-    add<TFrmMagN>("TFrmMagN");
-    add<TFrmbookTypeB>("TFrmbookTypeB");
-    add<TFrmbook115>("TFrmbook115");
+    add("TFrmJs", [](QWidget *owner) -> QWidget * { return new TFrmJs(owner); });
+    add("TFrmAbout", [](QWidget *owner) -> QWidget * { return new TFrmAbout(DM->prompter(), owner); });
+    add("TFrmDetail", [](QWidget *owner) -> QWidget * { return new TFrmDetail(nullptr, DM->detailContext(), owner); });
+    add("TFrmMagN", [](QWidget *owner) -> QWidget * {
+        BrowseSetup setup;
+        setup.popupMenu = &DM->popupMenu();
+        setup.showDetail = AppSettings::showDetail(QStringLiteral("FrmMag"));
+        return new TFrmMagN(DM->prompter(), DM->Con, setup, owner);
+    });
+    add("TFrmbookTypeB", [](QWidget *owner) -> QWidget * {
+        return new TFrmbookTypeB(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);
+    });
+    add("TFrmbook115", [](QWidget *owner) -> QWidget * {
+        return new TFrmbook115(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);
+    });
 }
 
 } // namespace FormCatalog

@@ -1,5 +1,8 @@
 #include "app/form_registry_gui.h"
 
+#include "app/qt_prompter_gui.h"
+#include "common/guarded.h"
+
 #include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -49,6 +52,14 @@ void FormRegistry::bringToFront(QWidget *window)
     window->setFocus();
 }
 
+QString FormRegistry::activeChildClassName() const
+{
+    QMdiSubWindow *sub = m_mdiArea ? m_mdiArea->currentSubWindow() : nullptr;
+    if (!sub || !sub->widget())
+        return {};
+    return QString::fromLatin1(sub->widget()->metaObject()->className());
+}
+
 FormRegistry::Result FormRegistry::open(const QString &windowName, int mode, const QString &tag)
 {
     m_open.removeAll(QPointer<QWidget>());
@@ -62,9 +73,33 @@ FormRegistry::Result FormRegistry::open(const QString &windowName, int mode, con
     const auto it = m_classes.constFind((u'T' + windowName).toLower());
     if (it == m_classes.constEnd())
         return result;
-
     result.found = true;
-    QWidget *w = (*it)(nullptr);
+
+    // A window whose making or first showing fails is told and freed; the main window goes on.
+    QPointer<QWidget> made;
+    QtPrompter fallback;
+    const bool opened = guarded(m_prompter ? *m_prompter : static_cast<Prompter &>(fallback), [&] {
+        made = (*it)(nullptr);
+        result = show(made, windowName, mode, tag);
+    });
+    if (!opened) {
+        if (made) {
+            m_open.removeAll(made);
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(made->parentWidget()))
+                delete sub;   // takes the window with it
+            else
+                delete made.data();
+        }
+        result = Result();
+        result.found = true;
+    }
+    return result;
+}
+
+FormRegistry::Result FormRegistry::show(QWidget *w, const QString &windowName, int mode, const QString &tag)
+{
+    Result result;
+    result.found = true;
     w->setObjectName(windowName);
     w->setProperty("tag", tag.toInt());
     w->setAttribute(Qt::WA_DeleteOnClose);

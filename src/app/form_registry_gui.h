@@ -11,6 +11,8 @@
 
 #include <QMdiArea>
 
+class Prompter;
+
 class FormRegistry {
 public:
     using Factory = std::function<QWidget *(QWidget *owner)>;
@@ -32,6 +34,10 @@ public:
     // The main window's child-window area for mode 1.
     void setMdiArea(QMdiArea *area) { m_mdiArea = area; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
+    // The class name of the main window's active child window ("" when none).
+    QString activeChildClassName() const;
+    // Where a window that fails while it is made or shown is reported.
+    void setPrompter(Prompter *prompter) { m_prompter = prompter; }
 
     // Opens windowName ("FrmSeh") in the mode with the given tag text.
     Result open(const QString &windowName, int mode, const QString &tag = QStringLiteral("0"));
@@ -41,7 +47,10 @@ public:
     static void bringToFront(QWidget *window);
 
 private:
+    Result show(QWidget *window, const QString &windowName, int mode, const QString &tag);
+
     QHash<QString, Factory> m_classes;   // key: lower-case class name
     QList<QPointer<QWidget>> m_open;
     QPointer<QMdiArea> m_mdiArea;
+    Prompter *m_prompter = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
 #include "app/zd_application_gui.h"
+#include "grid/chinese_font_gui.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -24,12 +25,14 @@ int main(int argc, char **argv)
 
     ZdApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);  // the tool-bar pictures live in the static ui library
-    ZdApplication::applyChineseFont();
+    ChineseFont::applyToApplication();
     AccessibleNames::install();
     FormCatalog::registerAll();
 
     {
-        auto splash = std::make_unique<TFrmStart>();
+        // The data module and its prompter come after the splash; the splash tells through its own.
+        QtPrompter startPrompter;
+        auto splash = std::make_unique<TFrmStart>(startPrompter);
         splash->showAndPaint();
         if (splashWait) {
             // The splash stays for 2 s; the wait deliberately handles no events.

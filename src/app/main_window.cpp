@@ -3,7 +3,7 @@
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
 #include "app/picture_loader_gui.h"
-#include "common/prompter.h"
+#include "common/guarded.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,12 +21,12 @@ namespace {
 // The child-window area with the main picture stretched over it.
 class PictureMdiArea : public QMdiArea {
 public:
-    explicit PictureMdiArea(QWidget *parent) : QMdiArea(parent)
+    PictureMdiArea(Prompter &prompter, QWidget *parent) : QMdiArea(parent)
     {
         setObjectName(QStringLiteral("MdiArea"));
         setBackground(QColor(0xBB, 0xC8, 0xD3));
         QPixmap picture;
-        if (PictureLoader::loadOrReport(QStringLiteral("jpg/appMain.jpg"), &picture))
+        if (PictureLoader::loadOrReport(QStringLiteral("jpg/appMain.jpg"), &picture, prompter))
             m_picture = picture;
     }
 
@@ -51,11 +51,12 @@ TFrmMain::TFrmMain(Prompter &prompter, const QString &userName, QWidget *parent)
     : QMainWindow(parent), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("FrmMain"));
-    m_mdi = new PictureMdiArea(this);
+    m_mdi = new PictureMdiArea(prompter, this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     FormRegistry::instance().setMdiArea(m_mdi);
+    FormRegistry::instance().setPrompter(&m_prompter);
 
     const MainMenuConfig config = MainMenuConfig::read();
     qApp->setProperty("appTitle", config.appTitle);
@@ -69,6 +70,11 @@ TFrmMain::TFrmMain(Prompter &prompter, const QString &userName, QWidget *parent)
     });
     updateWindowCommands();
     setWindowTitle(config.appTitle);
+}
+
+TFrmMain::~TFrmMain()
+{
+    FormRegistry::instance().setPrompter(nullptr);
 }
 
 QAction *TFrmMain::addMenuItem(QMenu *menu, const QString &name, const QString &caption, int tag)
@@ -183,7 +189,8 @@ void TFrmMain::buildToolBar(const MainMenuConfig &config)
 
     connect(tb11, &QToolButton::clicked, this, [this] { runCommand(CmdCategoryBrowse); });
     connect(tb12, &QToolButton::clicked, this, [this] { runCommand(CmdPublisherBrowse); });
-    connect(tb115, &QToolButton::clicked, this, [this] { openWindow(QStringLiteral("FrmBook115")); });
+    connect(tb115, &QToolButton::clicked, this,
+            [this] { guarded(m_prompter, [this] { openWindow(QStringLiteral("FrmBook115")); }); });
     connect(tb13, &QToolButton::clicked, this, [this] { runCommand(CmdSearch); });
     connect(tb22, &QToolButton::clicked, this, [this] { runCommand(CmdCart); });
     connect(tb23, &QToolButton::clicked, this, [this] { runCommand(CmdOrderQuery); });
@@ -251,13 +258,20 @@ void TFrmMain::openCart()
 
 void TFrmMain::showInfoPage(int page)
 {
-    const FormRegistry::Result r =
-        FormRegistry::instance().open(QStringLiteral("FrmJs"), FormRegistry::MdiChild, QStringLiteral("0"));
-    if (auto *info = qobject_cast<TFrmJs *>(r.window))
-        info->selectPage(page);
+    guarded(m_prompter, [&] {
+        const FormRegistry::Result r =
+            FormRegistry::instance().open(QStringLiteral("FrmJs"), FormRegistry::MdiChild, QStringLiteral("0"));
+        if (auto *info = qobject_cast<TFrmJs *>(r.window))
+            info->selectPage(page);
+    });
 }
 
 void TFrmMain::runCommand(int tag)
+{
+    guarded(m_prompter, [&] { runCommandUnguarded(tag); });
+}
+
+void TFrmMain::runCommandUnguarded(int tag)
 {
     switch (tag) {
     case CmdCategoryBrowse:

@@ -32,6 +32,7 @@ public:
     };
 
     TFrmMain(Prompter &prompter, const QString &userName, QWidget *parent = nullptr);
+    ~TFrmMain() override;
 
     QMdiArea *mdiArea() const { return m_mdi; }
     QToolBar *toolBar() const { return m_toolBar; }
@@ -54,6 +55,7 @@ private:
     void updateWindowCommands();
     void fillWindowMenu();
     void openCart();
+    void runCommandUnguarded(int tag);
 
     Prompter &m_prompter;
     QMdiArea *m_mdi = nullptr;

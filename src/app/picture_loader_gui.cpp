@@ -1,6 +1,6 @@
 #include "app/picture_loader_gui.h"
 
-#include "app/zd_application_gui.h"
+#include "common/guarded.h"
 #include "common/program_paths.h"
 
 #include <QFileInfo>
@@ -8,13 +8,13 @@
 
 namespace PictureLoader {
 
-bool loadOrReport(const QString &relativePath, QPixmap *picture)
+bool loadOrReport(const QString &relativePath, QPixmap *picture, Prompter &prompter)
 {
     const QString path = ProgramPaths::resolve(relativePath);
     QImageReader reader(path);
     const QImage image = reader.read();
     if (image.isNull()) {
-        ZdApplication::showError(QStringLiteral("无法读取图片 %1：%2").arg(path, reader.errorString()));
+        showErrorBox(prompter, QStringLiteral("无法读取图片 %1：%2").arg(path, reader.errorString()));
         return false;
     }
     *picture = QPixmap::fromImage(image);

@@ -9,14 +9,14 @@
 #include <QThread>
 #include <QWindow>
 
-TFrmStart::TFrmStart(QWidget *parent)
+TFrmStart::TFrmStart(Prompter &prompter, QWidget *parent)
     : QLabel(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("FrmStart"));
     setFixedSize(449, 519);
     setAlignment(Qt::AlignCenter);
     QPixmap picture;
-    if (PictureLoader::loadOrReport(QStringLiteral("jpg/appStart.jpg"), &picture))
+    if (PictureLoader::loadOrReport(QStringLiteral("jpg/appStart.jpg"), &picture, prompter))
         setPixmap(picture);
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());

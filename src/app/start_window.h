@@ -2,10 +2,12 @@
 // The splash: a borderless 449 × 519 window, centred, showing jpg/appStart.jpg.
 #include <QLabel>
 
+class Prompter;
+
 class TFrmStart : public QLabel {
     Q_OBJECT
 public:
-    explicit TFrmStart(QWidget *parent = nullptr);
+    explicit TFrmStart(Prompter &prompter, QWidget *parent = nullptr);
 
     // Shows the splash and handles events until the window system has exposed it and it has
     // painted itself, or until maxWaitMs passed; a single round of events is not enough where

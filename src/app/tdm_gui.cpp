@@ -1,8 +1,8 @@
 #include "app/tdm_gui.h"
 
-#include "app/zd_application_gui.h"
+#include "app/form_registry_gui.h"
 #include "catalog/detail_window.h"
-#include "common/app_error.h"
+#include "common/guarded.h"
 #include "grid/grid_popup_gui.h"
 
 #include <QApplication>
@@ -28,17 +28,24 @@ TDM::~TDM()
 
 bool TDM::create()
 {
-    try {
+    bool ready = false;
+    guarded(*m_prompter, [&] {
         DataModuleState state = DataModule::create(*m_prompter);
         Con = state.con;
         defaultRelation = state.defaultRelation;
         dbKind = state.dbKind;
         sUserName = state.userName;
-        return !state.endRequested;
-    } catch (const AppError &e) {
-        ZdApplication::showError(e.text());
-        return false;
-    }
+        ready = !state.endRequested;
+    });
+    return ready;
+}
+
+TFrmDetail::Context TDM::detailContext()
+{
+    TFrmDetail::Context c;
+    c.db = Con;
+    c.prompter = m_prompter.get();
+    return c;
 }
 
 PpMenu &TDM::popupMenu()
@@ -46,7 +53,11 @@ PpMenu &TDM::popupMenu()
     if (!m_popupMenu) {
         m_popupMenu = std::make_unique<PpMenu>(*m_prompter);
         // A double click on a book grid and "浏览(&L)" open the title in the detail window.
-        m_popupMenu->setDetailOpener([](DataSet &list) { TFrmDetail::openOn(list, QApplication::activeWindow()); });
+        m_popupMenu->setDetailOpener([this](DataSet &list) {
+            TFrmDetail::openOn(list, detailContext(), QApplication::activeWindow());
+        });
+        // The owner is the class of the main window's active child window.
+        m_popupMenu->setOwnerNameSource([] { return FormRegistry::instance().activeChildClassName(); });
     }
     return *m_popupMenu;
 }

@@ -2,6 +2,7 @@
 // The data module: created once at start, it owns the one connection, the application
 // values and the Prompter through which windows ask the user.
 #include "app/data_module.h"
+#include "catalog/detail_window.h"
 #include "common/prompter.h"
 
 #include <QObject>
@@ -28,6 +29,8 @@ public:
     Prompter &prompter() { return *m_prompter; }
     // The pop-up menu all grids share (made on first use).
     PpMenu &popupMenu();
+    // What the detail window works with: the connection and the prompter.
+    TFrmDetail::Context detailContext();
 
 private:
     std::unique_ptr<Prompter> m_prompter;

@@ -3,11 +3,9 @@
 #include "cart/cart.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "catalog/list_report_painter.h"
 #include "catalog/toggle_strip_widget.h"
-#include "common/app_error.h"
-#include "common/prompter.h"
-#include "grid/error_caption.h"
+#include "grid/chinese_font_gui.h"
+#include "common/guarded.h"
 #include "grid/grid_view.h"
 
 #include <QHBoxLayout>
@@ -44,7 +42,7 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid = new DbGrid(this);
     m_grid->setObjectName(QStringLiteral("Dbgbook"));
     m_grid->setAccessibleName(QStringLiteral("书目列表"));
-    QFont cells(ListReportPainter::resolveFamily(QStringLiteral("宋体")));
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
     cells.setPixelSize(12);
     m_grid->setFont(cells);
     m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
@@ -59,8 +57,7 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
 
-    m_pane = new TBookDetailPane(this);   // Panel5
-    m_pane->setPrompter(&prompter);
+    m_pane = new TBookDetailPane(prompter, this);   // Panel5
     m_pane->setBookList(&m_books);
     m_paneStrip = m_pane->createPaneStrip(this);
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
@@ -154,13 +151,7 @@ bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &v
     m_books.close();
     clearMarks();
     m_books.setStatement(statement, values);
-    try {
-        m_books.open();
-    } catch (const AppError &e) {
-        showError(e.text());
-        return false;
-    }
-    return true;
+    return guarded(m_prompter, [this] { m_books.open(); });
 }
 
 void BookBrowseWidget::clearMarks()
@@ -180,26 +171,16 @@ void BookBrowseWidget::closeWindow(QWidget *window)
 bool BookBrowseWidget::placeSelection()
 {
     bool placed = false;
-    try {
+    guarded(m_prompter, [&] {
         placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
-    } catch (const AppError &e) {
-        showError(e.text());
-    }
+    });
     m_grid->marksChanged();
     return placed;
 }
 
 CatalogueExport::Outcome BookBrowseWidget::exportList()
 {
-    try {
-        return CatalogueExport::exportCatalogueList(m_books, m_layout, m_prompter);
-    } catch (const AppError &e) {
-        showError(e.text());
-    }
-    return CatalogueExport::Outcome::Cancelled;
-}
-
-void BookBrowseWidget::showError(const QString &text)
-{
-    m_prompter.message(text, errorCaption(), MsgFlags::Error);
+    auto outcome = CatalogueExport::Outcome::Cancelled;
+    guarded(m_prompter, [&] { outcome = CatalogueExport::exportCatalogueList(m_books, m_layout, m_prompter); });
+    return outcome;
 }

@@ -74,8 +74,6 @@ public:
     CatalogueExport::Outcome exportList();
 
 private:
-    void showError(const QString &text);
-
     Prompter &m_prompter;
     QSqlDatabase m_db;
     DataSet m_books;

@@ -1,8 +1,10 @@
 #include "catalog/book_detail_pane.h"
 
+#include "catalog/catalogue_statements.h"
 #include "catalog/cover_lookup.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
+#include "common/guarded.h"
 #include "common/prompter.h"
 #include "data/dataset.h"
 #include "grid/error_caption.h"
@@ -33,10 +35,6 @@
 
 namespace {
 
-const QString ClassificationStatement = QStringLiteral(
-    "select b.cid as id,a.name as name\r\nfrom debookotype a,\r\ndebook2type b\r\nwhere a.id=b.cid\r\n"
-    "    and b.bh=:sTm");
-const QString LongTextStatement = QStringLiteral("select * from detsnrty\r\nwhere tm=:sTm\r\n");
 
 struct LongText {
     const char *column;
@@ -241,19 +239,17 @@ struct Pair {
 
 // ---- construction ---------------------------------------------------------------------------
 
-TBookDetailPane::TBookDetailPane(QWidget *parent)
-    : QWidget(parent), m_types(new DataSet(this)), m_texts(new DataSet(this))
+TBookDetailPane::TBookDetailPane(Prompter &prompter, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_types(new DataSet(this)), m_texts(new DataSet(this))
 {
     setObjectName(QStringLiteral("Panel5"));
     setFixedHeight(PaneHeight);
     paintBackground(this, GridColours::TabBackground);
 
     m_types->setObjectName(QStringLiteral("DsBookType"));
-    m_types->setStatement(ClassificationStatement);
     m_types->defineField(QStringLiteral("ID"), QStringLiteral("分类编码"), {}, 20);
     m_types->defineField(QStringLiteral("NAME"), QStringLiteral("分类名称"), {}, 30);
     m_texts->setObjectName(QStringLiteral("DsTxt"));
-    m_texts->setStatement(LongTextStatement);
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("Pgcdetail"));
@@ -638,8 +634,8 @@ void TBookDetailPane::refresh()
 
     const int tmIndex = books->fieldIndex(QStringLiteral("tm"));
     const QString tm = tmIndex >= 0 ? books->text(row, tmIndex) : QString();
-    reopen(*m_types, tm);
-    reopen(*m_texts, tm);
+    reopen(*m_types, CatalogueStatements::titleClassifications(tm));
+    reopen(*m_texts, CatalogueStatements::titleLongTexts(tm));
     showLongTexts();
 
     if (m_loadsPictures)
@@ -662,20 +658,11 @@ void TBookDetailPane::showPictures(int row)
     showPicture(m_imgBig, CoverLookup::largePicture(fmtp), CoverLookup::fallbackPath(CoverLookup::Size::Large));
 }
 
-bool TBookDetailPane::reopen(DataSet &list, const QString &tm)
+bool TBookDetailPane::reopen(DataSet &list, const Statement &statement)
 {
     list.close();
-    list.setParam(QStringLiteral("sTm"), tm);
-    try {
-        list.open();
-        return true;
-    } catch (const AppError &e) {
-        if (m_prompter)
-            m_prompter->message(e.text(), errorCaption(), MsgFlags::Error);
-        else
-            qWarning("%s", qUtf8Printable(e.text()));
-        return false;
-    }
+    list.setStatement(statement.text, statement.values);
+    return guarded(m_prompter, [&list] { list.open(); });
 }
 
 void TBookDetailPane::showLongTexts()
@@ -690,11 +677,6 @@ void TBookDetailPane::showLongTexts()
             t.shown = text;
         }
     }
-}
-
-void TBookDetailPane::setPrompter(Prompter *prompter)
-{
-    m_prompter = prompter;
 }
 
 namespace {
@@ -741,10 +723,7 @@ bool TBookDetailPane::loadPicture(const QString &path, QPixmap *picture)
                                  .arg(QDir::toNativeSeparators(path), reader.errorString());
         if (!reportedFiles().contains(path)) {
             reportedFiles().insert(path);
-            if (m_prompter)
-                m_prompter->message(text, QStringLiteral("系统提示"), MsgFlags::Warning);
-            else
-                qWarning("%s", qUtf8Printable(text));
+            m_prompter.message(text, QStringLiteral("系统提示"), MsgFlags::Warning);
         }
         return false;
     }

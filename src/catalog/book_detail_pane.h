@@ -3,13 +3,12 @@
 // further classifications, cover pictures and long texts, refreshed on every row change.
 //
 // A browse window embeds it like this:
-//   auto *pane = new TBookDetailPane(listArea);      // "Panel5", 313 pixels high
+//   auto *pane = new TBookDetailPane(prompter, listArea);   // "Panel5", 313 pixels high
 //   pane->setLoadsPictures(true);                     // category and publisher browse only
 //   pane->setBookList(&dsBook);                       // not owned; refreshes at once
 //   TToggleStrip *strip = pane->createPaneStrip(listArea);   // ImgUp/ImgDown, 12 pixels high
 //   layout->addWidget(grid); layout->addWidget(pane); layout->addWidget(strip);
 //   strip->setTargetVisible(false);                   // or by the ShowDetailYoN setting
-//   pane->setPrompter(&prompter);                     // database errors, unreadable covers
 // The extension panel PlExt and its strip live inside the first tab; the panel starts hidden.
 // A cover file that cannot be decoded shows its folder's nocover.bmp (or, failing that, the
 // placeholder) and is told once per file and run through the prompter, never per row.
@@ -25,6 +24,7 @@
 
 class DbGrid;
 class Prompter;
+struct Statement;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -36,7 +36,8 @@ class TBookDetailPane : public QWidget {
 public:
     static constexpr int PaneHeight = 313;
 
-    explicit TBookDetailPane(QWidget *parent = nullptr);
+    // Errors of its lists and pictures are told through prompter.
+    explicit TBookDetailPane(Prompter &prompter, QWidget *parent = nullptr);
     ~TBookDetailPane() override;
 
     // The host's book list; the pane follows its current row (and its order changes).
@@ -49,7 +50,6 @@ public:
     // Re-reads the current row: fields, classification list, long texts, pictures.
     void refresh();
     // Where errors are told (not owned; may be null: they then go to the debug log).
-    void setPrompter(Prompter *prompter);
 
     // The horizontal strip that shows and hides this pane (pictures ImgUp "显示明细" and
     // ImgDown "隐藏明细"); the host places it between its list and its button bar.
@@ -97,16 +97,16 @@ private:
 
     void bindFields();
     void showFields(int row);
-    bool reopen(DataSet &list, const QString &tm);
+    bool reopen(DataSet &list, const Statement &statement);
     void showLongTexts();
     void showPictures(int row);
     bool loadPicture(const QString &path, QPixmap *picture);
     void showPicture(QLabel *target, const QString &path, const QString &fallback);
 
+    Prompter &m_prompter;
     QPointer<DataSet> m_books;
     std::vector<QMetaObject::Connection> m_bookConnections;
     bool m_loadsPictures = false;
-    Prompter *m_prompter = nullptr;
 
     DataSet *m_types;
     DataSet *m_texts;

@@ -2,10 +2,10 @@
 
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "common/whole_file.h"
 #include "data/dataset.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace CatalogueExport {
@@ -81,15 +81,7 @@ bool writeFile(const QString &path, const DataSet &list, Layout layout, const Pr
     if (bytes.isEmpty())
         return false;   // abandoned: even an empty list has its header line
 
-    QSaveFile file(path);
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, reason));
-    }
+    WholeFile::writeOrThrow(path, bytes);
     return true;
 }
 

@@ -1,12 +1,10 @@
 #include "catalog/category_browse_window.h"
 
-#include "app/tdm_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
+#include "catalog/catalogue_statements.h"
 #include "catalog/toggle_strip_widget.h"
-#include "common/app_error.h"
-#include "common/prompter.h"
-#include "grid/error_caption.h"
+#include "common/guarded.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 
@@ -78,27 +76,17 @@ QIcon nodeIcon()
     return icon;
 }
 
-void paintBackground(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
 } // namespace
 
-TFrmbookTypeB::TFrmbookTypeB(QWidget *parent) : TFrmbookTypeB(DM->prompter(), DM->Con, parent) {}
-
-TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, QWidget *parent)
+TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup, QWidget *parent)
     : QWidget(parent), m_prompter(prompter)
 {
     setWindowTitle(QStringLiteral("分类浏览"));
     resize(803, 533);
-    paintBackground(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     m_categories.setConnection(db);
-    m_categories.setStatement(
-        QStringLiteral("select distinct cno2 as bh,category2 as name,xh from debook_categories2 order by xh"));
+    const Statement tree = CatalogueStatements::categoryTree();
+    m_categories.setStatement(tree.text, tree.values);
 
     m_panel1 = new QWidget;
     m_panel1->setObjectName(QStringLiteral("Panel1"));
@@ -129,6 +117,7 @@ TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, QWidget
     auto *right = new QWidget;
     m_browse = new BookBrowseWidget(prompter, db, right);
     m_browse->setColumns(BookList::categoryColumns());
+    m_browse->grid()->setPopupMenu(setup.popupMenu);
     m_browse->setLoadsPictures(true);
     m_browse->setExportLayout(CatalogueExport::Layout::A);
     connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
@@ -176,12 +165,8 @@ void TFrmbookTypeB::loadCategories()
 {
     m_tree->clear();
     m_categories.close();
-    try {
-        m_categories.open();
-    } catch (const AppError &e) {
-        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
+    if (!guarded(m_prompter, [this] { m_categories.open(); }))
         return;
-    }
     const QIcon icon = nodeIcon();
     QList<QTreeWidgetItem *> nodes;
     for (int row = 0; row < m_categories.recordCount(); ++row) {
@@ -198,8 +183,8 @@ bool TFrmbookTypeB::chooseCategory()
     const QList<QTreeWidgetItem *> selected = m_tree->selectedItems();
     if (m_tree->topLevelItemCount() == 0 || selected.isEmpty())
         return false;
-    return m_browse->openBooks(QStringLiteral("select * from qrydebooks b where ywbc=? order by ZBH"),
-                               {selected.first()->text(0)});
+    const Statement titles = CatalogueStatements::categoryTitles(selected.first()->text(0));
+    return m_browse->openBooks(titles.text, titles.values);
 }
 
 bool TFrmbookTypeB::eventFilter(QObject *watched, QEvent *event)

@@ -3,6 +3,7 @@
 // the left (Panel1: header Panel4, tree Tvpress), and on the right the titles of the chosen
 // category in ZBH order, with the detail pane (hidden at opening), the cart and export buttons.
 // A strip at the left edge of the right area hides and shows the category panel.
+#include "catalog/browse_setup.h"
 #include "data/dataset.h"
 
 #include <QSqlDatabase>
@@ -18,9 +19,8 @@ class TToggleStrip;
 class TFrmbookTypeB : public QWidget {
     Q_OBJECT
 public:
-    // The program's window: the data module's prompter and connection.
-    explicit TFrmbookTypeB(QWidget *parent = nullptr);
-    TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, QWidget *parent = nullptr);
+    TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup = {},
+                  QWidget *parent = nullptr);
     ~TFrmbookTypeB() override;
 
     BookBrowseWidget *browse() const { return m_browse; }

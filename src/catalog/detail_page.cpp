@@ -4,6 +4,7 @@
 #include "catalog/strict_number.h"
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "common/whole_file.h"
 #include "common/program_paths.h"
 #include "data/dataset.h"
 #include "data/number_text.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSqlQuery>
 
 namespace DetailPage {
@@ -210,8 +210,7 @@ QString build(const QSqlDatabase &db, const QString &tm, const QString &operator
     QByteArray out = Gbk::encode(lines.join(QStringLiteral("\r\n")));
     if (!lines.isEmpty())
         out += "\r\n";
-    QSaveFile file(page);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
+    if (!WholeFile::write(page, out))
         return QString();
     return page;
 }

@@ -1,10 +1,8 @@
 #include "catalog/detail_window.h"
 
-#include "app/tdm_gui.h"
-#include "app/zd_application_gui.h"
 #include "cart/cart.h"
 #include "catalog/detail_page.h"
-#include "common/app_error.h"
+#include "common/guarded.h"
 #include "common/html_text.h"
 #include "grid/field_combo_widget.h"
 #include "grid/grid_colours_gui.h"
@@ -25,21 +23,7 @@ namespace {
 
 const QString NoData = QStringLiteral("没有找到数据!");
 
-TFrmDetail::Context moduleContext()
-{
-    TFrmDetail::Context c;
-    if (DM) {
-        c.db = DM->Con;
-        c.prompter = &DM->prompter();
-    }
-    return c;
-}
-
 } // namespace
-
-TFrmDetail::TFrmDetail(QWidget *owner) : TFrmDetail(nullptr, moduleContext(), owner) {}
-
-TFrmDetail::TFrmDetail(DataSet *list, QWidget *owner) : TFrmDetail(list, moduleContext(), owner) {}
 
 TFrmDetail::TFrmDetail(DataSet *list, const Context &context, QWidget *owner)
     : QDialog(owner), m_context(context)
@@ -50,9 +34,9 @@ TFrmDetail::TFrmDetail(DataSet *list, const Context &context, QWidget *owner)
 
 TFrmDetail::~TFrmDetail() = default;
 
-int TFrmDetail::openOn(DataSet &list, QWidget *owner)
+int TFrmDetail::openOn(DataSet &list, const Context &context, QWidget *owner)
 {
-    TFrmDetail window(&list, owner);
+    TFrmDetail window(&list, context, owner);
     return window.exec();
 }
 
@@ -61,10 +45,7 @@ void TFrmDetail::build()
     setObjectName(QStringLiteral("FrmDetail"));
     setWindowTitle(QStringLiteral("书目详细信息"));
     setFixedSize(752, 569);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, GridColours::Window);
-    setPalette(pal);
+    GridColours::paintBackground(this, GridColours::Window);
 
     m_web = new QTextBrowser(this);
     m_web->setObjectName(QStringLiteral("WebBook"));
@@ -195,20 +176,17 @@ void TFrmDetail::showTitle()
 {
     DataSet *l = m_list;
     if (l && l->isOpen() && l->isEmpty()) {
-        ZdApplication::showError(NoData);
+        showErrorBox(prompter(), NoData);
         return;
     }
     updateCursors();
     QString page;
     if (l && l->isOpen()) {
-        try {
-            page = DetailPage::build(m_context.db, l->currentText(QStringLiteral("tm")),
-                                     m_context.operatorCode);
-        } catch (const AppError &e) {
-            // A broken template or record: the view keeps what it showed.
-            ZdApplication::showError(e.text());
+        // A broken template or record: the view keeps what it showed.
+        if (!guarded(prompter(), [&] {
+                page = DetailPage::build(m_context.db, l->currentText(QStringLiteral("tm")), m_context.operatorCode);
+            }))
             return;
-        }
     }
     loadPage(page.isEmpty() ? DetailPage::errorPagePath() : page);
 }
@@ -217,7 +195,7 @@ void TFrmDetail::loadPage(const QString &path)
 {
     QString html;
     if (!HtmlText::load(path, &html)) {
-        ZdApplication::showError(QStringLiteral("无法读取页面 %1").arg(path));
+        showErrorBox(prompter(), QStringLiteral("无法读取页面 %1").arg(path));
         return;
     }
     // The page is GBK: decoded here, with its folder as the base of its relative pictures
@@ -254,29 +232,23 @@ void TFrmDetail::locate()
     DataSet *l = m_list;
     if (!l || !l->isOpen())
         return;
-    try {
+    guarded(prompter(), [&] {
         if (l->locate(m_field->currentFieldName(), value))
             showTitle();
-    } catch (const AppError &e) {
-        ZdApplication::showError(e.text());
-    }
+    });
 }
 
 void TFrmDetail::addToCart()
 {
     DataSet *l = m_list;
     if (!l || !l->isOpen() || l->isEmpty()) {
-        ZdApplication::showError(NoData);
+        showErrorBox(prompter(), NoData);
         return;
     }
     QString keys = l->currentText(QStringLiteral("tm"));
     CartAddResult result;
-    try {
-        result = AddToCart(keys, m_context.db, m_context.operatorCode);
-    } catch (const AppError &e) {
-        ZdApplication::showError(e.text());
+    if (!guarded(prompter(), [&] { result = AddToCart(keys, m_context.db, m_context.operatorCode); }))
         return;
-    }
     if (!result.complete()) {
         prompter().message(CartAddMessage(result), QStringLiteral("系统提示"), MsgFlags::Warning);
         return;

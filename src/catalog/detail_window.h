@@ -27,14 +27,11 @@ public:
     };
     enum Move { First = 0, Prior = 1, Next = 2, Last = 3 };
 
-    // With the data module's connection and prompter.
-    explicit TFrmDetail(QWidget *owner = nullptr);
-    explicit TFrmDetail(DataSet *list, QWidget *owner = nullptr);
     TFrmDetail(DataSet *list, const Context &context, QWidget *owner = nullptr);
     ~TFrmDetail() override;
 
     // Creates the window on list, shows it modally and frees it (the grids' detail opener).
-    static int openOn(DataSet &list, QWidget *owner);
+    static int openOn(DataSet &list, const Context &context, QWidget *owner);
 
     void setList(DataSet *list);
     DataSet *list() const { return m_list; }

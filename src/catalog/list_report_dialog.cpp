@@ -2,7 +2,8 @@
 
 #include "catalog/list_report_painter.h"
 #include "common/app_error.h"
-#include "common/prompter.h"
+#include "common/guarded.h"
+#include "common/whole_file.h"
 #include "data/dataset.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QToolBar>
 
@@ -61,11 +61,7 @@ void ListReportDialog::saveAsPdf()
     const QString path = m_prompter->saveFileName(request);
     if (path.isEmpty())
         return;
-    try {
-        savePdf(path, m_list, m_layout);
-    } catch (const AppError &e) {
-        m_prompter->message(e.text(), QStringLiteral("系统提示"), MsgFlags::Error);
-    }
+    guarded(*m_prompter, [&] { savePdf(path, m_list, m_layout); });
 }
 
 void ListReportDialog::run(QWidget *parent, const DataSet &list, Prompter &prompter)
@@ -82,24 +78,18 @@ void ListReportDialog::run(QWidget *parent, const DataSet &list, Prompter &promp
 
 int ListReportDialog::savePdf(const QString &path, const DataSet &list, const ReportLayout &layout)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
     int pages = 0;
-    {
-        QPdfWriter writer(&file);
+    WholeFile::writeOrThrow(path, [&](QIODevice &device, QString *error) {
+        QPdfWriter writer(&device);
         writer.setResolution(300);
         writer.setTitle(layout.title);
         writer.setCreator(QStringLiteral("征订"));
         ListReportPainter painter(list, layout);
         writer.setPageLayout(painter.pageLayout());
         pages = painter.paint(&writer);
-    }   // the writer finishes the document when it goes
-    if (pages == 0 || !file.commit()) {
-        const QString reason = pages == 0 ? QStringLiteral("无法生成报表") : file.errorString();
-        file.cancelWriting();
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, reason));
-    }
+        if (pages == 0)
+            *error = QStringLiteral("无法生成报表");
+        return pages > 0;
+    });   // the writer finishes the document when it goes, before the file is committed
     return pages;
 }

@@ -1,9 +1,9 @@
 #include "catalog/list_report_painter.h"
 
 #include "data/dataset.h"
+#include "grid/chinese_font_gui.h"
 
 #include <QColor>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -75,38 +75,6 @@ QPageLayout ListReportPainter::pageLayout() const
                            ? QPageLayout::Landscape
                            : QPageLayout::Portrait,
                        m_layout.marginsMm, QPageLayout::Millimeter);
-}
-
-QString ListReportPainter::resolveFamily(const QString &family)
-{
-    const QStringList all = QFontDatabase::families();
-    for (const QString &name : all)
-        if (name.compare(family, Qt::CaseInsensitive) == 0)
-            return name;
-
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    static const QStringList songNames = {
-        QStringLiteral("宋体"), QStringLiteral("新宋体"), QStringLiteral("SimSun"),
-        QStringLiteral("NSimSun"), QStringLiteral("Song"), QStringLiteral("STSong"),
-        QStringLiteral("华文宋体"), QStringLiteral("仿宋"), QStringLiteral("FangSong")};
-    static const QStringList songFaces = {
-        QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"),
-        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC")};
-    static const QStringList otherFaces = {
-        QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-        QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Source Han Sans SC"),
-        QStringLiteral("Droid Sans Fallback")};
-    QStringList wanted;
-    if (songNames.contains(family, Qt::CaseInsensitive))
-        wanted << songFaces;
-    wanted << otherFaces;
-    for (const QString &name : wanted)
-        if (chinese.contains(name))
-            return name;
-    for (const QString &name : chinese)
-        if (!QFontDatabase::isPrivateFamily(name))
-            return name;
-    return family;
 }
 
 QList<ListReportPainter::Page> ListReportPainter::paginate(const Metrics &m,
@@ -302,7 +270,7 @@ int ListReportPainter::paint(QPagedPaintDevice *device)
     m.pageWidth = device->width();
     m.pageHeight = device->height();
 
-    const QString family = resolveFamily(m_layout.fontFamily);
+    const QString family = ChineseFont::resolve(m_layout.fontFamily);
     m.body = QFont(family);
     m.body.setPointSizeF(m_layout.fontSize);
     m.bold = m.body;

@@ -19,10 +19,6 @@ public:
 
     // Paper size, orientation and margins of the layout.
     QPageLayout pageLayout() const;
-    // The face that prints the layout's font: the family itself when installed, otherwise a
-    // Simplified Chinese face (a Song/Ming one for "宋体" and similar names where there is one).
-    static QString resolveFamily(const QString &family);
-
     // Paints every page onto device, with the page layout the device has now (the preview lets
     // the user turn the paper). Returns the number of pages; 0 when the painter cannot start.
     int paint(QPagedPaintDevice *device);

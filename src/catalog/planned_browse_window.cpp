@@ -1,27 +1,24 @@
 #include "catalog/planned_browse_window.h"
 
-#include "app/tdm_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
+#include "catalog/catalogue_statements.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFrmbook115::TFrmbook115(QWidget *parent) : TFrmbook115(DM->prompter(), DM->Con, parent) {}
-
-TFrmbook115::TFrmbook115(Prompter &prompter, const QSqlDatabase &db, QWidget *parent) : QWidget(parent)
+TFrmbook115::TFrmbook115(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup, QWidget *parent)
+    : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("十一五规划教材浏览"));
     resize(803, 533);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, GridColours::Window);
-    setPalette(pal);
+    GridColours::paintBackground(this, GridColours::Window);
 
     m_browse = new BookBrowseWidget(prompter, db, this);
     m_browse->setColumns(BookList::categoryColumns(744));
+    m_browse->grid()->setPopupMenu(setup.popupMenu);
     m_browse->setLoadsPictures(false);
     m_browse->setExportLayout(CatalogueExport::Layout::A);
     connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
@@ -45,7 +42,6 @@ void TFrmbook115::showEvent(QShowEvent *event)
 
 bool TFrmbook115::loadBooks()
 {
-    return m_browse->openBooks(
-        QStringLiteral("select ") + BookList::browseColumns() + QStringLiteral(" from qrydebooks where kz11 = ?"),
-        {QStringLiteral("十一五")});
+    const Statement titles = CatalogueStatements::plannedTitles();
+    return m_browse->openBooks(titles.text, titles.values);
 }

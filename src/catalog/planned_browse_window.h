@@ -2,6 +2,8 @@
 // The planned-textbook browse "十一五规划教材浏览": every title whose kz11 is "十一五", in the
 // database's order, in one grid with the detail pane (hidden at opening, no cover pictures),
 // the cart and export buttons. The list is read once, when the window is first shown.
+#include "catalog/browse_setup.h"
+
 #include <QSqlDatabase>
 #include <QWidget>
 
@@ -11,9 +13,8 @@ class Prompter;
 class TFrmbook115 : public QWidget {
     Q_OBJECT
 public:
-    // The program's window: the data module's prompter and connection.
-    explicit TFrmbook115(QWidget *parent = nullptr);
-    TFrmbook115(Prompter &prompter, const QSqlDatabase &db, QWidget *parent = nullptr);
+    TFrmbook115(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup = {},
+                QWidget *parent = nullptr);
     ~TFrmbook115() override;
 
     BookBrowseWidget *browse() const { return m_browse; }

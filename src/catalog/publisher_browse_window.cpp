@@ -1,15 +1,12 @@
 #include "catalog/publisher_browse_window.h"
 
-#include "common/app_settings.h"
-#include "app/tdm_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
+#include "catalog/catalogue_statements.h"
 #include "catalog/category_label_layout.h"
 #include "catalog/list_report_dialog.h"
 #include "catalog/toggle_strip_widget.h"
-#include "common/app_error.h"
-#include "common/prompter.h"
-#include "grid/error_caption.h"
+#include "common/guarded.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 
@@ -115,14 +112,6 @@ const QColor ChosenLabel(0xCF, 0xDD, 0xEE);
 const int CodeRole = Qt::UserRole;
 const int NameRole = Qt::UserRole + 1;
 
-void fill(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
 // A closed book for a publisher node, an opened blue one for the selected node.
 QIcon nodeIcon()
 {
@@ -181,29 +170,15 @@ protected:
     QSplitterHandle *createHandle() override { return new HideableHandle(orientation(), this); }
 };
 
-QString categoryStatement(int mode)
-{
-    switch (mode) {
-    case 1:
-        return QStringLiteral("select cno2 as bh,category2 as bname from debook_categories2 where pno=? order by cno2");
-    case 2:
-        return QStringLiteral("select id as bh,name as bname from debookotype where pno=? order by id");
-    default:
-        return QStringLiteral("select cno as bh,category as bname from debook_categories where pno=? order by cno");
-    }
-}
-
 } // namespace
 
-TFrmMagN::TFrmMagN(QWidget *parent) : TFrmMagN(DM->prompter(), DM->Con, parent) {}
-
-TFrmMagN::TFrmMagN(Prompter &prompter, const QSqlDatabase &db, QWidget *parent)
-    : QWidget(parent), m_prompter(prompter)
+TFrmMagN::TFrmMagN(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup, QWidget *parent)
+    : QWidget(parent), m_prompter(prompter), m_db(db), m_showDetail(setup.showDetail)
 {
     setObjectName(QStringLiteral("FrmMagN"));
     setWindowTitle(QStringLiteral("版别浏览"));
     resize(848, 612);
-    fill(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     m_publishers.setConnection(db);
     m_categories.setConnection(db);
 
@@ -214,6 +189,7 @@ TFrmMagN::TFrmMagN(Prompter &prompter, const QSqlDatabase &db, QWidget *parent)
     buildLeft();
     m_splitter1->addWidget(m_panel1);
     m_splitter1->addWidget(buildRight(prompter, db));
+    m_browse->grid()->setPopupMenu(setup.popupMenu);
     m_splitter1->setStretchFactor(0, 0);
     m_splitter1->setStretchFactor(1, 1);
     m_splitter1->setSizes({LeftWidth, 848 - LeftWidth - 8});
@@ -331,9 +307,9 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     m_typeArea->setWidgetResizable(false);
     m_typeField = new QWidget;
     m_typeField->setObjectName(QStringLiteral("SbTypeLabels"));
-    fill(m_typeField, LabelField);
+    GridColours::paintBackground(m_typeField, LabelField);
     m_typeArea->setWidget(m_typeField);
-    fill(m_typeArea->viewport(), LabelField);
+    GridColours::paintBackground(m_typeArea->viewport(), LabelField);
     m_typeArea->installEventFilter(this);
     auto *top = new QVBoxLayout(m_top);
     top->setContentsMargins(0, 0, 0, 0);
@@ -374,7 +350,7 @@ void TFrmMagN::showEvent(QShowEvent *event)
         return;
     m_shownOnce = true;
     choosePublisher();
-    m_browse->setPaneVisible(AppSettings::showDetail(QStringLiteral("FrmMag")));
+    m_browse->setPaneVisible(m_showDetail);
 }
 
 bool TFrmMagN::eventFilter(QObject *watched, QEvent *event)
@@ -402,15 +378,8 @@ void TFrmMagN::loadPublishers()
 {
     m_tree->clear();
     m_publishers.close();
-    const QString text = m_filter->text();
-    if (text.isEmpty()) {
-        m_publishers.setStatement(QStringLiteral("select puno,puname from qrypublishers order by xh,puname"));
-    } else {
-        const QString pattern = u'%' + text + u'%';
-        m_publishers.setStatement(QStringLiteral("select puno,puname from qrypublishers "
-                                                 " where puname like ? or puno like ? order by xh,puname"),
-                                  {pattern, pattern});
-    }
+    const Statement publishers = CatalogueStatements::publishers(m_db, m_filter->text());
+    m_publishers.setStatement(publishers.text, publishers.values);
     if (!openList(m_publishers))
         return;
     const QIcon icon = nodeIcon();
@@ -462,7 +431,9 @@ void TFrmMagN::rebuildCategories(bool showTitlesToo)
     clearLabels();
     m_mode = m_modeBox->currentText();
     m_categories.close();
-    m_categories.setStatement(categoryStatement(m_modeBox->currentIndex()), {m_publisherCode});
+    const Statement categories = CatalogueStatements::publisherCategories(
+        CatalogueStatements::PublisherMode(m_modeBox->currentIndex()), m_publisherCode);
+    m_categories.setStatement(categories.text, categories.values);
     if (!openList(m_categories))
         return;
     if (m_categories.isEmpty()) {
@@ -492,7 +463,7 @@ void TFrmMagN::rebuildCategories(bool showTitlesToo)
         label->adjustSize();
         label->onActivate = [this, label] {
             markChosenLabel(label);
-            showCategory(label->text());
+            showCategory(label->text(), label->toolTip());
         };
         label->onStep = [this, label](int step) { focusNeighbourLabel(label, step); };
         label->show();
@@ -575,34 +546,26 @@ void TFrmMagN::setLabelsShown(bool shown)
 
 void TFrmMagN::showAllTitles()
 {
-    showTitles(false, QString());
+    showTitles(false, QString(), QString());
 }
 
-void TFrmMagN::showCategory(const QString &category)
+void TFrmMagN::showCategory(const QString &category, const QString &code)
 {
     m_category = category;
-    showTitles(true, category);
+    showTitles(true, category, code);
 }
 
-void TFrmMagN::showTitles(bool byCategory, const QString &category)
+void TFrmMagN::showTitles(bool byCategory, const QString &category, const QString &code)
 {
     if (!m_hasPublisher)
         return;
-    const QString select = QStringLiteral("select ") + BookList::browseColumns() + QStringLiteral(",fmtp");
-    bool opened = false;
-    if (!byCategory) {
-        opened = m_browse->openBooks(select + QStringLiteral("  from qrydebooks where cbbm=?"), {m_publisherCode});
-    } else if (m_mode == ModeOther) {
-        opened = m_browse->openBooks(select + QStringLiteral(" from qrydebooks where cbbm=? and tm in"
-                                                             " (select d.bh from debook2type d,debookotype o"
-                                                             " where o.id=d.cid and o.pno=? and o.name=?)"),
-                                     {m_publisherCode, m_publisherCode, category});
-    } else {
-        const QString column = m_mode == ModeBusiness ? QStringLiteral("ywbc") : QStringLiteral("ztmc");
-        opened = m_browse->openBooks(select + QStringLiteral(" from qrydebooks where cbbm=? and ") + column
-                                         + QStringLiteral("=?"),
-                                     {m_publisherCode, category});
-    }
+    const auto mode = m_mode == ModeOther      ? CatalogueStatements::PublisherMode::Other
+                      : m_mode == ModeBusiness ? CatalogueStatements::PublisherMode::Business
+                                               : CatalogueStatements::PublisherMode::Specialty;
+    const Statement titles = byCategory
+                                 ? CatalogueStatements::publisherCategoryTitles(mode, m_publisherCode, category, code)
+                                 : CatalogueStatements::publisherTitles(m_publisherCode);
+    const bool opened = m_browse->openBooks(titles.text, titles.values);
     const QString count = QString::number(opened ? m_browse->books().recordCount() : 0);
     m_count->setText(byCategory ? category + QStringLiteral(": ") + count : QStringLiteral("共有图书：") + count);
 }
@@ -610,16 +573,10 @@ void TFrmMagN::showTitles(bool byCategory, const QString &category)
 // A list of the left side or of the labels; a database error is told and leaves it closed.
 bool TFrmMagN::openList(DataSet &list)
 {
-    try {
-        list.open();
-        return true;
-    } catch (const AppError &e) {
-        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
-        return false;
-    }
+    return guarded(m_prompter, [&list] { list.open(); });
 }
 
 void TFrmMagN::print()
 {
-    ListReportDialog::run(this, m_browse->books(), m_prompter);
+    guarded(m_prompter, [this] { ListReportDialog::run(this, m_browse->books(), m_prompter); });
 }

@@ -8,6 +8,7 @@
 //   按专业分类浏览书目  debook_categories   titles whose ztmc is the category
 //   按类别分类浏览书目  debook_categories2  titles whose ywbc is the category
 //   按其他分类浏览书目  debookotype         titles linked to the classification in debook2type
+#include "catalog/browse_setup.h"
 #include "data/dataset.h"
 
 #include <QList>
@@ -36,9 +37,8 @@ public:
     static const QString ModeBusiness;    // 按类别分类浏览书目
     static const QString ModeOther;       // 按其他分类浏览书目
 
-    // The program's window: the data module's prompter and connection.
-    explicit TFrmMagN(QWidget *parent = nullptr);
-    TFrmMagN(Prompter &prompter, const QSqlDatabase &db, QWidget *parent = nullptr);
+    // setup.showDetail: the detail pane at opening (ShowDetailYoN of section FrmMag).
+    TFrmMagN(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup &setup = {}, QWidget *parent = nullptr);
     ~TFrmMagN() override;
 
     // The window's own size, 848 × 612, which a child-window frame takes when it is restored.
@@ -61,8 +61,9 @@ public:
     void changeMode();
     // All titles of the current publisher (LbPress).
     void showAllTitles();
-    // The titles of one category of the current publisher in the current mode (a label).
-    void showCategory(const QString &category);
+    // The titles of one category of the current publisher in the current mode (a label with
+    // its caption and its code).
+    void showCategory(const QString &category, const QString &code = QString());
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,11 +79,13 @@ private:
     void setLabelsShown(bool shown);
     void markChosenLabel(PublisherBrowse::LinkLabel *chosen);
     void focusNeighbourLabel(PublisherBrowse::LinkLabel *from, int step);
-    void showTitles(bool byCategory, const QString &category);
+    void showTitles(bool byCategory, const QString &category, const QString &code);
     bool openList(DataSet &list);
     void print();
 
     Prompter &m_prompter;
+    QSqlDatabase m_db;
+    bool m_showDetail = false;
     DataSet m_publishers;
     DataSet m_categories;
 

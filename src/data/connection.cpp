@@ -5,6 +5,7 @@
 #include "common/string_cipher.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "data/sqlite_collation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +118,7 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
             return fail(connectionName, text, errorText);
         }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        SqliteCollation::installPinyin(db);
     }
     // Behind ODBC the engine is found out now, once, rather than inside some later transaction.
     Schema::dialectOf(db);

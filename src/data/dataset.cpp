@@ -4,6 +4,7 @@
 #include "common/pinyin_collator.h"
 #include "data/column_store.h"
 #include "data/number_text.h"
+#include "data/sort_text_reader.h"
 #include "data/sql_helper.h"
 #include "data/sqlite_reader.h"
 
@@ -522,24 +523,15 @@ bool DataSet::locate(const QString &field, const QString &prefix)
 void DataSet::setSortText(const QString &sortText)
 {
     std::vector<SortTerm> terms;
-    for (const QString &piece : sortText.split(u',', Qt::SkipEmptyParts)) {
-        const QStringList words = piece.simplified().split(u' ', Qt::SkipEmptyParts);
-        if (words.isEmpty())
-            continue;
-        bool descending = false;
-        if (words.size() == 2 && words[1].compare(u"DESC", Qt::CaseInsensitive) == 0)
-            descending = true;
-        else if (words.size() > 2
-                 || (words.size() == 2 && words[1].compare(u"ASC", Qt::CaseInsensitive) != 0))
-            throw AppError(QStringLiteral("无法识别的排序设置“%1”").arg(piece.trimmed()));
+    for (const SortTextReader::Term &term : SortTextReader::read(sortText)) {
         if (!d->open)
             throw AppError(QStringLiteral("数据集没有打开，不能排序"));
-        const int i = fieldIndex(words[0]);
+        const int i = fieldIndex(term.field);
         if (i < 0)
-            throw AppError(QStringLiteral("排序字段“%1”不存在").arg(words[0]));
+            throw AppError(QStringLiteral("排序字段“%1”不存在").arg(term.field));
         if (d->fields[size_t(i)].column < 0)
             throw AppError(QStringLiteral("“%1”是计算字段，不能按它排序").arg(d->fields[size_t(i)].def.name));
-        terms.push_back({i, descending});
+        terms.push_back({i, term.descending});
     }
 
     std::vector<quint32> order(d->order.size());

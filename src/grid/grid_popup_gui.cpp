@@ -1,18 +1,13 @@
 #include "grid/grid_popup_gui.h"
 
-#include "app/form_registry_gui.h"
-#include "common/app_error.h"
-#include "common/prompter.h"
+#include "common/guarded.h"
 #include "data/dataset.h"
-#include "grid/error_caption.h"
 #include "grid/field_select_dialog.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
 #include "grid/marked_rows.h"
 #include "grid/sort_setup_dialog.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStyle>
 
 namespace {
@@ -45,7 +40,7 @@ PpMenu::PpMenu(Prompter &prompter, QWidget *parent) : QMenu(parent), m_prompter(
     all->setCheckable(true);
     connect(all, &QAction::triggered, this, [this, all](bool checked) {
         all->setChecked(!checked);
-        markAll();
+        guarded(m_prompter, [this] { markAll(); });
     });
     m_actions[MarkAll] = all;
     addSeparator();
@@ -58,18 +53,10 @@ PpMenu::~PpMenu() = default;
 QAction *PpMenu::addItem(Item item, const QString &caption, void (PpMenu::*handler)())
 {
     QAction *a = addAction(caption);
-    connect(a, &QAction::triggered, this, handler);
+    // Every item catches its own errors: none may cross the menu's event handling.
+    connect(a, &QAction::triggered, this, [this, handler] { guarded(m_prompter, [this, handler] { (this->*handler)(); }); });
     m_actions[item] = a;
     return a;
-}
-
-QString PpMenu::activeChildClassName()
-{
-    QMdiArea *area = FormRegistry::instance().mdiArea();
-    QMdiSubWindow *sub = area ? area->currentSubWindow() : nullptr;
-    if (!sub || !sub->widget())
-        return {};
-    return QString::fromLatin1(sub->widget()->metaObject()->className());
 }
 
 bool PpMenu::prepare(DbGrid *grid, int displayFieldMode, MarkedRowList *marked, int browseAction)
@@ -81,7 +68,7 @@ bool PpMenu::prepare(DbGrid *grid, int displayFieldMode, MarkedRowList *marked, 
     m_actions[CancelSort]->setVisible(!ds->sortText().isEmpty());
     m_actions[Browse]->setVisible(browseAction != -1);
 
-    const QString owner = m_ownerName ? m_ownerName() : activeChildClassName();
+    const QString owner = m_ownerName ? m_ownerName() : QString();
     if (owner != m_previousOwner)
         m_actions[MarkAll]->setChecked(false);
     m_previousOwner = owner;
@@ -105,7 +92,7 @@ void PpMenu::popupAt(DbGrid *grid, int displayFieldMode, MarkedRowList *marked, 
 void PpMenu::openDetail(DataSet &ds)
 {
     if (ds.isOpen() && m_detailOpener)
-        m_detailOpener(ds);
+        guarded(m_prompter, [&] { m_detailOpener(ds); });
 }
 
 void PpMenu::browse()
@@ -190,9 +177,5 @@ void PpMenu::refresh()
     DbGrid *grid = m_context.grid;
     if (!grid || !grid->dataSet())
         return;
-    try {
-        grid->dataSet()->refresh();
-    } catch (const AppError &e) {
-        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
-    }
+    grid->dataSet()->refresh();
 }

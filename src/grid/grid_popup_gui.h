@@ -36,10 +36,9 @@ public:
 
     void setDetailOpener(DetailOpener opener) { m_detailOpener = std::move(opener); }
     void setQuantityOpener(QuantityOpener opener) { m_quantityOpener = std::move(opener); }
-    // Where the owner name comes from; by default the class of the main window's active
-    // child window.
+    // Where the owner name comes from (the program gives the class of the main window's
+    // active child window); without a source the owner name is empty.
     void setOwnerNameSource(OwnerNameSource source) { m_ownerName = std::move(source); }
-    static QString activeChildClassName();
 
     // Stores the context and sets which items show; false (and nothing stored) when the
     // grid's list is not open. popupAt() does this and then shows the menu.
@@ -59,7 +58,8 @@ public:
     void markAll();
     void refresh();
 
-    // Opens the detail window on ds when it is open and a detail opener is installed.
+    // Opens the detail window on ds when it is open and a detail opener is installed; an error
+    // of the window is shown, not passed on.
     void openDetail(DataSet &ds);
 
 private:

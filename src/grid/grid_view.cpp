@@ -1,6 +1,5 @@
 #include "grid/grid_view.h"
 
-#include "app/tdm_gui.h"
 #include "data/dataset.h"
 #include "grid/grid_header_view.h"
 #include "grid/grid_model.h"
@@ -110,9 +109,7 @@ void DbGrid::setPopupMenu(PpMenu *menu)
 
 PpMenu *DbGrid::popupMenu() const
 {
-    if (m_popup)
-        return m_popup;
-    return DM ? &DM->popupMenu() : nullptr;
+    return m_popup;
 }
 
 void DbGrid::openPopup(const QPoint &globalPos)

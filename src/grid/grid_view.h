@@ -50,7 +50,8 @@ public:
     void setPopupOptions(int displayFieldMode, int browseAction, bool withMarkedRows = true);
     int displayFieldMode() const { return m_displayFieldMode; }
     int browseAction() const { return m_browseAction; }
-    // The menu to open; without one the data module's shared menu.
+    // The menu to open (the program's shared one, given by the window's maker); without one
+    // the grid opens no menu and opens no detail window.
     void setPopupMenu(PpMenu *menu);
     PpMenu *popupMenu() const;
     void openPopup(const QPoint &globalPos);

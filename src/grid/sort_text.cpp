@@ -1,17 +1,18 @@
 #include "grid/sort_text.h"
 
+#include "common/app_error.h"
 #include "common/delimited_text.h"
+#include "data/sort_text_reader.h"
 #include "grid/grid_columns.h"
 
 #include <algorithm>
 
 SortTerm SortTerm::parse(const QString &term)
 {
-    SortTerm t;
-    t.field = DelimitedText::head(term, u' ');
-    const QString direction = DelimitedText::piece(term, 2, u' ');
-    t.descending = !direction.isEmpty() && direction.compare(QLatin1String("ASC"), Qt::CaseInsensitive) != 0;
-    return t;
+    const QList<SortTextReader::Term> terms = SortTextReader::read(term);
+    if (terms.size() != 1)
+        throw AppError(QStringLiteral("无法识别的排序设置“%1”").arg(term.trimmed()));
+    return {terms[0].field, terms[0].descending};
 }
 
 QString SortTerm::toString() const
@@ -22,12 +23,8 @@ QString SortTerm::toString() const
 SortText SortText::parse(const QString &text)
 {
     SortText sort;
-    const int n = DelimitedText::count(text, u',');
-    for (int i = 1; i <= n; ++i) {
-        const QString piece = DelimitedText::piece(text, i, u',');
-        if (!piece.isEmpty())
-            sort.m_terms.append(SortTerm::parse(piece));
-    }
+    for (const SortTextReader::Term &t : SortTextReader::read(text))
+        sort.m_terms.append({t.field, t.descending});
     return sort;
 }
 

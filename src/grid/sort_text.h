@@ -13,7 +13,8 @@ struct SortTerm {
     QString field;
     bool descending = false;
 
-    // "SM" -> ascending; "SM DESC" -> descending; any second word but ASC counts as descending.
+    // "SM" -> ascending; "SM DESC" -> descending (the data layer's sort-text reader); any
+    // other direction word, or more than one term, throws AppError.
     static SortTerm parse(const QString &term);
     QString toString() const;
     bool operator==(const SortTerm &other) const = default;
@@ -22,6 +23,7 @@ struct SortTerm {
 class SortText {
 public:
     SortText() = default;
+    // Throws AppError for a term that is not a field with an optional ASC/DESC.
     static SortText parse(const QString &text);
     static SortText single(const QString &field, bool descending);
     QString toString() const;

@@ -2,7 +2,6 @@
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "app/zd_application_gui.h"
 #include "common/gbk_codec.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
@@ -26,7 +25,6 @@ protected:
     void SetUp() override
     {
         FormCatalog::registerAll();
-        ZdApplication::setErrorPrompter(&prompter);
         tree.copyFromDist(QStringLiteral("bin/jpg"));
         for (const char *page : {"intro.html", "order.html", "press.html", "zdsm.html", "dataupd.html"})
             tree.writeFile(QStringLiteral("html/") + page, QByteArray("<html><body>") + page + "</body></html>");
@@ -51,7 +49,6 @@ protected:
         auto *b = w.findChild<QToolButton *>(QString::fromLatin1(name));
         return b && b->isVisibleTo(&w);
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
     TempTree tree;
     ScriptedPrompter prompter;
 };

@@ -5,7 +5,6 @@
 
 #include "app/form_catalog_gui.h"
 #include "app/form_registry_gui.h"
-#include "app/zd_application_gui.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/category_browse_window.h"
@@ -43,10 +42,7 @@ protected:
     {
         DemoCatalogue::fill(db, 300, nullptr);
         tree.copyFromDist(QStringLiteral("bookimages"));
-        // Any error box goes to the script instead of waiting for a click.
-        ZdApplication::setErrorPrompter(&prompter);
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
 
     // One column of a statement's rows, in its order.
     QStringList column(const QString &sql, const QVariantList &values = {}) const

@@ -49,9 +49,8 @@ protected:
 
         books = openBooks();
         BookList::prepare(*books);
-        pane = std::make_unique<TBookDetailPane>();
+        pane = std::make_unique<TBookDetailPane>(errors);
         pane->setLoadsPictures(true);
-        pane->setPrompter(&errors);
         pane->setBookList(books.get());
     }
 
@@ -148,9 +147,8 @@ TEST_F(DetailPaneTest, UnreadableCoverShowsTheFallbackAndIsToldOncePerFile)
     // Stepping over the title again, or in another pane, tells nothing more.
     for (const char *tm : {"T1", "T4", "T3", "T4"})
         moveTo(QString::fromLatin1(tm));
-    TBookDetailPane other;
+    TBookDetailPane other(errors);
     other.setLoadsPictures(true);
-    other.setPrompter(&errors);
     other.setBookList(books.get());
     EXPECT_EQ(shown(other.smallPicture()), file(QStringLiteral("bookimages/nocover.bmp")));
     EXPECT_EQ(errors.shown.size(), 1) << errors.texts().join(u'|').toStdString();
@@ -195,7 +193,7 @@ TEST_F(DetailPaneTest, EmptyResultClearsFieldsButKeepsTheRest)
 
 TEST_F(DetailPaneTest, HostWithoutPicturesKeepsThePlaceholders)
 {
-    TBookDetailPane planned;
+    TBookDetailPane planned(errors);
     const QImage placeholder = shown(planned.bigPicture());
     ASSERT_FALSE(placeholder.isNull());
     EXPECT_EQ(shown(planned.smallPicture()), placeholder);

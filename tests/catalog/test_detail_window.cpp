@@ -1,10 +1,9 @@
 // The detail window: the page of the list's current row, navigation through the list, the
-// locator, the cart button, and opening it from a book grid through the data module's menu.
+// locator, the cart button, and opening it from a book grid through the shared menu.
 #include "catalog_fixture.h"
 #include "scripted_prompter.h"
 
-#include "app/tdm_gui.h"
-#include "app/zd_application_gui.h"
+#include "grid/grid_popup_gui.h"
 #include "catalog/book_list.h"
 #include "catalog/detail_page.h"
 #include "catalog/detail_window.h"
@@ -30,7 +29,6 @@ class DetailWindowTest : public CatalogFixture {
 protected:
     void SetUp() override
     {
-        ZdApplication::setErrorPrompter(&prompter);
         tree.copyFromDist(QStringLiteral("html"));
         tree.copyFromDist(QStringLiteral("bookimages"));
         insertBook({{"tm", "T1"}, {"zbh", "1"}, {"sm", "高等数学"}, {"isbn", "7-04-000001-X"}, {"zz", "Smith"},
@@ -40,7 +38,6 @@ protected:
         books = openBooks();
         BookList::prepare(*books);
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
 
     std::unique_ptr<TFrmDetail> openWindow()
     {
@@ -241,9 +238,13 @@ TEST_F(DetailWindowTest, EmptyListIsAnError)
 
 TEST_F(DetailWindowTest, DoubleClickOnABookGridOpensTheWindowOnItsList)
 {
-    DM = new TDM(std::make_unique<ScriptedPrompter>());
-    DM->Con = db;
+    // The program's shared menu opens the window with the connection and prompter it was given.
+    PpMenu menu(prompter);
+    menu.setDetailOpener([this](DataSet &list) {
+        TFrmDetail::openOn(list, TFrmDetail::Context{db, &prompter, QString()}, nullptr);
+    });
     DbGrid grid;
+    grid.setPopupMenu(&menu);
     grid.setDataSet(books.get());
     grid.setOpensDetail(true);
     grid.resize(500, 200);
@@ -264,8 +265,6 @@ TEST_F(DetailWindowTest, DoubleClickOnABookGridOpensTheWindowOnItsList)
 
     EXPECT_TRUE(seen.contains(QStringLiteral("大学物理")));
     EXPECT_EQ(currentTm(), QStringLiteral("T3")) << "the grid stays on the title last shown";
-    DM->Con = QSqlDatabase();   // the fixture's connection outlives the data module
-    delete DM;
 }
 
 } // namespace

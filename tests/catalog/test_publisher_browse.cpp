@@ -3,7 +3,7 @@
 #include "catalog_fixture.h"
 #include "scripted_prompter.h"
 
-#include "app/zd_application_gui.h"
+#include "common/app_settings.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/category_label_layout.h"
 #include "catalog/publisher_browse_window.h"
@@ -64,15 +64,15 @@ protected:
     {
         DemoCatalogue::fill(db, 300, nullptr);
         tree.copyFromDist(QStringLiteral("bookimages"));
-        // Any error box would wait for a click: it lands in the script instead.
-        ZdApplication::setErrorPrompter(&prompter);
     }
-    void TearDown() override { ZdApplication::setErrorPrompter(nullptr); }
 
+    // Made as the program makes it: the pane setting read from the configuration.
     std::unique_ptr<TFrmMagN> open(const QByteArray &config = QByteArray())
     {
         tree.writeConfig(config);
-        auto w = std::make_unique<TFrmMagN>(prompter, db);
+        BrowseSetup setup;
+        setup.showDetail = AppSettings::showDetail(QStringLiteral("FrmMag"));
+        auto w = std::make_unique<TFrmMagN>(prompter, db, setup);
         w->show();
         return w;
     }

@@ -1,17 +1,10 @@
 #include "grid_fixture.h"
 
-#include "app/form_registry_gui.h"
+#include "common/guarded.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
-
-// Stands in for the order wizard: the pop-up tells windows apart by class name.
-class TFrmOrderDo : public QWidget {
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-};
+#include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -77,22 +70,6 @@ TEST_F(PopupTest, VisibilityFollowsTheContext)
 
     ds->close();
     EXPECT_FALSE(menu->prepare(grid.get(), 0, &marked, 0));
-}
-
-TEST_F(PopupTest, OwnerIsTheActiveChildWindowsClass)
-{
-    QMdiArea area;
-    FormRegistry::instance().setMdiArea(&area);
-    auto *wizard = new TFrmOrderDo;
-    area.addSubWindow(wizard)->show();
-    area.setActiveSubWindow(area.subWindowList().first());
-    EXPECT_EQ(PpMenu::activeChildClassName(), QStringLiteral("TFrmOrderDo"));
-
-    PpMenu shared(prompter);
-    grid->setObjectName(QStringLiteral("DbgOk"));
-    ASSERT_TRUE(shared.prepare(grid.get(), 0, &marked, 0));
-    EXPECT_TRUE(shown(shared.action(PpMenu::OrderQuantity)));
-    FormRegistry::instance().setMdiArea(nullptr);
 }
 
 TEST_F(PopupTest, MarkAllSkipsUnmarkableRowsAndAlternates)
@@ -186,6 +163,34 @@ TEST_F(PopupTest, RefreshErrorIsShownAndTheListStaysClosed)
     EXPECT_EQ(grid->gridModel()->rowCount(), 0);
 }
 
+// A failing item or grid action is told in the standard error box and goes no further.
+TEST_F(PopupTest, FailingActionsAreReportedNotPassedOn)
+{
+    const struct {
+        const char *what;
+        std::function<void()> act;
+    } cases[] = {
+        {"menu item", [this] { menu->action(PpMenu::Browse)->trigger(); }},
+        {"double click", [this] { QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                                                     grid->visualRect(grid->gridModel()->index(1, 1)).center()); }},
+        {"quantity", [this] { menu->action(PpMenu::OrderQuantity)->trigger(); }},
+    };
+    menu->setDetailOpener([](DataSet &) { throw AppError(QStringLiteral("详细信息坏了")); });
+    menu->setQuantityOpener([](DbGrid &) { throw std::runtime_error("quantity failed"); });
+    grid->setOpensDetail(true);
+    for (const auto &c : cases) {
+        prompter.shown.clear();
+        ASSERT_TRUE(menu->prepare(grid.get(), 0, &marked, 0)) << c.what;
+        c.act();
+        ASSERT_EQ(prompter.shown.size(), 1) << c.what;
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error) << c.what;
+        EXPECT_EQ(prompter.shown[0].caption, errorCaption()) << c.what;
+        const QString expected = QString::fromLatin1(c.what) == u"quantity" ? QStringLiteral("quantity failed")
+                                                                            : QStringLiteral("详细信息坏了");
+        EXPECT_EQ(prompter.shown[0].text, expected) << c.what;
+    }
+}
+
 TEST_F(PopupTest, RecordCountQuantityAndBrowse)
 {
     int quantityOpened = 0;
@@ -253,4 +258,3 @@ TEST_F(PopupTest, RightButtonReleaseOpensTheMenuWithTheGridsOptions)
 
 } // namespace
 
-#include "test_popup_menu.moc"

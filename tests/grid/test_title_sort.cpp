@@ -24,7 +24,6 @@ TEST(SortTextTest, ParsesAndFormatsTerms)
         {"SM", {{"SM", false}}, "SM ASC"},          // no direction: ascending
         {"SM desc", {{"SM", true}}, "SM DESC"},
         {"SM asc", {{"SM", false}}, "SM ASC"},
-        {"SM XYZ", {{"SM", true}}, "SM DESC"},      // any word but ASC counts as descending
         {"SM ASC,,DJ DESC", {{"SM", false}, {"DJ", true}}, "SM ASC,DJ DESC"},
     };
     for (const Case &c : cases) {
@@ -33,6 +32,11 @@ TEST(SortTextTest, ParsesAndFormatsTerms)
         EXPECT_EQ(sort.toString(), QString::fromUtf8(c.formatted)) << c.text;
     }
     EXPECT_EQ(SortText::parse(QStringLiteral("sm ASC,zbh DESC")).indexOf(QStringLiteral("ZBH")), 1);
+    // The list's own reader decides: a direction it does not know is refused, not guessed.
+    for (const char *bad : {"SM XYZ", "SM ASC DESC", "SM ASC,DJ UP"}) {
+        EXPECT_THROW(SortText::parse(QString::fromLatin1(bad)), AppError) << bad;
+        EXPECT_THROW(SortTerm::parse(QString::fromLatin1(bad)), AppError) << bad;
+    }
 }
 
 TEST(SortSetupTest, WorkingListStartsFromTheCurrentSortAndSkipsUnknownFields)

@@ -1,0 +1,24 @@
+#pragma once
+// The one way the program writes a file: completely or not at all. The bytes go to a temporary
+// file beside the target, which replaces the target only once everything was written; a
+// failure leaves the target as it was.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class QIODevice;
+
+namespace WholeFile {
+
+// Fills the device; returns false (with the reason in *error) to abandon the file.
+using Writer = std::function<bool(QIODevice &device, QString *error)>;
+
+// Writes the file; on failure returns false with the reason in *error (when given).
+bool write(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool write(const QString &path, const Writer &writer, QString *error = nullptr);
+
+// The same, throwing AppError "无法写入文件 <path>：<reason>" on failure.
+void writeOrThrow(const QString &path, const QByteArray &bytes);
+void writeOrThrow(const QString &path, const Writer &writer);
+
+} // namespace WholeFile

@@ -1,0 +1,11 @@
+// Test programs of the core folders run with a QCoreApplication: they link the core library
+// alone, so a core file that needed widgets would not build.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
