@@ -1,5 +1,6 @@
 #include "cart/order_count_dialog.h"
 
+#include "common/guarded.h"
 #include "common/prompter.h"
 #include "data/dataset.h"
 #include "grid/grid_view.h"
@@ -71,9 +72,9 @@ TFrmOrderCount::TFrmOrderCount(Prompter &prompter, DbGrid &grid, QWidget *parent
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);   // fixed dialog border
 
-    connect(m_ok, &QPushButton::clicked, this, [this] { apply(); });
+    connect(m_ok, &QPushButton::clicked, this, [this] { guarded(m_prompter, [this] { apply(); }); });
     // Enter acts when it is pressed: the release that closes a message box does nothing here.
-    connect(m_count, &QLineEdit::returnPressed, this, [this] { apply(); });
+    connect(m_count, &QLineEdit::returnPressed, this, [this] { guarded(m_prompter, [this] { apply(); }); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -4,7 +4,7 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "catalog/list_report_painter.h"
+#include "grid/chinese_font_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/prompter.h"
@@ -172,7 +172,7 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid = new DbGrid(this);
     m_grid->setObjectName(QStringLiteral("Dbgbook"));
     m_grid->setAccessibleName(QStringLiteral("书目列表"));
-    QFont cells(ListReportPainter::resolveFamily(QStringLiteral("宋体")));
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
     cells.setPixelSize(12);
     m_grid->setFont(cells);
     m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
@@ -185,7 +185,7 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
 
-    m_pane = new TBookDetailPane(this);
+    m_pane = new TBookDetailPane(m_prompter, this);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
     m_pane->setMinimumHeight(0);
     m_pane->setMaximumHeight(QWIDGETSIZE_MAX);

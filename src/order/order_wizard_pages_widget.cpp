@@ -2,7 +2,7 @@
 // behaviour is in order_wizard_window.cpp.
 #include "order/order_wizard_window.h"
 
-#include "catalog/list_report_painter.h"
+#include "grid/chinese_font_gui.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 #include "grid/tab_painter.h"
@@ -162,7 +162,7 @@ DbGrid *TFrmOrderDo::makeGrid(const char *name, const QString &accessible)
     auto *grid = new DbGrid(this);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setAccessibleName(accessible);
-    QFont cells(ListReportPainter::resolveFamily(QStringLiteral("宋体")));
+    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
     cells.setPixelSize(12);
     grid->setFont(cells);
     grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);

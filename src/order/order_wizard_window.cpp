@@ -4,7 +4,7 @@
 #include "common/app_error.h"
 #include "common/prompter.h"
 #include "grid/empty_field_painter.h"
-#include "grid/error_caption.h"
+#include "common/guarded.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
@@ -30,7 +30,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
-#include <exception>
+#include <utility>
 
 namespace {
 
@@ -62,15 +62,7 @@ QString joinOrders(const QStringList &orders)
 template <class Fn>
 bool TFrmOrderDo::guarded(Fn &&fn)
 {
-    try {
-        fn();
-        return true;
-    } catch (const AppError &e) {
-        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
-    } catch (const std::exception &e) {
-        m_prompter.message(QString::fromLocal8Bit(e.what()), errorCaption(), MsgFlags::Error);
-    }
-    return false;
+    return ::guarded(m_prompter, std::forward<Fn>(fn));
 }
 
 TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)

@@ -4,7 +4,6 @@
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
-#include "app/zd_application_gui.h"
 #include "cart/search_window.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/toggle_strip_widget.h"
@@ -36,7 +35,6 @@ protected:
 
     void SetUp() override
     {
-        ZdApplication::setErrorPrompter(&prompter);
         const struct {
             const char *tm, *zbh, *sm, *zz, *yz, *cbbm, *cbmc, *isbn, *ztmc;
             const char *csm;   // nullptr: null
@@ -59,7 +57,6 @@ protected:
     void TearDown() override
     {
         w.reset();
-        ZdApplication::setErrorPrompter(nullptr);
     }
 
     void open(const QString &relation = QStringLiteral("包含"), bool showDetail = false)
