@@ -5,6 +5,7 @@
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
 #include "app/tdm_gui.h"
+#include "cart/search_window.h"
 #include "catalog/detail_window.h"
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
@@ -32,6 +33,13 @@ void registerAll()
     });
     add("TFrmbookTypeB", [](QWidget *owner) -> QWidget * {
         return new TFrmbookTypeB(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);
+    });
+    add("TFrmQuery", [](QWidget *owner) -> QWidget * {
+        TFrmQuery::Options options;
+        options.defaultRelation = DM->defaultRelation;
+        options.showDetail = AppSettings::showDetail(QStringLiteral("FrmQuery"));
+        options.popupMenu = &DM->popupMenu();
+        return new TFrmQuery(DM->prompter(), DM->Con, options, owner);
     });
     add("TFrmbook115", [](QWidget *owner) -> QWidget * {
         return new TFrmbook115(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);

@@ -184,8 +184,9 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setMarkedRows(&m_marked);
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
+    m_grid->setPopupMenu(options.popupMenu);
 
-    m_pane = new TBookDetailPane(m_prompter, this);
+    m_pane = new TBookDetailPane(prompter, this);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
     m_pane->setMinimumHeight(0);
     m_pane->setMaximumHeight(QWIDGETSIZE_MAX);

@@ -28,6 +28,8 @@ class QTabWidget;
 class TBookDetailPane;
 class TToggleStrip;
 
+class PpMenu;
+
 class TFrmQuery : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,7 @@ public:
     struct Options {
         QString defaultRelation = QStringLiteral("包含");   // ALL/sGetRelation
         bool showDetail = false;                             // ShowDetailYoN of FrmQuery is "Y"
+        PpMenu *popupMenu = nullptr;                         // the shared grid pop-up; none: no menu
     };
 
     // Tags of the pages and of their query buttons.

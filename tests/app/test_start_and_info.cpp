@@ -3,6 +3,7 @@
 #include "app/info_window.h"
 #include "app/start_window.h"
 #include "common/gbk_codec.h"
+#include "scripted_prompter.h"
 #include "temp_tree.h"
 
 #include <QTest>
@@ -16,7 +17,8 @@ TEST(Splash, IsExposedAndPaintedBeforeTheWait)
 {
     TempTree tree;
     tree.copyFromDist(QStringLiteral("bin/jpg"));
-    TFrmStart splash;
+    ScriptedPrompter prompter;
+    TFrmStart splash(prompter);
     ASSERT_FALSE(splash.painted());
     EXPECT_TRUE(splash.showAndPaint());
     EXPECT_TRUE(splash.painted());
