@@ -7,6 +7,7 @@
 #include "common/guarded.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
+#include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
 #include "grid/tab_painter.h"
 #include "order/mail_hand_over.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -114,6 +116,10 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
     connect(m_dbgOk, &QAbstractItemView::doubleClicked, this, [this] { editQuantity(); });
     connect(&m_dsOther, &DataSet::currentRowChanged, this, &TFrmOrderDo::orderRowChanged);
     connect(&m_dsOther, &DataSet::opened, this, &TFrmOrderDo::orderRowChanged);
+
+    // Whatever the pop-up then does (刷新, 订购数量, a sort) finds the typed quantity in place.
+    if (m_options.popupMenu)
+        connect(m_options.popupMenu, &QMenu::aboutToShow, this, [this] { commitGridEdit(); });
 
     connect(m_btnNext, &QPushButton::clicked, this, &TFrmOrderDo::next);
     connect(m_btnPre, &QPushButton::clicked, this, &TFrmOrderDo::previous);

@@ -5,6 +5,7 @@
 #include "scripted_prompter.h"
 
 #include "cart/order_count_dialog.h"
+#include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
 #include "order/order_wizard_window.h"
 
@@ -73,9 +74,12 @@ protected:
         QFile::link(QStandardPaths::findExecutable(QStringLiteral("mv")), tree.path(QStringLiteral("fakebin/mv")));
     }
 
+    std::unique_ptr<PpMenu> menu;
+
     void open()
     {
         TFrmOrderDo::Options options;
+        options.popupMenu = menu.get();
         options.spoolRoot = tree.path(QStringLiteral("spool"));
         options.mail.environment.insert(QStringLiteral("PATH"), tree.path(QStringLiteral("fakebin")));
         options.mail.graceMs = 3000;
@@ -692,6 +696,29 @@ TEST_F(OrderWizardTest, TheQuantityDialogOnEveryRowWritesEveryLine)
     ASSERT_EQ(dialog.exec(), QDialog::Accepted);
     QCoreApplication::processEvents();
     EXPECT_EQ(cartLines(), (QStringList{"T1|7|87.5", "T2|7|140", "T3|7|56", "T4|7|210"}));
+}
+
+TEST_F(OrderWizardTest, TheGridPopUpActsOnACommittedQuantity)
+{
+    menu = std::make_unique<PpMenu>(prompter);
+    open();
+    const QString tm = w->books().text(2, QStringLiteral("tm"));
+    const double price = w->books().value(2, QStringLiteral("dj")).toDouble();
+    ASSERT_NE(typeQuantity(2, QStringLiteral("33")), nullptr);
+    // "刷新(&R)" from the pop-up, opened while the cell is still being edited.
+    bool refreshed = false;
+    QTimer::singleShot(0, w.get(), [this, &refreshed] {
+        if (QApplication::activePopupWidget() != menu.get())
+            return;
+        menu->action(PpMenu::Refresh)->trigger();
+        refreshed = true;
+        menu->close();
+    });
+    DbGrid *grid = w->bookGrid();
+    grid->openPopup(grid->viewport()->mapToGlobal(QPoint(5, 5)));
+    ASSERT_TRUE(refreshed);
+    EXPECT_EQ(stored(tm), QStringLiteral("33|") + QString::number(price * 33, 'g', 15));
+    EXPECT_EQ(w->books().text(2, QStringLiteral("sl")), QStringLiteral("33"));
 }
 
 TEST_F(OrderWizardTest, RestartBeginsANewRun)
