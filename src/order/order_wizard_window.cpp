@@ -744,8 +744,6 @@ QList<CartQuantity> TFrmOrderDo::allQuantities() const
 void TFrmOrderDo::openBooks()
 {
     m_dsOk.open();
-    if (int f = m_dsOk.fieldIndex(QStringLiteral("sl")); f >= 0)
-        m_dsOk.field(f).readOnly = false;
 }
 
 void TFrmOrderDo::orderRowChanged()

@@ -16,7 +16,6 @@
 #include "order/order_making.h"
 #include "order/order_parties.h"
 
-#include <QPointer>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
@@ -112,7 +111,7 @@ private:
     void back();
     void showSummary();
 
-    // Steps of BtnNextClick; each returns whether the page changed or a hand-over started.
+    // Steps of BtnNextClick, by page; each either changes the page, starts a hand-over or stays.
     void booksNext();
     void partiesNext();
     void confirmNext();
