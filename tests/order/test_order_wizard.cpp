@@ -1,0 +1,739 @@
+// The order wizard driven page by page on a real database: the cart and its quantities, the
+// parties, confirming, sending and exporting a batch, and what the user sees when something
+// fails on the way.
+#include "order_fixture.h"
+#include "scripted_prompter.h"
+
+#include "cart/order_count_dialog.h"
+#include "grid/grid_popup_gui.h"
+#include "grid/grid_view.h"
+#include "order/order_wizard_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QStandardPaths>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers from the script; before answering, a test may act on what was asked.
+class HookedPrompter : public ScriptedPrompter {
+public:
+    std::function<void(const QString &text)> onMessage;
+    int message(const QString &text, const QString &caption, int flags) override
+    {
+        if (onMessage)
+            onMessage(text);
+        return ScriptedPrompter::message(text, caption, flags);
+    }
+};
+
+const QString Confirm = QStringLiteral("订单生成后将不可修改，确认生成订单吗？");
+
+class OrderWizardTest : public OrderDbTest {
+protected:
+    HookedPrompter prompter;
+    std::unique_ptr<TFrmOrderDo> w;
+    QString mailLog;
+
+    void SetUp() override
+    {
+        Sql::exec(db, QStringLiteral("insert into bookstore (bno,bname,contact,tele,zipcode,address)"
+                                     " values ('B01','读者''之友书店','王''一','010-1234','100001','东街 1 号')"));
+        // Three suppliers; S2 holds two titles.
+        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, 5, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, 3, QStringLiteral("S3"), QStringLiteral("三号供货商"));
+        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, 1, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        mailLog = tree.path(QStringLiteral("mail.log"));
+        useMailProgram(0);
+    }
+    void TearDown() override { w.reset(); }
+
+    // A stand-in for xdg-email that logs its arguments and exits with code.
+    void useMailProgram(int code)
+    {
+        tree.writeFile(QStringLiteral("fakebin/xdg-email"),
+                       QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '%1'; done\nexit %2\n")
+                           .arg(mailLog)
+                           .arg(code)
+                           .toUtf8());
+        QFile::setPermissions(tree.path(QStringLiteral("fakebin/xdg-email")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The hand-over's wrapper moves its status file into place; nothing else is on the PATH,
+        // so no real mail program is ever started.
+        QFile::link(QStandardPaths::findExecutable(QStringLiteral("mv")), tree.path(QStringLiteral("fakebin/mv")));
+    }
+
+    std::unique_ptr<PpMenu> menu;
+
+    void open()
+    {
+        TFrmOrderDo::Options options;
+        options.popupMenu = menu.get();
+        options.spoolRoot = tree.path(QStringLiteral("spool"));
+        options.mail.environment.insert(QStringLiteral("PATH"), tree.path(QStringLiteral("fakebin")));
+        options.mail.graceMs = 3000;
+        options.mail.pollMs = 20;
+        w = std::make_unique<TFrmOrderDo>(prompter, db, options);
+        w->resize(1100, 700);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+
+    template <class T>
+    T *find(const char *name) const
+    {
+        T *found = w->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QPushButton *button(const char *name) const { return find<QPushButton>(name); }
+    QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
+    QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    void next() { QTest::mouseClick(button("BtnNext"), Qt::LeftButton); }
+
+    // The caption of the one visible tab, which must be the current page's.
+    QString visibleTab() const
+    {
+        auto *pages = w->findChild<QTabWidget *>(QStringLiteral("PgcOrder"));
+        QStringList visible;
+        for (int i = 0; i < pages->count(); ++i)
+            if (pages->isTabVisible(i))
+                visible << pages->tabText(i);
+        EXPECT_EQ(visible.size(), 1);
+        EXPECT_TRUE(pages->isTabVisible(pages->currentIndex()));
+        return visible.value(0);
+    }
+
+    void toParties()
+    {
+        open();
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    }
+    void toConfirm()
+    {
+        toParties();
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    }
+    void toSend()
+    {
+        toConfirm();
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    }
+    // Types text into the quantity cell of row, leaving the editor open.
+    QLineEdit *typeQuantity(int row, const QString &text)
+    {
+        DbGrid *grid = w->bookGrid();
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(row, grid->columns().indexOfField(QStringLiteral("SL"))));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QLineEdit *editor = nullptr;
+        for (QLineEdit *e : grid->viewport()->findChildren<QLineEdit *>())
+            if (e->isVisible())
+                editor = e;
+        EXPECT_NE(editor, nullptr);
+        if (!editor)
+            return nullptr;
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+        return editor;
+    }
+    // "sl|my" of one cart line.
+    QString stored(const QString &tm)
+    {
+        return rows(QStringLiteral("select sl,my from deshopcart_mx where tm=?"), {tm}).value(0);
+    }
+    // Waits for the hand-over of the current order to report.
+    void send()
+    {
+        const qsizetype before = prompter.shown.size();
+        next();
+        QTRY_VERIFY_WITH_TIMEOUT(prompter.shown.size() > before || w->currentPage() == TFrmOrderDo::DonePage, 8000);
+    }
+};
+
+TEST_F(OrderWizardTest, FirstPageListsTheCart)
+{
+    open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("订单制作"));
+    EXPECT_EQ(w->objectName(), QStringLiteral("FrmOrderDo"));
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(visibleTab(), QStringLiteral("确认书目"));
+    EXPECT_EQ(w->books().recordCount(), 4);
+    EXPECT_TRUE(button("BtnDel")->isVisible());
+    EXPECT_TRUE(button("BtnPre")->isVisible());
+    EXPECT_FALSE(button("BtnPre")->isEnabled());
+    EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("下一步(&N)"));
+    EXPECT_EQ(button("BtnClose")->text(), QStringLiteral("关闭(&C)"));
+    EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
+}
+
+TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
+{
+    toParties();
+    EXPECT_EQ(visibleTab(), QStringLiteral("订货信息"));
+    EXPECT_FALSE(button("BtnDel")->isVisible());
+    // No remembered consignee or payer: both are the unit, the consignee at the unit's address.
+    const struct {
+        const char *edit, *value;
+    } offered[] = {
+        {"EdtName_Dh", "读者'之友书店"}, {"EdtLxr_Dh", "王'一"},         {"EdtTel_Dh", "010-1234"},
+        {"EdtName_Sh", "读者'之友书店"}, {"EdtLxr_Sh", "王'一"},         {"EdtTel_Sh", "010-1234"},
+        {"EdtCode_Sh", "100001"},        {"EdtAdd_Sh", "东街 1 号"},      {"EdtAdd2_Sh", ""},
+        {"EdtName_Fk", "读者'之友书店"}, {"EdtLxr_Fk", "王'一"},         {"EdtTel_Fk", "010-1234"},
+        {"EdtUno_Dh", "B01"},           {"EdtUno_Sh", "1"},             {"EdtUno_Fk", "1"},
+    };
+    for (const auto &o : offered)
+        EXPECT_EQ(edit(o.edit)->text(), QString::fromUtf8(o.value)) << o.edit;
+    edit("EdtName_Sh")->setText(QStringLiteral("第一中学"));
+    edit("EdtName_Fk")->setText(QStringLiteral("教育局"));
+
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(visibleTab(), QStringLiteral("确认订单"));
+    EXPECT_EQ(edit("EdtName_Sh_Ok")->text(), QStringLiteral("第一中学"));
+    EXPECT_EQ(edit("EdtUno_Fk_Ok")->text(), QStringLiteral("1"));
+    EXPECT_EQ(edit("EdtFhrq_Ok")->text(), QDate::currentDate().addDays(2).toString(QStringLiteral("yyyy-MM-dd")));
+    EXPECT_EQ(label("LbHzCount"), QStringLiteral("4"));
+    EXPECT_EQ(label("LbHzSl"), QStringLiteral("19"));
+    EXPECT_EQ(label("LbHzMy"), QStringLiteral("279.00"));
+    // The parties are remembered, whole: one consignee and one payer.
+    EXPECT_EQ(rows(QStringLiteral("select cls,uno,uname,def,state from decltrla order by cls")),
+              (QStringList{QStringLiteral("FKR|1|教育局|Y|N"), QStringLiteral("SHR|1|第一中学|Y|N")}));
+
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(prompter.shown.last().text, Confirm);
+    EXPECT_EQ(visibleTab(), QStringLiteral("发送订单"));
+    EXPECT_EQ(button("BtnPre")->text(), QStringLiteral("导出(&E)"));
+    EXPECT_TRUE(button("BtnPre")->isVisible());
+    EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("发送邮件(&S)"));
+    EXPECT_EQ(button("BtnNext")->accessibleName(), QStringLiteral("发送邮件"));
+
+    // One batch, consecutive order numbers in supplier order, the cart empty.
+    const QString year = QString::number(QDate::currentDate().year());
+    EXPECT_EQ(w->batchNumber(), year + QStringLiteral("00000001"));
+    EXPECT_EQ(rows(QStringLiteral("select dhdh,dfdh,xsfh,dhrm,shrm,shrh,fkrm,fkrh from deorder order by dhdh")),
+              (QStringList{year + "00000001|" + year + "00000001|S1|读者'之友书店|第一中学|1|教育局|1",
+                           year + "00000002|" + year + "00000001|S2|读者'之友书店|第一中学|1|教育局|1",
+                           year + "00000003|" + year + "00000001|S3|读者'之友书店|第一中学|1|教育局|1"}));
+    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 0);
+    EXPECT_EQ(w->orders().recordCount(), 3);
+    // The upper grid's current order shows its rows below, with their totals.
+    w->orders().setCurrentRow(1);
+    EXPECT_EQ(w->orderRows().recordCount(), 2);
+    EXPECT_EQ(label("LbMxCount"), QStringLiteral("2"));
+    EXPECT_EQ(label("LbMxSl"), QStringLiteral("11"));
+    EXPECT_EQ(label("LbMxMy"), QStringLiteral("155.00"));
+}
+
+TEST_F(OrderWizardTest, NoAtTheConfirmationMakesNothing)
+{
+    toConfirm();
+    prompter.answers.enqueue(MsgResult::No);
+    next();
+    EXPECT_EQ(prompter.shown.last().text, Confirm);
+    EXPECT_EQ(prompter.shown.last().flags, MsgFlags::YesNo);
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 4);
+}
+
+TEST_F(OrderWizardTest, EachRequiredFieldStopsThePartiesPage)
+{
+    toParties();
+    const struct {
+        const char *edit, *message;
+    } required[] = {
+        {"EdtName_Dh", "请填写订货人名称"}, {"EdtLxr_Dh", "请填写订货联系人"},
+        {"EdtTel_Dh", "请填写订货人联系电话"}, {"EdtName_Sh", "请填写收货人名称"},
+        {"EdtLxr_Sh", "请填写收货联系人"}, {"EdtTel_Sh", "请填写收货人电话"},
+        {"EdtCode_Sh", "请填写收货人邮编"}, {"EdtAdd_Sh", "请填写收货人地址"},
+        {"EdtName_Fk", "请填写付款人名称"}, {"EdtLxr_Fk", "请填写付款联系人"},
+        {"EdtTel_Fk", "请填写付款人电话"},
+    };
+    for (const auto &r : required) {
+        SCOPED_TRACE(r.edit);
+        const QString kept = edit(r.edit)->text();
+        edit(r.edit)->clear();
+        prompter.shown.clear();
+        next();
+        ASSERT_EQ(prompter.texts(), QStringList{QString::fromUtf8(r.message)});
+        EXPECT_EQ(prompter.shown[0].caption, QStringLiteral("系统提示"));
+        EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        EXPECT_TRUE(button("BtnNext")->isEnabled());
+        EXPECT_TRUE(edit(r.edit)->hasFocus());
+        edit(r.edit)->setText(kept);
+    }
+    // Blanks count as content; the second address line is not required.
+    edit("EdtTel_Fk")->setText(QStringLiteral(" "));
+    edit("EdtAdd2_Sh")->clear();
+    prompter.shown.clear();
+    next();
+    EXPECT_TRUE(prompter.shown.isEmpty());
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+}
+
+TEST_F(OrderWizardTest, EmptyQuantityStopsAndZeroPasses)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=null where tm='T3'"));
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0 where tm='T4'"));
+    open();
+    next();
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请确定图书的订购数量")});
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_EQ(w->books().currentText(QStringLiteral("tm")), QStringLiteral("T3"));
+
+    const int row = w->books().currentRow();
+    w->books().setValue(row, QStringLiteral("sl"), 2);
+    next();
+    next();
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(rows(QStringLiteral("select tm,sl,my from deorder_mx order by tm")),
+              (QStringList{"T1|10|125", "T2|5|100", "T3|2|16", "T4|0|0"}));
+}
+
+TEST_F(OrderWizardTest, AFailedRunLeavesNoTraceAndTheButtonWorks)
+{
+    Sql::exec(db, QStringLiteral("create trigger fail_rows before insert on deorder_mx when new.tm='T4'"
+                                 " begin select raise(abort, '磁盘已满'); end"));
+    toConfirm();
+    const QStringList cartBefore = cartLines();
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 2);   // the question, then the failure
+    const ShownMessage failure = prompter.shown[1];
+    EXPECT_TRUE(failure.text.startsWith(QStringLiteral("生成订单时出现错误\n"))) << (failure.text).toStdString();
+    EXPECT_TRUE(failure.text.contains(QStringLiteral("磁盘已满"))) << (failure.text).toStdString();
+    EXPECT_EQ(failure.caption, QStringLiteral("信息提示"));
+    EXPECT_EQ(failure.flags, MsgFlags::Error);
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+    EXPECT_EQ(count(QStringLiteral("deorder_mx")), 0);
+    EXPECT_EQ(count(QStringLiteral("parameter")), 0);
+    EXPECT_EQ(cartLines(), cartBefore);
+
+    // The cause gone, the same page makes the orders.
+    Sql::exec(db, QStringLiteral("drop trigger fail_rows"));
+    next();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(count(QStringLiteral("deorder")), 3);
+}
+
+TEST_F(OrderWizardTest, AFailingStepGivesTheButtonBack)
+{
+    // Remembering the parties fails on the payer: the unit record and the parties stay.
+    Sql::exec(db, QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,def,state,cls)"
+                                 " values ('7','旧收货人','西街','','赵','200002','1','Y','N','SHR')"));
+    Sql::exec(db, QStringLiteral("create trigger fail_payer before insert on decltrla when new.cls='FKR'"
+                                 " begin select raise(abort, '付款人表已锁定'); end"));
+    toParties();
+    edit("EdtName_Dh")->setText(QStringLiteral("新书店"));
+    const QStringList partiesBefore = rows(QStringLiteral("select uno,uname,cls from decltrla"));
+    next();
+    ASSERT_FALSE(prompter.shown.isEmpty());
+    EXPECT_TRUE(prompter.shown.last().text.contains(QStringLiteral("付款人表已锁定")));
+    EXPECT_EQ(prompter.shown.last().flags, MsgFlags::Error);
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_EQ(rows(QStringLiteral("select uno,uname,cls from decltrla")), partiesBefore);
+    EXPECT_EQ(rows(QStringLiteral("select bname from bookstore")), QStringList{QStringLiteral("读者'之友书店")});
+}
+
+TEST_F(OrderWizardTest, ACartChangedMeanwhileSendsTheUserBackToTheCart)
+{
+    toConfirm();
+    prompter.onMessage = [this](const QString &text) {
+        if (text == Confirm)
+            addLine(QStringLiteral("T9"), QStringLiteral("新书"), 9, 1, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+    };
+    next();
+    prompter.onMessage = nullptr;
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_TRUE(prompter.shown[1].text.contains(QStringLiteral("购物车"))) << (prompter.shown[1].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(visibleTab(), QStringLiteral("确认书目"));
+    EXPECT_EQ(w->books().recordCount(), 5);
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+    EXPECT_EQ(count(QStringLiteral("parameter")), 0);
+}
+
+TEST_F(OrderWizardTest, LinesWithoutASupplierAreRefusedOnThePage)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set ghbm=null where tm='T2'"));
+    toConfirm();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_TRUE(prompter.shown[1].text.contains(QStringLiteral("大学物理"))) << (prompter.shown[1].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+}
+
+TEST_F(OrderWizardTest, OrdersThatCannotBeShownAreStillNamed)
+{
+    toConfirm();
+    // Once the orders are in, listing them fails.
+    prompter.onMessage = [this](const QString &text) {
+        if (text == Confirm)
+            Sql::exec(db, QStringLiteral("alter table deorder rename column pno to pno_gone"));
+    };
+    next();
+    prompter.onMessage = nullptr;
+    ASSERT_EQ(prompter.shown.size(), 2);
+    const QString told = prompter.shown[1].text;
+    EXPECT_TRUE(told.contains(w->batchNumber())) << (told).toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("订单查询"))) << (told).toStdString();
+    EXPECT_FALSE(w->batchNumber().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("deorder")), 3);
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
+    EXPECT_EQ(w->pendingOrders().size(), 3);
+    EXPECT_FALSE(label("LbDone").contains(QStringLiteral("已经发送")));
+    EXPECT_TRUE(label("LbUnsent").contains(w->madeOrders().join(QStringLiteral("、")))) << (label("LbUnsent")).toStdString();
+}
+
+TEST_F(OrderWizardTest, ABatchIsSentOrderByOrder)
+{
+    toSend();
+    const QStringList made = w->madeOrders();
+    ASSERT_EQ(made.size(), 3);
+    // The first order goes to the mail program; two remain, and the user goes on.
+    prompter.shown.clear();
+    send();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(made[1] + QStringLiteral("、") + made[2])) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+    EXPECT_EQ(w->sentOrders(), QStringList{made[0]});
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), made[1]);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    // The mail carried the first order's text.
+    QFile log(mailLog);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString args = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(args.contains(QStringLiteral("图书征订单"))) << (args).toStdString();
+    EXPECT_TRUE(args.contains(QStringLiteral("--attach"))) << (args).toStdString();
+
+    // The second is exported; at the question the user stops.
+    prompter.saveAnswers.enqueue(tree.path(QStringLiteral("order.xlsx")));
+    prompter.answers.enqueue(MsgResult::No);
+    prompter.shown.clear();
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(prompter.saveRequests.size(), 1);
+    EXPECT_EQ(prompter.saveRequests[0].filters, QStringLiteral("Excel文件(*.xlsx)|*.xlsx"));
+    EXPECT_EQ(prompter.saveRequests[0].defaultSuffix, QStringLiteral("xlsx"));
+    EXPECT_TRUE(QFile::exists(tree.path(QStringLiteral("order.xlsx"))));
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(made[2])) << (prompter.shown[0].text).toStdString();
+
+    // The summary names what was sent and what was not.
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
+    EXPECT_EQ(visibleTab(), QStringLiteral("订购完成"));
+    EXPECT_FALSE(button("BtnPre")->isVisible());
+    EXPECT_FALSE(button("BtnNext")->isVisible());
+    EXPECT_TRUE(label("LbDone").contains(made[0])) << (label("LbDone")).toStdString();
+    EXPECT_FALSE(label("LbDone").contains(made[2])) << (label("LbDone")).toStdString();
+    EXPECT_TRUE(label("LbUnsent").contains(made[1])) << (label("LbUnsent")).toStdString();
+    EXPECT_TRUE(label("LbUnsent").contains(made[2] + QStringLiteral("，可以在\"订单查询\"模块中发送"))) << (label("LbUnsent")).toStdString();
+    EXPECT_EQ(label("LbOrderNo"), w->batchNumber());
+    EXPECT_EQ(label("LbOrderCount"), QStringLiteral("3"));
+    EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
+}
+
+TEST_F(OrderWizardTest, EveryOrderSentSaysSo)
+{
+    addLine(QStringLiteral("T5"), QStringLiteral("概率论"), 10, 1, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+    Sql::exec(db, QStringLiteral("delete from deshopcart_mx where ghbm<>'S1'"));
+    toSend();
+    ASSERT_EQ(w->madeOrders().size(), 1);
+    send();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
+    EXPECT_EQ(label("LbDone"), QStringLiteral("订购操作已经完成，您订购书目的订单已经发送给相应供货商。"));
+    EXPECT_FALSE(find<QLabel>("LbUnsent")->isVisible());
+    EXPECT_EQ(label("LbCount"), QStringLiteral("2"));
+}
+
+TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
+{
+    useMailProgram(3);
+    toSend();
+    prompter.shown.clear();
+    send();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("没有发送"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_TRUE(w->sentOrders().isEmpty());
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+    EXPECT_TRUE(button("BtnPre")->isEnabled());
+
+    // Without any mail program at all the hand-over does not even start.
+    QFile::remove(tree.path(QStringLiteral("fakebin/xdg-email")));
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("xdg-email"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_TRUE(w->sentOrders().isEmpty());
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+}
+
+TEST_F(OrderWizardTest, CancellingTheExportStaysOnTheSendPage)
+{
+    toSend();
+    prompter.shown.clear();
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_EQ(prompter.shown[0].text, QStringLiteral("未执行导出，不能进行下一步！"));
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_TRUE(w->exportedOrders().isEmpty());
+}
+
+TEST_F(OrderWizardTest, BackThenNextKeepsWhatWasTyped)
+{
+    toParties();
+    edit("EdtName_Sh")->setText(QStringLiteral("第二中学"));
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_FALSE(button("BtnPre")->isEnabled());
+    next();
+    EXPECT_EQ(edit("EdtName_Sh")->text(), QStringLiteral("第二中学"));
+}
+
+TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
+{
+    toParties();
+    // Typing stops at the column's width.
+    QLineEdit *zip = edit("EdtCode_Sh");
+    zip->clear();
+    zip->setFocus();
+    QTest::keyClicks(zip, QStringLiteral("12345678901234567890"));
+    EXPECT_EQ(zip->text(), QStringLiteral("123456789012345"));
+    // A longer value offered by the program is named, not cut.
+    edit("EdtAdd_Sh")->setText(QString(81, u'路'));
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("收货地址"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("80"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_EQ(edit("EdtAdd_Sh")->text().size(), 81);
+    EXPECT_EQ(count(QStringLiteral("decltrla")), 0);
+}
+
+TEST_F(OrderWizardTest, EnterMovesToTheNextEditOnThePress)
+{
+    toParties();
+    QLineEdit *name = edit("EdtName_Dh");
+    name->setFocus();
+    QTest::keyPress(name, Qt::Key_Return);
+    EXPECT_TRUE(edit("EdtLxr_Dh")->hasFocus());
+    QTest::keyRelease(edit("EdtLxr_Dh"), Qt::Key_Return);
+    EXPECT_TRUE(edit("EdtLxr_Dh")->hasFocus());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST_F(OrderWizardTest, EmptyEditsAreColouredWhenLeft)
+{
+    toParties();
+    QLineEdit *tel = edit("EdtTel_Sh");
+    tel->setFocus();
+    tel->clear();
+    edit("EdtName_Fk")->setFocus();
+    EXPECT_NE(tel->palette().color(QPalette::Base), QColor(Qt::white));
+    tel->setFocus();
+    tel->setText(QStringLiteral("1"));
+    edit("EdtName_Fk")->setFocus();
+    EXPECT_EQ(tel->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+TEST_F(OrderWizardTest, DeletingMarkedTitlesAsksFirst)
+{
+    open();
+    DbGrid *grid = w->bookGrid();
+    prompter.shown.clear();
+    QTest::mouseClick(button("BtnDel"), Qt::LeftButton);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请选择要删除的书目")});
+
+    ASSERT_TRUE(grid->toggleMark(1));
+    ASSERT_TRUE(grid->toggleMark(3));
+    prompter.answers.enqueue(MsgResult::No);
+    QTest::mouseClick(button("BtnDel"), Qt::LeftButton);
+    EXPECT_EQ(prompter.shown.last().text, QStringLiteral("本操作将从购物车中删除选中图书，是否继续？"));
+    EXPECT_EQ(count(QStringLiteral("deshopcart_mx")), 4);
+
+    const QString second = w->books().text(1, QStringLiteral("tm"));
+    const QString fourth = w->books().text(3, QStringLiteral("tm"));
+    QTest::mouseClick(button("BtnDel"), Qt::LeftButton);
+    EXPECT_EQ(w->books().recordCount(), 2);
+    EXPECT_TRUE(w->marked().isEmpty());
+    const QStringList left = rows(QStringLiteral("select tm from deshopcart_mx order by tm"));
+    EXPECT_EQ(left.size(), 2);
+    EXPECT_FALSE(left.contains(second));
+    EXPECT_FALSE(left.contains(fourth));
+    EXPECT_EQ(label("LbCount"), QStringLiteral("2"));
+}
+
+TEST_F(OrderWizardTest, TheQuantityDialogWritesTheCartAndTheTotalsFollow)
+{
+    open();
+    w->books().setCurrentRow(0);
+    const QString tm = w->books().text(0, QStringLiteral("tm"));
+    const double price = w->books().value(0, QStringLiteral("dj")).toDouble();
+    bool answered = false;
+    QTimer::singleShot(0, w.get(), [&answered] {
+        auto *dialog = qobject_cast<TFrmOrderCount *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answered = true;
+        dialog->findChild<QLineEdit *>(QStringLiteral("EdtCount"))->setText(QStringLiteral("40"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("BtnOk")), Qt::LeftButton);
+    });
+    DbGrid *grid = w->bookGrid();
+    const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_TRUE(answered);
+    // In the cart at once, amount included.
+    EXPECT_EQ(rows(QStringLiteral("select sl,my from deshopcart_mx where tm=?"), {tm}),
+              QStringList{QStringLiteral("40|") + QString::number(price * 40, 'g', 15)});
+
+    next();
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    prompter.shown.clear();
+    const QString shownAmount = label("LbHzMy");
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    const double made = Sql::scalar(db, QStringLiteral("select sum(my) from deorder_mx")).toDouble();
+    EXPECT_EQ(shownAmount, DataSet::formatNumber(made, QStringLiteral("#,.00;#,.00;0")));
+}
+
+TEST_F(OrderWizardTest, AQuantityTypedIntoTheGridReachesTheCartWhenTheCellIsLeft)
+{
+    open();
+    const QString tm = w->books().text(0, QStringLiteral("tm"));
+    const QString before = stored(tm);
+    const double price = w->books().value(0, QStringLiteral("dj")).toDouble();
+    const struct {
+        const char *typed;
+        bool taken;
+    } cases[] = {
+        {"25", true}, {"0", true}, {"99999", true}, {"-3", false}, {"2.5", false},
+        {"abc", false}, {"", false}, {"100000", false},
+    };
+    QString expected = before;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit *editor = typeQuantity(0, QString::fromUtf8(c.typed));
+        ASSERT_NE(editor, nullptr);
+        // Not yet: the cell is still being edited.
+        EXPECT_EQ(stored(tm), expected);
+        // Leaving the cell for the next row commits it.
+        QTest::keyClick(editor, Qt::Key_Down);
+        QCoreApplication::processEvents();
+        if (c.taken) {
+            const qint64 q = QString::fromUtf8(c.typed).toLongLong();
+            expected = QString::number(q) + u'|' + QString::number(price * double(q), 'g', 15);
+        }
+        EXPECT_EQ(stored(tm), expected);
+        EXPECT_EQ(w->books().text(0, QStringLiteral("sl")), expected.section(u'|', 0, 0));
+    }
+}
+
+TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
+{
+    open();
+    const QString tm = w->books().text(1, QStringLiteral("tm"));
+    const double price = w->books().value(1, QStringLiteral("dj")).toDouble();
+    ASSERT_NE(typeQuantity(1, QStringLiteral("17")), nullptr);
+    // Alt+N with the editor still open.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(w->currentPage(), int(TFrmOrderDo::PartiesPage));
+    EXPECT_EQ(stored(tm), QStringLiteral("17|") + QString::number(price * 17, 'g', 15));
+
+    // Back on the cart, an edit left open is kept by closing the window too.
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    ASSERT_NE(typeQuantity(1, QStringLiteral("6")), nullptr);
+    w->close();
+    EXPECT_EQ(stored(tm), QStringLiteral("6|") + QString::number(price * 6, 'g', 15));
+}
+
+TEST_F(OrderWizardTest, TheQuantityDialogOnEveryRowWritesEveryLine)
+{
+    open();
+    // As the grid pop-up's "订购数量(&D)" opens it: on the grid, outside the window's own code.
+    QTimer::singleShot(0, w.get(), [] {
+        auto *dialog = qobject_cast<TFrmOrderCount *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->findChild<QCheckBox *>(QStringLiteral("All"))->setChecked(true);
+        dialog->findChild<QLineEdit *>(QStringLiteral("EdtCount"))->setText(QStringLiteral("7"));
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("BtnOk")), Qt::LeftButton);
+    });
+    TFrmOrderCount dialog(prompter, *w->bookGrid(), w.get());
+    ASSERT_EQ(dialog.exec(), QDialog::Accepted);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cartLines(), (QStringList{"T1|7|87.5", "T2|7|140", "T3|7|56", "T4|7|210"}));
+}
+
+TEST_F(OrderWizardTest, TheGridPopUpActsOnACommittedQuantity)
+{
+    menu = std::make_unique<PpMenu>(prompter);
+    open();
+    const QString tm = w->books().text(2, QStringLiteral("tm"));
+    const double price = w->books().value(2, QStringLiteral("dj")).toDouble();
+    ASSERT_NE(typeQuantity(2, QStringLiteral("33")), nullptr);
+    // "刷新(&R)" from the pop-up, opened while the cell is still being edited.
+    bool refreshed = false;
+    QTimer::singleShot(0, w.get(), [this, &refreshed] {
+        if (QApplication::activePopupWidget() != menu.get())
+            return;
+        menu->action(PpMenu::Refresh)->trigger();
+        refreshed = true;
+        menu->close();
+    });
+    DbGrid *grid = w->bookGrid();
+    grid->openPopup(grid->viewport()->mapToGlobal(QPoint(5, 5)));
+    ASSERT_TRUE(refreshed);
+    EXPECT_EQ(stored(tm), QStringLiteral("33|") + QString::number(price * 33, 'g', 15));
+    EXPECT_EQ(w->books().text(2, QStringLiteral("sl")), QStringLiteral("33"));
+}
+
+TEST_F(OrderWizardTest, RestartBeginsANewRun)
+{
+    toConfirm();
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    addLine(QStringLiteral("T8"), QStringLiteral("新书"), 9, 1, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+    w->restart();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(visibleTab(), QStringLiteral("确认书目"));
+    EXPECT_EQ(w->books().recordCount(), 1);
+    EXPECT_TRUE(w->madeOrders().isEmpty());
+    EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("下一步(&N)"));
+    EXPECT_EQ(button("BtnPre")->text(), QStringLiteral("上一步(&P)"));
+}
+
+} // namespace
