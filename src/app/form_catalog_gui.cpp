@@ -11,6 +11,7 @@
 #include "catalog/planned_browse_window.h"
 #include "catalog/publisher_browse_window.h"
 #include "order/order_query_window.h"
+#include "order/order_wizard_window.h"
 
 namespace FormCatalog {
 
@@ -46,6 +47,12 @@ void registerAll()
         TFrmSeh::Options options;
         options.popupMenu = &DM->popupMenu();
         return new TFrmSeh(DM->prompter(), DM->Con, options, owner);
+    });
+    add("TFrmOrderDo", [](QWidget *owner) -> QWidget * {
+        TFrmOrderDo::Options options;
+        options.operatorCode = DM->sUserName;
+        options.popupMenu = &DM->popupMenu();
+        return new TFrmOrderDo(DM->prompter(), DM->Con, options, owner);
     });
     add("TFrmbook115", [](QWidget *owner) -> QWidget * {
         return new TFrmbook115(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);

@@ -4,6 +4,7 @@
 #include "app/info_window.h"
 #include "app/picture_loader_gui.h"
 #include "common/guarded.h"
+#include "order/order_wizard_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -250,9 +251,12 @@ void TFrmMain::openWindow(const QString &name)
 void TFrmMain::openCart()
 {
     FormRegistry &registry = FormRegistry::instance();
-    if (QWidget *open = registry.findOpen(QStringLiteral("FrmOrderDo")))
+    if (QWidget *open = registry.findOpen(QStringLiteral("FrmOrderDo"))) {
+        // A finished run (its closing page) gives way to a new one; any other page is kept.
+        if (auto *wizard = qobject_cast<TFrmOrderDo *>(open); wizard && wizard->currentPage() == TFrmOrderDo::DonePage)
+            wizard->restart();
         FormRegistry::bringToFront(open);
-    else
+    } else
         registry.open(QStringLiteral("FrmOrderDo"), FormRegistry::MdiChild, QStringLiteral("0"));
 }
 

@@ -1,6 +1,7 @@
 #include "app/tdm_gui.h"
 
 #include "app/form_registry_gui.h"
+#include "cart/order_count_dialog.h"
 #include "catalog/detail_window.h"
 #include "common/guarded.h"
 #include "grid/grid_popup_gui.h"
@@ -55,6 +56,11 @@ PpMenu &TDM::popupMenu()
         // A double click on a book grid and "浏览(&L)" open the title in the detail window.
         m_popupMenu->setDetailOpener([this](DataSet &list) {
             TFrmDetail::openOn(list, detailContext(), QApplication::activeWindow());
+        });
+        // "订购数量(&D)" on the order wizard's cart grid.
+        m_popupMenu->setQuantityOpener([this](DbGrid &grid) {
+            TFrmOrderCount dialog(*m_prompter, grid, grid.window());
+            dialog.exec();
         });
         // The owner is the class of the main window's active child window.
         m_popupMenu->setOwnerNameSource([] { return FormRegistry::instance().activeChildClassName(); });
