@@ -4,7 +4,8 @@
 #include "cart/order_count_dialog.h"
 #include "catalog/detail_window.h"
 #include "common/guarded.h"
-include "grid/grid_popup_gui.h"
+#include "grid/grid_popup_gui.h"
+#include "grid/grid_view.h"
 #include "grid/grid_view.h"
 
 #include <QApplication>
