@@ -6,7 +6,6 @@
 #include "common/guarded.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
-#include "grid/grid_view.h"
 
 #include <QApplication>
 
