@@ -7,7 +7,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-ibase libqt6sql6-odbc
   firebird3.0-server-core firebird3.0-utils
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql postgresql
-  nettle-dev libxlsxwriter-dev libsqlite3-dev
+  nettle-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   sqlite3 openssl

@@ -82,6 +82,20 @@ bool MailHandOver::start()
     return true;
 }
 
+QString MailHandOver::lastLogLine(const QString &log)
+{
+    // The launcher tries a dozen browsers before it gives up and says why on its last line;
+    // that line, kept short (it repeats the whole mail address), is what the user can act on.
+    const QStringList lines = log.split(u'\n', Qt::SkipEmptyParts);
+    QString last;
+    for (auto it = lines.crbegin(); it != lines.crend() && last.isEmpty(); ++it)
+        last = it->trimmed();
+    constexpr int MaxLength = 160;
+    if (last.size() > MaxLength)
+        last = last.left(MaxLength) + QStringLiteral("…");
+    return last;
+}
+
 void MailHandOver::poll()
 {
     if (m_done)
@@ -100,8 +114,9 @@ void MailHandOver::poll()
         QFile log(m_folder + u'/' + LogName);
         QString detail;
         if (log.open(QIODevice::ReadOnly))
-            detail = QString::fromLocal8Bit(log.readAll()).trimmed();
-        QString text = code == 3 ? QStringLiteral("没有可用的邮件程序，邮件未能交给邮件程序（xdg-email 退出码 3）。")
+            detail = lastLogLine(QString::fromLocal8Bit(log.readAll()));
+        QString text = code == 3 ? QStringLiteral("没有可用的邮件程序，邮件未能交给邮件程序（xdg-email 退出码 3）。"
+                                                  "请在桌面设置中选择默认邮件程序，或导出订单后另行发送。")
                                  : QStringLiteral("邮件未能交给邮件程序（xdg-email 退出码 %1）。").arg(code);
         if (!detail.isEmpty())
             text += u'\n' + detail;

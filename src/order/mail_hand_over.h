@@ -26,7 +26,7 @@ class MailHandOver : public QObject {
 public:
     struct Settings {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        int graceMs = 4000;   // how long an early exit still counts as a failed hand-over
+        int graceMs = 2500;   // how long an early exit still counts as a failed hand-over
         int pollMs = 100;
     };
 
@@ -36,6 +36,10 @@ public:
     // Starts xdg-email; false (and no finished signal) when it cannot be started.
     bool start();
     QString reason() const { return m_reason; }
+
+    // What of the launcher's error output the user is shown: its last non-empty line, cut
+    // to a readable length.
+    static QString lastLogLine(const QString &log);
 
     // The environment xdg-email runs in: unchanged when its character type is UTF-8, else
     // without LC_ALL and a non-UTF-8 LC_CTYPE, and with LANG=C.UTF-8 unless LANG is UTF-8.

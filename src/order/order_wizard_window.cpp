@@ -214,13 +214,18 @@ void TFrmOrderDo::tbShow(int page)
         break;
     case ConfirmPage:
         copyToConfirmPage();
+        // The focus must not stay on a control of the page just hidden: keys (Alt+letters
+        // too) would go nowhere.
+        m_dbGrid1->setFocus();
         break;
     case SendPage:
         m_btnPre->setVisible(false);
+        m_dbgOrder->setFocus();
         break;
     case DonePage:
         m_btnPre->setVisible(false);
         m_btnNext->setVisible(false);
+        m_btnClose->setFocus();
         break;
     default:
         break;

@@ -278,6 +278,23 @@ TEST_F(MailHandOverTest, XdgEmailStillRunningAfterTheGracePeriodIsAHandOver)
         QThread::msleep(50);
 }
 
+TEST(MailHandOverLog, TheUserSeesTheLastLineCutShort)
+{
+    const QString longLine = QStringLiteral("xdg-email: no method available for opening 'mailto:") + QString(300, u'x');
+    const struct {
+        QString log;
+        QString shown;
+    } cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("\n  \n"), QString()},
+        {QStringLiteral("firefox: not found\nlynx: not found\nxdg-email: no method\n\n"),
+         QStringLiteral("xdg-email: no method")},
+        {QStringLiteral("a: not found\n") + longLine + u'\n', longLine.left(160) + QStringLiteral("…")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MailHandOver::lastLogLine(c.log), c.shown) << c.log.toStdString();
+}
+
 TEST_F(MailHandOverTest, NoMailProgramIsAFailedHandOverAndItsFolderGoes)
 {
     installStandIn("echo 'xdg-email: no method available for opening mailto' >&2\nexit 3\n");
