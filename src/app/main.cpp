@@ -1,4 +1,6 @@
-// Start-up: splash, data module with the connection, main window, message loop.
+// Start-up: the command line, then splash, data module with the connection, main window,
+// message loop. The command line is read before any application object exists, so --help,
+// --version and a refused option need no display.
 #include "app/accessible_names_gui.h"
 #include "app/form_catalog_gui.h"
 #include "app/main_window.h"
@@ -13,16 +15,90 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
-#include <cstring>
+#include <QString>
+#include <cstdio>
 #include <memory>
+
+#ifndef ZD_VERSION
+#define ZD_VERSION "1.2"
+#endif
+
+namespace {
+
+// Exit codes of the command line: 0 after --help or --version, 2 for a refused argument.
+constexpr int UsageExit = 2;
+
+const char *const HelpText =
+    "用法：zhengding [选项]\n"
+    "\n"
+    "征订 (Zhengding)：学校和书店征订教材的桌面程序。配置读取程序目录中的 syscfg.dbm。\n"
+    "\n"
+    "选项：\n"
+    "  --no-splash   不等待启动画面的 2 秒，直接打开主窗口（用于脚本和截图）。\n"
+    "  -h, --help    显示本帮助后退出。\n"
+    "  --version     显示版本后退出。\n"
+    "\n"
+    "退出码：正常结束为 0，无法连接数据库为 1，命令行有误为 2。\n";
+
+void writeTo(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+struct CommandLine {
+    enum Action { Run, Help, Version, Refused };
+    Action action = Run;
+    bool splashWait = true;
+    QString refused;   // the argument that was refused
+};
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    CommandLine cl;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == u"--no-splash") {
+            cl.splashWait = false;
+        } else if (arg == u"--help" || arg == u"-h") {
+            if (cl.action == CommandLine::Run)
+                cl.action = CommandLine::Help;
+        } else if (arg == u"--version") {
+            if (cl.action == CommandLine::Run)
+                cl.action = CommandLine::Version;
+        } else {
+            cl.action = CommandLine::Refused;
+            cl.refused = arg;
+            return cl;
+        }
+    }
+    return cl;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    bool splashWait = true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no-splash") == 0)
-            splashWait = false;
+    const CommandLine cl = parseCommandLine(argc, argv);
+    switch (cl.action) {
+    case CommandLine::Help:
+        writeTo(stdout, QString::fromUtf8(HelpText));
+        return 0;
+    case CommandLine::Version:
+        writeTo(stdout, QStringLiteral("征订 %1\n").arg(QStringLiteral(ZD_VERSION)));
+        return 0;
+    case CommandLine::Refused:
+        writeTo(stderr, (cl.refused.startsWith(u'-')
+                             ? QStringLiteral("zhengding：未知选项 %1\n")
+                             : QStringLiteral("zhengding：多余的参数 %1\n"))
+                                .arg(cl.refused)
+                            + QStringLiteral("用 zhengding --help 查看用法。\n"));
+        return UsageExit;
+    case CommandLine::Run:
+        break;
     }
+    const bool splashWait = cl.splashWait;
 
     ZdApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);  // the tool-bar pictures live in the static ui library

@@ -1,7 +1,7 @@
 #pragma once
-// The catalogue list export: the list a browse window shows, written as a tab-separated GBK
-// text file. Line 1 holds the captions, then one line per row in the list's current order;
-// every line ends with CR LF, the last one included. Values are the plain texts of the
+// The catalogue list export: the list a browse window shows, written as a tab-separated
+// GB18030 text file (GBK bytes for every GBK character). Line 1 holds the captions, then one
+// line per row in the list's current order; every line ends with CR LF, the last one included. Values are the plain texts of the
 // columns (a price as the bare number, null as an empty field), written exactly as they are:
 // no quoting, so a TAB or line break inside a value is written unchanged.
 //

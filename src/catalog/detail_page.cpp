@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 namespace DetailPage {
@@ -165,6 +166,31 @@ QString errorPagePath()
     return ProgramPaths::resolve(QStringLiteral("../html/error.html"));
 }
 
+QString declareGb18030(const QString &html)
+{
+    static const QRegularExpression metaCharset(
+        QStringLiteral(R"((<meta\b[^>]*?\bcharset\s*=\s*["']?)[^"'\s;>/]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression headTag(QStringLiteral(R"(<head\b[^>]*>)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression htmlTag(QStringLiteral(R"(<html\b[^>]*>)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (html.contains(metaCharset)) {
+        QString out = html;
+        return out.replace(metaCharset, QStringLiteral("\\1gb18030"));
+    }
+    const QString meta =
+        QStringLiteral(R"(<meta http-equiv="Content-Type" content="text/html; charset=gb18030">)");
+    for (const QRegularExpression *tag : {&headTag, &htmlTag}) {
+        const QRegularExpressionMatch m = tag->match(html);
+        if (m.hasMatch()) {
+            QString out = html;
+            return out.insert(m.capturedEnd(), meta);
+        }
+    }
+    return meta + QStringLiteral("\r\n") + html;
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
@@ -203,7 +229,7 @@ QString build(const QSqlDatabase &db, const QString &tm, const QString &operator
                            .arg(QDir::toNativeSeparators(templateFile.fileName()),
                                 templateFile.errorString()));
 
-    const QStringList lines = render(splitLines(Gbk::decode(bytes)), record);
+    const QStringList lines = render(splitLines(declareGb18030(Gbk::decode(bytes))), record);
 
     const QString page = pagePath(operatorCode);
     QFile::remove(page);   // a page that cannot be removed is overwritten below, or fails

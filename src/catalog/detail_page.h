@@ -1,7 +1,7 @@
 #pragma once
 // The book detail page: the template ../html/book.html with its placeholder lines replaced by
-// one title's full record (view qrybooksall), written to ../html/book_<operator>.html for the
-// detail window to show.
+// one title's full record (view qrybooksall), written in GB18030 with CR LF line ends to
+// ../html/book_<operator>.html for the detail window to show.
 //
 // Placeholder lines. A line that contains a marker is replaced as a whole; its text with the
 // blanks around it removed is taken as the two-character marker followed by a column name:
@@ -42,6 +42,13 @@ QString coverTag(const QString &fmtp);
 QString templatePath();
 QString pagePath(const QString &operatorCode);
 QString errorPagePath();
+
+// The page is written in GB18030: the same bytes as GBK for every GBK character, and a form
+// for every other one (U+20000, emoji), so no catalogue text is lost. Its declaration says so:
+// every charset of a <meta> tag (gbk, gb2312, or anything else) becomes gb18030; a template
+// that declares none gets <meta http-equiv="Content-Type" content="text/html; charset=gb18030">
+// right after its <head> tag, else after its <html> tag, else as a line of its own first.
+QString declareGb18030(const QString &html);
 
 // Splits a template read from disk into lines (CR LF, LF or CR end a line).
 QStringList splitLines(const QString &text);

@@ -198,7 +198,7 @@ void TFrmDetail::loadPage(const QString &path)
         showErrorBox(prompter(), QStringLiteral("无法读取页面 %1").arg(path));
         return;
     }
-    // The page is GBK: decoded here, with its folder as the base of its relative pictures
+    // The page is GB18030 (it says so): decoded here, with its folder as the base of its relative pictures
     // ("../bookimages/…", "nocover.bmp").
     const QString folder = QFileInfo(path).absolutePath();
     m_web->setSearchPaths({folder});

@@ -1,6 +1,6 @@
 #pragma once
-// The order text: the tab-separated file attached to the order mail. GBK bytes, CR LF after
-// every line (the last one included). For an order of R rows it has 24 + 1 + R lines:
+// The order text: the tab-separated file attached to the order mail. GB18030 bytes (GBK for
+// every GBK character), CR LF after every line (the last one included). For an order of R rows it has 24 + 1 + R lines:
 //
 //   1      the title: "图书征订单" (wizard) or "图书征定单" (order query)
 //   2–22   "订货单号：" TAB dhdh … "要求发货日期：" TAB fhrq (21 labelled header values)

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -177,6 +178,35 @@ namespace {
 
 // A list longer than the blocks the export renders in: the bytes are what row-by-row writing
 // gives, with characters outside the BMP and empty fields at and around the block edges.
+// The file is GB18030: titles outside GBK are written in their four-byte forms and come back
+// unchanged when the file is read; GBK text keeps its GBK bytes.
+TEST_F(CatalogueExportTest, TextOutsideGbkSurvivesTheFile)
+{
+    const QString title = QStringLiteral("康熙") + QString::fromUcs4(U"\U00020000") + QStringLiteral("字典");
+    const QString author = QString::fromUcs4(U"\U0001F600") + QStringLiteral("李华");
+    insertBook({{"tm", "9787040009"}, {"zbh", "A-000"}, {"sm", title}, {"zz", author},
+                {"cbmc", "中华书局"}, {"ztmc", "辞书"}});
+    const auto list = openBooks(QStringLiteral("where tm='9787040009'"));
+    for (Layout layout : {Layout::A, Layout::B}) {
+        const QString path = target();
+        ASSERT_TRUE(CatalogueExport::writeFile(path, *list, layout));
+        const QByteArray bytes = readAll(path);
+        EXPECT_TRUE(bytes.contains("\xBF\xB5\xCE\xF5\x95\x32\x82\x36\xD7\xD6\xB5\xE4"))
+            << bytes.toHex().toStdString();
+        QStringDecoder gb18030("GB18030");
+        const QStringList lines = QString(gb18030.decode(bytes)).split(QStringLiteral("\r\n"));
+        EXPECT_FALSE(gb18030.hasError());
+        ASSERT_EQ(lines.size(), 3);
+        const QStringList fields = lines[1].split(u'\t');
+        if (layout == Layout::A) {
+            EXPECT_EQ(fields.mid(0, 3), (QStringList{title, author, QStringLiteral("中华书局")}));
+            EXPECT_TRUE(bytes.contains("\t\x94\x39\xFC\x36\xC0\xEE\xBB\xAA\t"));
+        } else {
+            EXPECT_EQ(fields.mid(0, 3), (QStringList{QStringLiteral("中华书局"), title, QStringLiteral("辞书")}));
+        }
+    }
+}
+
 TEST(CatalogueExportLong, ManyRowsComeOutAsTheyWouldOneByOne)
 {
     TempTree tree;

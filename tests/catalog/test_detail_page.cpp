@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QStringDecoder>
 
 namespace {
 
@@ -226,13 +227,15 @@ protected:
     }
 };
 
-TEST_F(DetailPageBuild, WritesTheGbkPageWithCrLfForTheOperator)
+TEST_F(DetailPageBuild, WritesTheDeclaredGb18030PageWithCrLfForTheOperator)
 {
     writeTemplate(QStringLiteral("<p>\r\n $$SM \r\n$@dj\r\n$#ys\r\n$$jj\r\n$$zz\r\n$$fmtp\r\n</p>"));
     const QString path = DetailPage::build(db, QStringLiteral("9787040001"), QStringLiteral("op1"));
     EXPECT_EQ(path, tree.path(QStringLiteral("html/book_op1.html")));
+    // The template declares no charset, so the page starts with the declaration of its own.
     EXPECT_EQ(page(QStringLiteral("op1")),
-              Gbk::encode(QStringLiteral("<p>\r\n高等数学\r\n12.50\r\n1,234\r\n上册<br>\r\n下册\r\n"
+              Gbk::encode(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">\r\n"
+                                         "<p>\r\n高等数学\r\n12.50\r\n1,234\r\n上册<br>\r\n下册\r\n"
                                          "张三<br>\r\n&lt;李四&gt;\r\n"
                                          "<img width=\"200\" height=\"275\" src=\"../bookimages/small.jpg\">\r\n"
                                          "</p>\r\n")));
@@ -265,6 +268,65 @@ TEST_F(DetailPageBuild, ShippedTemplateNamesOnlyColumnsTheRecordHas)
     EXPECT_TRUE(text.contains(QStringLiteral("高等数学")));
     EXPECT_TRUE(text.contains(QStringLiteral("12.50")));
     EXPECT_FALSE(text.contains(QStringLiteral("$$")));
+}
+
+struct DeclarationCase {
+    const char *name;
+    const char *html;
+    const char *expected;
+};
+
+class CharsetDeclaration : public ::testing::TestWithParam<DeclarationCase> {};
+
+TEST_P(CharsetDeclaration, SaysGb18030)
+{
+    EXPECT_EQ(DetailPage::declareGb18030(QString::fromUtf8(GetParam().html)),
+              QString::fromUtf8(GetParam().expected));
+}
+
+#define ZD_META "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">"
+
+INSTANTIATE_TEST_SUITE_P(
+    Templates, CharsetDeclaration,
+    ::testing::Values(
+        DeclarationCase{"Gbk", "<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">\r\n</head>",
+                        "<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb18030\">\r\n</head>"},
+        DeclarationCase{"Gb2312InCapitals", "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; Charset = GB2312\">",
+                        "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; Charset = gb18030\">"},
+        DeclarationCase{"ShortFormQuoted", "<meta charset=\"utf-8\"><title>书目</title>",
+                        "<meta charset=\"gb18030\"><title>书目</title>"},
+        DeclarationCase{"ShortFormBareAndSelfClosed", "<meta charset=gbk/>", "<meta charset=gb18030/>"},
+        DeclarationCase{"EveryDeclaration", "<meta charset=gbk>\n<meta\n content=\"text/html;charset=gb2312\">",
+                        "<meta charset=gb18030>\n<meta\n content=\"text/html;charset=gb18030\">"},
+        DeclarationCase{"AlreadyGb18030", "<meta charset=\"gb18030\">", "<meta charset=\"gb18030\">"},
+        // Without a declaration: right after <head>, else <html>, else a first line. Text of the
+        // page that merely mentions a charset is no declaration and stays as written.
+        DeclarationCase{"AfterHead", "<html>\r\n<head lang=\"zh\"><title>x</title>\r\n<header>charset=gbk</header>",
+                        "<html>\r\n<head lang=\"zh\">" ZD_META "<title>x</title>\r\n<header>charset=gbk</header>"},
+        DeclarationCase{"AfterHtml", "<HTML><body>$$sm</body>", "<HTML>" ZD_META "<body>$$sm</body>"},
+        DeclarationCase{"FirstLine", "$$sm\r\n", ZD_META "\r\n$$sm\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+#undef ZD_META
+
+// Characters outside GBK: the page holds their GB18030 forms, GBK characters keep their GBK
+// bytes, and the declaration of the shipped template matches.
+TEST_F(DetailPageBuild, TitleOutsideGbkIsWrittenInGb18030AndDeclaredSo)
+{
+    const QString title = QStringLiteral("高等数学 ") + QString::fromUcs4(U"\U00020000\U0001F600");
+    insertBook({{"tm", "T-EXT"}, {"sm", title}});
+    tree.copyFromDist(QStringLiteral("html/book.html"));
+    ASSERT_FALSE(DetailPage::build(db, QStringLiteral("T-EXT"), QString()).isEmpty());
+
+    const QByteArray bytes = page();
+    EXPECT_TRUE(bytes.contains("\xB8\xDF\xB5\xC8\xCA\xFD\xD1\xA7 \x95\x32\x82\x36\x94\x39\xFC\x36"))
+        << bytes.toHex().toStdString();
+    EXPECT_TRUE(bytes.contains("charset=gb18030"));
+    EXPECT_FALSE(bytes.contains("charset=gbk"));
+    QStringDecoder gb18030("GB18030");
+    const QString text = gb18030.decode(bytes);
+    EXPECT_FALSE(gb18030.hasError());
+    EXPECT_TRUE(text.contains(title));
 }
 
 } // namespace

@@ -102,6 +102,21 @@ TEST_F(DetailWindowTest, CatalogueTextShowsAsWrittenWithItsLineBreaks)
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
 }
 
+// The page file is GB18030; the window reads it by its declaration and shows every character.
+TEST_F(DetailWindowTest, TitleOutsideGbkShowsUnchanged)
+{
+    const QString title = QStringLiteral("康熙") + QString::fromUcs4(U"\U00020000") + QStringLiteral("字典 ")
+                          + QString::fromUcs4(U"\U0001F600");
+    insertBook({{"tm", "T0"}, {"zbh", "0"}, {"sm", title}, {"zz", QString::fromUcs4(U"\U0002A6D6")}});
+    books->open();   // T0 comes first
+    auto w = openWindow();
+    ASSERT_EQ(currentTm(), QStringLiteral("T0"));
+    const QString text = pageText(w.get());
+    EXPECT_TRUE(text.contains(title)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUcs4(U"\U0002A6D6"))) << text.toStdString();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+}
+
 TEST_F(DetailWindowTest, CoverWithAnOddOrWindowsNameIsShown)
 {
     QFile cover(tree.path(QStringLiteral("bookimages/cover01.jpg")));

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 
 namespace {
@@ -141,6 +142,32 @@ TEST(OrderNames, TitleAndAttachmentNameFollowTheWindow)
               QStringLiteral("图书征订单20260305143005.xls"));
     EXPECT_EQ(OrderNames::attachmentName(OrderSource::Query, QDateTime(QDate(2026, 12, 31), QTime(9, 0, 0))),
               QStringLiteral("图书征定单20261231090000.xls"));
+}
+
+// The text is GB18030: a title or remark outside GBK is written in its four-byte form and read
+// back unchanged, in both windows' layouts; the GBK text around it keeps its GBK bytes.
+TEST(OrderTextFile, TextOutsideGbkSurvivesTheFile)
+{
+    const QString title = QStringLiteral("康熙") + QString::fromUcs4(U"\U00020000") + QStringLiteral("字典");
+    const QString remark = QStringLiteral("开学前送到 ") + QString::fromUcs4(U"\U0001F600");
+    OrderDocument order = sampleOrder(1);
+    order.rows[0].sm = title;
+    order.header.bz = remark;
+    TempTree tree;
+    for (OrderSource source : {OrderSource::Wizard, OrderSource::Query}) {
+        const QString path = tree.path(QStringLiteral("order.xls"));
+        OrderText::writeFile(path, order, source);
+        const QByteArray bytes = readAll(path);
+        EXPECT_TRUE(bytes.contains("\xBF\xB5\xCE\xF5\x95\x32\x82\x36\xD7\xD6\xB5\xE4"))
+            << bytes.toHex().toStdString();
+        EXPECT_TRUE(bytes.contains("\x94\x39\xFC\x36\r\n"));
+        QStringDecoder gb18030("GB18030");
+        const QString text = gb18030.decode(bytes);
+        EXPECT_FALSE(gb18030.hasError());
+        EXPECT_EQ(text, OrderText::text(order, source));
+        EXPECT_TRUE(text.contains(u'\t' + title + u'\t')) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("备注：") + remark + QStringLiteral("\r\n")));
+    }
 }
 
 TEST(OrderTextFile, ReplacesAnExistingFileWholeAndRefusesAnUnwritablePath)
