@@ -38,6 +38,10 @@ QString diagnose(const QString &path, QFileDevice::FileError error, int errorNum
         return QStringLiteral("文件夹 %1 不存在").arg(parentOf(path));
     if (target.isDir())
         return QStringLiteral("%1 是一个文件夹").arg(QDir::toNativeSeparators(target.absoluteFilePath()));
+    // The way to the file was just seen whole: a "not found" left in errno comes from a look-up
+    // on the way (the target not there yet), not from the failure.
+    if (errorNumber == ENOENT || errorNumber == ENOTDIR)
+        errorNumber = 0;
     return reasonText(path, errorNumber, error == QFileDevice::NoError ? QString() : qtText);
 }
 
