@@ -3,6 +3,7 @@
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "data/connection.h"
+#include "data/schema.h"
 
 namespace DataModule {
 
@@ -10,6 +11,14 @@ QString connectionFailureText(const QString &databaseError)
 {
     return QStringLiteral("数据库连接错误，程序终止。请与系统管理员联系！\n错误信息如下：(\n")
            + databaseError + u')';
+}
+
+QString catalogueMissingText(const QStringList &missing)
+{
+    const QString init = QStringLiteral("请用“zhengding-admin init”建立数据库的表。");
+    if (missing.size() == Schema::tableNames().size() + Schema::viewNames().size())
+        return QStringLiteral("数据库中没有征订目录：本程序的表和视图一个也没有。") + init;
+    return QStringLiteral("数据库中没有完整的征订目录，缺少表或视图：%1。").arg(missing.join(u',')) + init;
 }
 
 DataModuleState create(Prompter &prompter, const QString &connectionName)
@@ -29,6 +38,18 @@ DataModuleState create(Prompter &prompter, const QString &connectionName)
     state.con = Connection::open(config, connectionName, &error);
     if (!state.con.isOpen()) {
         prompter.message(connectionFailureText(error), QStringLiteral("错误信息"), MsgFlags::Error);
+        state.endRequested = true;
+        return state;
+    }
+    // A database without the program's tables (an empty file, some other program's database)
+    // would open fine and fail in every window: refuse it now, and change nothing in it.
+    const QStringList missing = Schema::missing(state.con);
+    if (!missing.isEmpty()) {
+        state.con.close();
+        state.con = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        prompter.message(connectionFailureText(catalogueMissingText(missing)), QStringLiteral("错误信息"),
+                         MsgFlags::Error);
         state.endRequested = true;
     }
     return state;

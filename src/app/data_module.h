@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 struct DataModuleState {
     QSqlDatabase con;
@@ -19,10 +20,13 @@ namespace DataModule {
 inline constexpr char ConnectionName[] = "Con";
 
 // Runs the data module's creation. Shows "请初始化系统配置！" for a missing kind and the
-// connection message when the open fails (both end the program). A damaged stored password
+// connection message when the open fails or the database lacks the program's tables (both end
+// the program; such a database is closed again untouched). A damaged stored password
 // throws AppError ("Error: not a Hex String"), which ends creation with the connection closed.
 DataModuleState create(Prompter &prompter, const QString &connectionName = QString::fromLatin1(ConnectionName));
 
 QString connectionFailureText(const QString &databaseError);
+// What the connection message says of a database that lacks these tables and views.
+QString catalogueMissingText(const QStringList &missing);
 
 } // namespace DataModule

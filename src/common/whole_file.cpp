@@ -3,22 +3,97 @@
 #include "common/app_error.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 
 namespace WholeFile {
+namespace {
+
+// The folder that holds path, made absolute, for the messages.
+QString parentOf(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+}
+
+// Why QSaveFile failed on path, told from the path itself first (those answers do not depend
+// on what the last system call left in errno) and then from the system's error number.
+QString diagnose(const QString &path, QFileDevice::FileError error, int errorNumber,
+                 const QString &qtText)
+{
+    const QFileInfo target(path);
+    // Climb from the target's folder to the nearest thing that exists.
+    QFileInfo dir(target.absolutePath());
+    while (!dir.exists()) {
+        const QString up = dir.absolutePath();
+        if (QDir::cleanPath(up) == QDir::cleanPath(dir.absoluteFilePath()))
+            break;
+        dir = QFileInfo(up);
+    }
+    if (dir.exists() && !dir.isDir())
+        return QStringLiteral("%1 是一个文件，不是文件夹")
+            .arg(QDir::toNativeSeparators(dir.absoluteFilePath()));
+    if (QDir::cleanPath(dir.absoluteFilePath()) != QDir::cleanPath(target.absolutePath()))
+        return QStringLiteral("文件夹 %1 不存在").arg(parentOf(path));
+    if (target.isDir())
+        return QStringLiteral("%1 是一个文件夹").arg(QDir::toNativeSeparators(target.absoluteFilePath()));
+    // The way to the file was just seen whole: a "not found" left in errno comes from a look-up
+    // on the way (the target not there yet), not from the failure.
+    if (errorNumber == ENOENT || errorNumber == ENOTDIR)
+        errorNumber = 0;
+    return reasonText(path, errorNumber, error == QFileDevice::NoError ? QString() : qtText);
+}
+
+} // namespace
+
+QString reasonText(const QString &path, int errorNumber, const QString &fallback)
+{
+    switch (errorNumber) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("磁盘空间不足");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入文件夹 %1 的权限").arg(parentOf(path));
+    case EROFS:
+        return QStringLiteral("%1 所在的磁盘是只读的").arg(parentOf(path));
+    case ENOENT:
+        return QStringLiteral("文件夹 %1 不存在").arg(parentOf(path));
+    case ENOTDIR:
+        return QStringLiteral("%1 的上级不是文件夹").arg(QDir::toNativeSeparators(path));
+    case EISDIR:
+        return QStringLiteral("%1 是一个文件夹").arg(QDir::toNativeSeparators(path));
+    case EIO:
+        return QStringLiteral("磁盘读写出错");
+    default:
+        break;
+    }
+    if (!fallback.isEmpty() && fallback.compare(QLatin1String("Unknown error"), Qt::CaseInsensitive) != 0)
+        return fallback;
+    if (errorNumber != 0)
+        return QStringLiteral("系统错误 %1（%2）").arg(errorNumber).arg(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    return QStringLiteral("系统没有说明原因");
+}
 
 bool write(const QString &path, const Writer &writer, QString *error)
 {
     QSaveFile file(path);
     QString reason;
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
+        const int number = errno;
+        reason = diagnose(path, file.error(), number, file.errorString());
     } else if (!writer(file, &reason)) {
+        const int number = errno;
         if (reason.isEmpty())
-            reason = file.errorString();
+            reason = diagnose(path, file.error(), number, file.errorString());
         file.cancelWriting();
     } else if (!file.commit()) {
-        reason = file.errorString();
+        const int number = errno;
+        reason = diagnose(path, file.error(), number, file.errorString());
     } else {
         return true;
     }

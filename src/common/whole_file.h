@@ -13,12 +13,18 @@ namespace WholeFile {
 // Fills the device; returns false (with the reason in *error) to abandon the file.
 using Writer = std::function<bool(QIODevice &device, QString *error)>;
 
-// Writes the file; on failure returns false with the reason in *error (when given).
+// Writes the file; on failure returns false with the reason in *error (when given): a Chinese
+// sentence that names the folder where that helps (a missing folder, a file where a folder
+// should be, no permission, a full disk), never the bare "Unknown error".
 bool write(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 bool write(const QString &path, const Writer &writer, QString *error = nullptr);
 
 // The same, throwing AppError "无法写入文件 <path>：<reason>" on failure.
 void writeOrThrow(const QString &path, const QByteArray &bytes);
 void writeOrThrow(const QString &path, const Writer &writer);
+
+// The sentence for a failed write to path with the system's error number errorNumber (errno);
+// fallback (the library's text) is used for numbers without a sentence of their own.
+QString reasonText(const QString &path, int errorNumber, const QString &fallback = QString());
 
 } // namespace WholeFile

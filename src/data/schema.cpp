@@ -428,6 +428,11 @@ void create(const QSqlDatabase &db)
     verify(db);
 }
 
+QStringList missing(const QSqlDatabase &db)
+{
+    return missingRelations(db);
+}
+
 void verify(const QSqlDatabase &db)
 {
     const QStringList missing = missingRelations(db);

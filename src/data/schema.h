@@ -21,6 +21,9 @@ void create(const QSqlDatabase &db);
 // ends with it; a caller that commits create() inside its own transaction checks again after
 // its commit (a driver may report success for DDL whose commit failed).
 void verify(const QSqlDatabase &db);
+// The lower-case names of the tables and views of create() that the database lacks, tables
+// first; empty when it holds them all. Reads the catalogue only: changes nothing.
+QStringList missing(const QSqlDatabase &db);
 // Drops everything create() makes (used by "zhengding-admin init --force").
 void drop(const QSqlDatabase &db);
 

@@ -36,6 +36,63 @@ Engine engineOf(const QSqlDatabase &db)
     return Engine::Other;
 }
 
+Failure failureOf(const QSqlError &e)
+{
+    if (e.type() == QSqlError::NoError)
+        return Failure::Other;
+    const QString words = (e.databaseText() + u' ' + e.driverText()).toLower();
+    const auto says = [&words](std::initializer_list<const char *> phrases) {
+        for (const char *p : phrases)
+            if (words.contains(QLatin1String(p)))
+                return true;
+        return false;
+    };
+    // QIBASE gives the ISC status code; QODBC and QPSQL give the SQLSTATEs, separated by ';'.
+    const QString code = e.nativeErrorCode();
+    bool numeric = false;
+    const qlonglong number = code.toLongLong(&numeric);
+    const QStringList states = code.split(u';', Qt::SkipEmptyParts);
+    const auto hasState = [&states](std::initializer_list<const char *> wanted) {
+        for (const QString &s : states)
+            for (const char *w : wanted)
+                if (s.trimmed().compare(QLatin1String(w), Qt::CaseInsensitive) == 0)
+                    return true;
+        return false;
+    };
+    // The words are the engines' own fixed texts (SQLite's are the same whatever the code).
+    if (says({"database or disk is full", "no space left on device", "disk full",
+              "could not extend file"})
+        || hasState({"53100"}))
+        return Failure::DiskFull;
+    if (says({"readonly database", "read-only database", "read-only transaction",
+              "read only database"})
+        || hasState({"25006"}))
+        return Failure::ReadOnly;
+    if (says({"database is locked", "database table is locked", "lock conflict", "deadlock",
+              "could not serialize", "lock timeout", "lock time-out", "could not obtain lock",
+              "update conflicts with concurrent update"})
+        || hasState({"40001", "40P01", "55P03"})
+        // isc_lock_conflict, isc_deadlock, isc_lock_timeout
+        || (numeric && (number == 335544345 || number == 335544336 || number == 335544510)))
+        return Failure::Busy;
+    return Failure::Other;
+}
+
+QString failureSentence(Failure failure)
+{
+    switch (failure) {
+    case Failure::Busy:
+        return QStringLiteral("数据库正忙：另一台电脑正在使用它，请稍后再试。");
+    case Failure::ReadOnly:
+        return QStringLiteral("数据库无法写入：数据库文件或它所在的文件夹是只读的，请检查权限。");
+    case Failure::DiskFull:
+        return QStringLiteral("磁盘空间不足：数据库无法写入，请腾出磁盘空间后再试。");
+    case Failure::Other:
+        break;
+    }
+    return {};
+}
+
 QString errorText(const QSqlError &e)
 {
     QString text = e.databaseText();
@@ -43,7 +100,9 @@ QString errorText(const QSqlError &e)
         text = e.text();
     if (!e.driverText().isEmpty() && !text.contains(e.driverText()))
         text = e.driverText() + u' ' + text;
-    return text.trimmed();
+    text = text.trimmed();
+    const QString sentence = failureSentence(failureOf(e));
+    return sentence.isEmpty() ? text : sentence + u'\n' + text;
 }
 
 QString errorText(const QSqlQuery &query)

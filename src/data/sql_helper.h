@@ -25,9 +25,18 @@ QVariant scalar(const QSqlDatabase &db, const QString &text, const QVariantList 
 
 // The user's text for a failed database action: the database's own words, led by the
 // driver's where they add something. Every place that reports a database error uses these.
+// A failure the user can do something about (a busy database, one that cannot be written, a
+// full disk) is led by a Chinese sentence that says what happened and what to do.
 QString errorText(const QSqlError &error);
 QString errorText(const QSqlQuery &query);
 QString errorText(const QSqlDatabase &db);
+
+// What kind of failure a database error is, from its native code and its texts, for SQLite,
+// Firebird, PostgreSQL (behind ODBC) and the SQLite ODBC driver.
+enum class Failure { Other, Busy, ReadOnly, DiskFull };
+Failure failureOf(const QSqlError &error);
+// The sentence that leads errorText() for the kind (empty for Other).
+QString failureSentence(Failure failure);
 
 // Current nesting depth of transactions on the connection (0: none open).
 int transactionDepth(const QSqlDatabase &db);

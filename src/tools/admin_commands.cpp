@@ -185,6 +185,28 @@ int encipher(const QString &clear, QTextStream &out, QTextStream &err)
 
 int decipher(const QString &hex, QTextStream &out, QTextStream &err)
 {
+    // The program at start-up ignores an odd last digit; a form typed here is checked whole,
+    // so a digit lost or added while copying it is found now.
+    if (hex.size() % 2 != 0) {
+        err << QStringLiteral("加密形式的长度必须是偶数（每个字节两位十六进制数字），“%1”有 %2 个字符。")
+                   .arg(hex)
+                   .arg(hex.size())
+            << Qt::endl;
+        return Failed;
+    }
+    const auto isHexDigit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+    };
+    for (qsizetype i = 0; i < hex.size(); ++i) {
+        if (!isHexDigit(hex.at(i))) {
+            err << QStringLiteral("加密形式只能含有十六进制数字 0-9、A-F：第 %1 个字符“%2”不是。")
+                       .arg(i + 1)
+                       .arg(hex.at(i))
+                << QStringLiteral("（Error: not a Hex String）") << Qt::endl;
+            return Failed;
+        }
+    }
     try {
         out << StringCipher::decipherPassword(hex) << Qt::endl;
     } catch (const AppError &e) {

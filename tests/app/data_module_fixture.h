@@ -3,6 +3,7 @@
 // embedded database, a DM created the program's way over it with a scripted prompter, and the
 // DM freed again (its destructor clears the global) before the tree goes.
 #include "app/tdm_gui.h"
+#include "data/schema.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
@@ -13,29 +14,24 @@
 
 class DataModuleFixture : public ::testing::Test {
 protected:
-    // Makes init/data.mdb: the full schema, or (withCatalogue false) an SQLite file that holds
-    // none of the program's tables. Then creates DM over it.
+    // Makes init/data.mdb with the full schema and creates DM over it. Without the catalogue
+    // (withCatalogue false) every table and view is dropped again once DM is open: start-up
+    // refuses a database without them, so this is a catalogue that went away while the
+    // program runs.
     void makeDataModule(bool withCatalogue)
     {
         tree.writeConfig("[All]\r\nsDbType=Oledb40\r\n");
-        if (withCatalogue) {
-            tree.createDatabase();
-        } else {
-            const QString seed = QStringLiteral("dm_fixture_seed");
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), seed);
-                db.setDatabaseName(tree.path(QStringLiteral("init/data.mdb")));
-                ASSERT_TRUE(db.open());
-                ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("create table unrelated (x integer)")));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(seed);
+        {
+            QSqlDatabase seed = tree.createDatabase();
+            seed.close();
         }
         auto scripted = std::make_unique<ScriptedPrompter>();
         prompter = scripted.get();
         module = std::make_unique<TDM>(std::move(scripted));
         DM = module.get();
         ASSERT_TRUE(DM->create()) << prompter->texts().join(u'|').toStdString();
+        if (!withCatalogue)
+            Schema::drop(DM->Con);
     }
 
     TempTree tree;

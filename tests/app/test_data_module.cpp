@@ -6,7 +6,11 @@
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,6 +76,83 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"not_a_database", "[All]\nsDbType=Oledb40\n", false, QByteArray(4096, 'x'), {kConnPrefix}, {}, true},
         StartCase{"embedded_ok", "[ALL]\nsDbType=Oledb40\n[Oledb40]\nsPwd=\n", true, {}, {}, {}, false}),
     [](const auto &info) { return std::string(info.param.name); });
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Runs statements on the file under a connection of its own, closed again afterwards.
+void runOn(const QString &path, const QStringList &statements)
+{
+    const QString name = QStringLiteral("catalogue_seed");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        for (const QString &s : statements)
+            ASSERT_TRUE(QSqlQuery(db).exec(s)) << s.toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Such a database opens, but every window would fail on it: start-up refuses it with the
+// connection message, says how the tables are made, and leaves the file exactly as it was.
+TEST(DataModule, ADatabaseWithoutTheCatalogueIsRefusedUntouched)
+{
+    const struct {
+        const char *what;
+        std::function<void(TempTree &)> make;
+        QStringList named;   // what the message must name besides the init command
+    } cases[] = {
+        {"a zero-byte file", [](TempTree &t) { t.writeFile(QStringLiteral("init/data.mdb"), QByteArray()); },
+         {QStringLiteral("没有征订目录")}},
+        {"another program's database",
+         [](TempTree &t) {
+             runOn(t.path(QStringLiteral("init/data.mdb")),
+                   {QStringLiteral("create table unrelated (x integer)"),
+                    QStringLiteral("insert into unrelated values (7)")});
+         },
+         {QStringLiteral("没有征订目录")}},
+        {"a catalogue short of a table and a view",
+         [](TempTree &t) {
+             t.createDatabase().close();
+             runOn(t.path(QStringLiteral("init/data.mdb")),
+                   {QStringLiteral("drop view qrydebooks"), QStringLiteral("drop table parameter")});
+         },
+         {QStringLiteral("parameter"), QStringLiteral("qrydebooks")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree tree;
+        tree.writeConfig("[All]\r\nsDbType=Oledb40\r\n");
+        c.make(tree);
+        const QString file = tree.path(QStringLiteral("init/data.mdb"));
+        const QByteArray before = bytesOf(file);
+        const QStringList filesBefore = QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files);
+
+        ScriptedPrompter prompter;
+        const QString connName = QStringLiteral("no_catalogue");
+        DataModuleState state = DataModule::create(prompter, connName);
+
+        ASSERT_EQ(prompter.shown.size(), 1) << prompter.texts().join(u'|').toStdString();
+        const QString text = prompter.shown.first().text;
+        EXPECT_TRUE(text.startsWith(kConnPrefix)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(u')')) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("zhengding-admin init"))) << text.toStdString();
+        for (const QString &n : c.named)
+            EXPECT_TRUE(text.contains(n)) << n.toStdString() << " in " << text.toStdString();
+        EXPECT_EQ(prompter.shown.first().caption, QStringLiteral("错误信息"));
+        EXPECT_EQ(prompter.shown.first().flags, MsgFlags::Error);
+        EXPECT_TRUE(state.endRequested);
+        EXPECT_FALSE(state.con.isOpen());
+        EXPECT_FALSE(QSqlDatabase::contains(connName)) << "the refused connection is removed";
+        EXPECT_EQ(bytesOf(file), before) << "the file is not changed";
+        EXPECT_EQ(QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files), filesBefore);
+    }
+}
 
 TEST(DataModule, DamagedStoredPasswordIsRaised)
 {

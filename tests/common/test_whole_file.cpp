@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QIODevice>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,21 +49,77 @@ TEST(WholeFileTest, ReplacesTheTargetOnlyWhenEverythingWasWritten)
     }
 }
 
-TEST(WholeFileTest, AFileThatCannotBeWrittenIsToldWithItsPath)
+TEST(WholeFileTest, AFileThatCannotBeWrittenIsToldWhyWithItsPath)
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("no/such/folder/out.txt"));
-    QString reason;
-    EXPECT_FALSE(WholeFile::write(target, QByteArray("x"), &reason));
-    EXPECT_FALSE(reason.isEmpty());
-    try {
-        WholeFile::writeOrThrow(target, QByteArray("x"));
-        ADD_FAILURE() << "no error";
-    } catch (const AppError &e) {
-        EXPECT_TRUE(e.text().startsWith(QStringLiteral("无法写入文件 "))) << e.text().toStdString();
-        EXPECT_TRUE(e.text().contains(QStringLiteral("out.txt")));
+    QFile plain(dir.filePath(QStringLiteral("plain.txt")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("a file, not a folder");
+    plain.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QString root = QDir::toNativeSeparators(dir.path());
+
+    const struct {
+        const char *what;
+        QString target;
+        QString reason;   // the whole reason, exactly
+    } cases[] = {
+        {"a folder that does not exist", QStringLiteral("no/such/folder/out.txt"),
+         QStringLiteral("文件夹 %1/no/such/folder 不存在").arg(root)},
+        {"a parent that is a file", QStringLiteral("plain.txt/out.txt"),
+         QStringLiteral("%1/plain.txt 是一个文件，不是文件夹").arg(root)},
+        {"a file deeper below a file", QStringLiteral("plain.txt/sub/out.txt"),
+         QStringLiteral("%1/plain.txt 是一个文件，不是文件夹").arg(root)},
+        {"a target that is a folder", QStringLiteral("folder"),
+         QStringLiteral("%1/folder 是一个文件夹").arg(root)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString target = dir.filePath(c.target);
+        QString reason;
+        EXPECT_FALSE(WholeFile::write(target, QByteArray("x"), &reason));
+        EXPECT_EQ(reason, c.reason);
+        try {
+            WholeFile::writeOrThrow(target, QByteArray("x"));
+            ADD_FAILURE() << "no error";
+        } catch (const AppError &e) {
+            EXPECT_EQ(e.text(), QStringLiteral("无法写入文件 %1：%2")
+                                    .arg(QDir::toNativeSeparators(target), c.reason));
+        }
     }
-    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(contents(plain.fileName()), QByteArray("a file, not a folder"));
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("folder"))).isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+// What the system says when the folder is there: these cannot be made for real here (the
+// tests run as root, which every permission lets through, and a full disk cannot be had).
+TEST(WholeFileTest, SystemErrorsBecomeSentences)
+{
+    const QString path = QStringLiteral("/srv/zd/out.txt");
+    const struct {
+        int number;
+        QString fallback;
+        QString reason;
+    } cases[] = {
+        {ENOSPC, QStringLiteral("Unknown error"), QStringLiteral("磁盘空间不足")},
+        {EDQUOT, QString(), QStringLiteral("磁盘空间不足")},
+        {EACCES, QStringLiteral("Permission denied"), QStringLiteral("没有写入文件夹 /srv/zd 的权限")},
+        {EPERM, QString(), QStringLiteral("没有写入文件夹 /srv/zd 的权限")},
+        {EROFS, QString(), QStringLiteral("/srv/zd 所在的磁盘是只读的")},
+        {ENOENT, QString(), QStringLiteral("文件夹 /srv/zd 不存在")},
+        {EIO, QString(), QStringLiteral("磁盘读写出错")},
+        // No sentence of its own: the library's words, unless they say nothing.
+        {EMFILE, QStringLiteral("Too many open files"), QStringLiteral("Too many open files")},
+        {0, QStringLiteral("Unknown error"), QStringLiteral("系统没有说明原因")},
+        {0, QString(), QStringLiteral("系统没有说明原因")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(WholeFile::reasonText(path, c.number, c.fallback), c.reason);
+    }
+    const QString unnamed = WholeFile::reasonText(path, EMFILE, QStringLiteral("Unknown error"));
+    EXPECT_TRUE(unnamed.startsWith(QStringLiteral("系统错误 %1（").arg(EMFILE))) << unnamed.toStdString();
 }
 
 } // namespace

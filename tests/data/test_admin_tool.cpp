@@ -134,6 +134,37 @@ TEST_F(AdminToolTest, PasswordRoundTrip)
     }
 }
 
+// A form copied with a digit too many or too few, or with a stray character, is refused whole
+// (the program at start-up would decipher its even part to a wrong password without a word).
+TEST_F(AdminToolTest, DecipherRefusesAFormThatIsNotWholeHex)
+{
+    const QString good = StringCipher::encipherPassword(QStringLiteral("masterkey"));
+    const struct {
+        const char *what;
+        QString form;
+        const char *says;   // part of the message on stderr
+    } cases[] = {
+        {"one digit lost", good.left(good.size() - 1), "偶数"},
+        {"one digit added", good + u'0', "偶数"},
+        {"a single digit", QStringLiteral("A"), "偶数"},
+        {"a letter beyond F", QStringLiteral("12G4") + good.mid(4), "第 3 个字符“G”"},
+        {"a space inside", good.left(6) + QStringLiteral(" ") + good.mid(7), "第 7 个字符“ ”"},
+        {"full-width digits", QStringLiteral("１２") + good.mid(2), "第 1 个字符“１”"},
+        {"a stray character as the odd last one", good + u'Z', "偶数"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = run({QStringLiteral("passwd"), QStringLiteral("--decipher"), c.form});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
+    // Lower-case digits are hexadecimal too.
+    const Result lower = run({QStringLiteral("passwd"), QStringLiteral("--decipher"), good.toLower()});
+    EXPECT_EQ(lower.exitCode, 0) << lower.err.toStdString();
+    EXPECT_EQ(lower.out.trimmed(), QStringLiteral("masterkey"));
+}
+
 TEST_F(AdminToolTest, HelpNamesEveryCommand)
 {
     const Result help = run({QStringLiteral("--help")});

@@ -7,6 +7,9 @@
 #include "temp_tree.h"
 #include "foreign_leaks.h"
 
+#include "scripted_prompter.h"
+
+#include "app/data_module.h"
 #include "common/string_cipher.h"
 #include "data/connection.h"
 #include "data/demo_catalogue.h"
@@ -52,6 +55,24 @@ protected:
         ASSERT_TRUE(db.isOpen()) << error.toStdString();
     }
 
+    // Start-up over the configured database refuses it, and the database is left without tables.
+    void expectStartUpRefuses(const QByteArray &config)
+    {
+        tree.writeConfig(config);
+        ScriptedPrompter prompter;
+        DataModuleState state = DataModule::create(prompter, QStringLiteral("engine_startup"));
+        EXPECT_TRUE(state.endRequested);
+        EXPECT_FALSE(state.con.isOpen());
+        EXPECT_FALSE(QSqlDatabase::contains(QStringLiteral("engine_startup")));
+        ASSERT_EQ(prompter.shown.size(), 1) << prompter.texts().join(u'|').toStdString();
+        EXPECT_EQ(prompter.shown.first().text,
+                  DataModule::connectionFailureText(DataModule::catalogueMissingText(
+                      Schema::tableNames() + Schema::viewNames())));
+        EXPECT_TRUE(prompter.shown.first().text.contains(QStringLiteral("zhengding-admin init")));
+        openConfigured(config);
+        EXPECT_FALSE(Schema::exists(db)) << "start-up created something";
+    }
+
     // What every engine must do with the schema and the demo catalogue.
     void exerciseSchema(Schema::Dialect expected)
     {
@@ -90,26 +111,41 @@ protected:
     }
 };
 
-TEST_F(EngineTest, FirebirdEmbedded)
+// A new, empty Firebird database file made with isql-fb, and the configuration that names it.
+QByteArray emptyFirebird(const QString &path)
 {
-    skipLeakCheckAtExit();
-    const QString path = tree.path(QStringLiteral("zd.fdb"));
     QProcess isql;
     isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
-    ASSERT_TRUE(isql.waitForStarted(10000)) << "isql-fb (firebird3.0-utils) is needed";
+    EXPECT_TRUE(isql.waitForStarted(10000)) << "isql-fb (firebird3.0-utils) is needed";
     isql.write(QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' PASSWORD 'masterkey' "
                               "DEFAULT CHARACTER SET UTF8;\nquit;\n")
                    .arg(path)
                    .toUtf8());
     isql.closeWriteChannel();
-    ASSERT_TRUE(isql.waitForFinished(60000));
-    ASSERT_TRUE(QFileInfo::exists(path)) << isql.readAllStandardError().toStdString();
+    EXPECT_TRUE(isql.waitForFinished(60000));
+    EXPECT_TRUE(QFileInfo::exists(path)) << isql.readAllStandardError().toStdString();
+    return QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsPwd=%1\r\nsServer=%2\r\n")
+        .arg(StringCipher::encipherPassword(QStringLiteral("masterkey")), path)
+        .toUtf8();
+}
 
-    openConfigured(QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsPwd=%1\r\n"
-                                  "sServer=%2\r\n")
-                       .arg(StringCipher::encipherPassword(QStringLiteral("masterkey")), path)
-                       .toUtf8());
+TEST_F(EngineTest, FirebirdEmbedded)
+{
+    skipLeakCheckAtExit();
+    const QByteArray config = emptyFirebird(tree.path(QStringLiteral("zd.fdb")));
+    ASSERT_FALSE(HasFailure());
+    openConfigured(config);
     exerciseSchema(Schema::Dialect::Firebird);
+}
+
+// Start-up over an engine's database without the program's tables ends with the connection
+// message that names the init command, and creates nothing in it.
+TEST_F(EngineTest, StartUpRefusesAFirebirdDatabaseWithoutTheCatalogue)
+{
+    skipLeakCheckAtExit();
+    const QByteArray config = emptyFirebird(tree.path(QStringLiteral("empty.fdb")));
+    ASSERT_FALSE(HasFailure());
+    expectStartUpRefuses(config);
 }
 
 // An ODBC driver library of the system, looked for in the usual folders.
@@ -179,6 +215,15 @@ TEST_F(EngineTest, OdbcDataSourceOverSqlite)
     QFile::remove(lists.sqliteFile());
     openConfigured("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_sqlite_source\r\n");
     exerciseSchema(Schema::Dialect::Sqlite);
+}
+
+TEST_F(EngineTest, StartUpRefusesAnOdbcDatabaseWithoutTheCatalogue)
+{
+    [[maybe_unused]] const ForeignLeaksIgnored driverKeepsItsAllocations;
+    const OdbcLists &lists = OdbcLists::instance();
+    ASSERT_FALSE(lists.sqliteDriver.isEmpty()) << "the SQLite ODBC driver (libsqliteodbc) is needed";
+    QFile::remove(lists.sqliteFile());
+    expectStartUpRefuses("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_sqlite_source\r\n");
 }
 
 // A PostgreSQL server of its own in a given folder, listening only on a socket there.
