@@ -1,6 +1,7 @@
 // The search window driven with the keyboard and the mouse: the four simple pages and the
 // combined condition (quotes in every input), refusals, statements the database refuses,
 // page changes, the collapse strip, the detail pane and the ticks into the cart.
+#include "find_named.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
@@ -72,9 +73,7 @@ protected:
     template <class T>
     T *find(const char *name) const
     {
-        T *found = w->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return findNamed<T>(w.get(), name);
     }
     QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
     QComboBox *combo(const char *name) const { return find<QComboBox>(name); }

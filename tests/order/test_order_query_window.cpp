@@ -1,6 +1,7 @@
 // The order query window driven with the keyboard and the mouse over orders made through
 // order making: the default date range, the field filter, the head panel, the rows and totals
 // of the current order, ticks and deletion, export and sending again.
+#include "find_named.h"
 #include "sending_fixture.h"
 #include "scripted_prompter.h"
 
@@ -65,9 +66,7 @@ protected:
     template <class T>
     T *find(const char *name) const
     {
-        T *found = w->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return findNamed<T>(w.get(), name);
     }
     QPushButton *button(const char *name) const { return find<QPushButton>(name); }
     static void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }

@@ -1,6 +1,7 @@
 // The order wizard driven page by page on a real database: the cart and its quantities, the
 // parties, confirming, sending and exporting a batch, and what the user sees when something
 // fails on the way.
+#include "find_named.h"
 #include "order_fixture.h"
 #include "scripted_prompter.h"
 
@@ -93,9 +94,7 @@ protected:
     template <class T>
     T *find(const char *name) const
     {
-        T *found = w->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return findNamed<T>(w.get(), name);
     }
     QPushButton *button(const char *name) const { return find<QPushButton>(name); }
     QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
