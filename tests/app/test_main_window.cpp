@@ -3,7 +3,6 @@
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "common/gbk_codec.h"
-#include "foreign_leaks.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
@@ -25,10 +24,6 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The leak checker can crash at exit over the thread-local storage of the libraries
-        // the main window loads (its pictures and the registered windows' plug-ins): this
-        // process ends without the final check, as the embedded database engine's tests do.
-        skipLeakCheckAtExit();
         FormCatalog::registerAll();
         tree.copyFromDist(QStringLiteral("bin/jpg"));
         for (const char *page : {"intro.html", "order.html", "press.html", "zdsm.html", "dataupd.html"})
