@@ -12,7 +12,8 @@
 # (plus about 5 for the first debootstrap and the release build from scratch).
 #   bash scripts/package-check.sh            results and screenshots in build-pkg/package-check/
 # Environment: ZD_PACKAGE_BUILD (build folder, default build-pkg), ZD_PACKAGE_ROOT (cache of
-# the fresh root, default /var/tmp/zd-pkg-root).
+# the fresh root, default /var/tmp/zd-pkg-root), ZD_PACKAGE_DEB (check this .deb instead of
+# building one).
 set -euo pipefail
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${ZD_PACKAGE_BUILD:-$src/build-pkg}
@@ -25,9 +26,8 @@ fail() { echo "package check FAILED: $*" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || fail "run it as root (debootstrap and chroot)"
 need=()
 for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream dpkg-shlibdeps:dpkg-dev \
-            debootstrap:debootstrap convert:imagemagick; do
-  command -v "${tool%%:*}" >/dev/null && [ "$(command -v "${tool%%:*}")" != /usr/local/bin/convert ] \
-    || need+=("${tool##*:}")
+            debootstrap:debootstrap /usr/bin/convert:imagemagick; do
+  command -v "${tool%%:*}" >/dev/null || need+=("${tool##*:}")
 done
 if [ ${#need[@]} -gt 0 ]; then
   step "installing ${need[*]}"
@@ -38,6 +38,10 @@ step "validating the desktop entry and the AppStream data"
 desktop-file-validate "$src/packaging/zhengding.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --pedantic "$src/packaging/com.example.zhengding.metainfo.xml" || fail "AppStream data"
 
+if [ -n "${ZD_PACKAGE_DEB:-}" ]; then
+  deb=$(readlink -f "$ZD_PACKAGE_DEB")
+  mkdir -p "$build"
+else
 step "release build in $build"
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZD_SANITIZE=OFF -DZD_TESTS=OFF -DZD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || { tail -20 "$build/build.log"; fail "build"; }
@@ -46,6 +50,7 @@ step "cpack -G DEB"
 rm -f "$build"/zhengding_*.deb
 (cd "$build" && cpack -G DEB >"$build/cpack.log" 2>&1) || { tail -20 "$build/cpack.log"; fail "cpack"; }
 deb=$(ls "$build"/zhengding_*.deb)
+fi
 dpkg-deb -f "$deb" Package Version Architecture Depends
 contents=$(dpkg-deb -c "$deb")
 for f in ./usr/bin/zhengding ./usr/bin/zhengding-admin ./usr/lib/zhengding/bin/zhengding \
@@ -83,7 +88,7 @@ for m in proc dev dev/pts; do mount --bind "/$m" "$run/$m"; mounted+=("$run/$m")
 in_root() { chroot "$run" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 /bin/bash -c "$1"; }
 
 step "apt-get install ./$(basename "$deb")"
-in_root "apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q ./$(basename "$deb")" \
+in_root "cd /root && apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q ./$(basename "$deb")" \
   >"$out.install.log" 2>&1 || { mkdir -p "$out"; tail -30 "$out.install.log"; fail "apt-get install"; }
 mkdir -p "$out"; mv "$out.install.log" "$out/install.log"
 grep -E "^(Setting up zhengding|E:|W:)" "$out/install.log" || true
@@ -106,7 +111,7 @@ start_once() {
            (sleep $shot_at; cp /tmp/fb/Xvfb_screen0 /tmp/$name.xwd) &
            runuser -u tester -- env HOME=/home/tester LANG=C.UTF-8 xvfb-run -a -s '-screen 0 1280x800x24 -fbdir /tmp/fb' \
              timeout $stop_at zhengding $*; rc=\$?; wait; exit \$rc" >"$out/$name.log" 2>&1 && rc=0 || rc=$?
-  cp "$run/tmp/$name.xwd" "$out/$name.xwd" 2>/dev/null && convert "xwd:$out/$name.xwd" "$out/$name.png" && rm -f "$out/$name.xwd"
+  cp "$run/tmp/$name.xwd" "$out/$name.xwd" 2>/dev/null && /usr/bin/convert "xwd:$out/$name.xwd" "$out/$name.png" && rm -f "$out/$name.xwd"
   [ "$rc" -eq 124 ] || { cat "$out/$name.log"; fail "$name: the program ended by itself with exit code $rc"; }
   echo "$name: ran until stopped; screenshot $out/$name.png"
 }
