@@ -89,3 +89,18 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6sql6-sqlite, libqt6sql6-ibase, libqt6sql6-odbc, qt6-qpa-plugins, xdg-utils, fonts-wqy-microhei, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
+
+# The desktop entry and the AppStream data are checked with the tools the desktops use.
+if(ZD_TESTS)
+  find_program(ZD_DESKTOP_FILE_VALIDATE desktop-file-validate)
+  find_program(ZD_APPSTREAMCLI appstreamcli)
+  if(ZD_DESKTOP_FILE_VALIDATE)
+    add_test(NAME packaging.desktop_entry
+             COMMAND ${ZD_DESKTOP_FILE_VALIDATE} ${ZD_PACKAGING}/zhengding.desktop)
+  endif()
+  if(ZD_APPSTREAMCLI)
+    add_test(NAME packaging.appstream_metainfo
+             COMMAND ${ZD_APPSTREAMCLI} validate --no-net --pedantic
+                     ${ZD_PACKAGING}/com.example.zhengding.metainfo.xml)
+  endif()
+endif()
