@@ -99,13 +99,15 @@ Result prepare(const QString &userRoot)
         return result;
     }
     result.created = !QFileInfo::exists(result.root);
+    // The user's program folder has the installed one's name ("bin" in every tree we lay out).
+    const QString binName = QDir(programFolder).dirName() + u'/';
 
     QDir dir;
-    if (!dir.mkpath(result.root + QStringLiteral("bin"))) {
+    if (!dir.mkpath(result.root + binName)) {
         result.error = QStringLiteral("无法建立个人工作目录 %1").arg(result.root);
         return result;
     }
-    const QString marker = installedRoot + QStringLiteral("bin/") + QLatin1String(MarkerName);
+    const QString marker = installedRoot + binName + QLatin1String(MarkerName);
     QDirIterator it(installedRoot, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -127,7 +129,7 @@ Result prepare(const QString &userRoot)
         if (!copyFile(file.filePath(), target, &result.error))
             return result;
     }
-    ProgramPaths::setProgramFolder(result.root + QStringLiteral("bin/"));
+    ProgramPaths::setProgramFolder(result.root + binName);
     result.used = true;
     return result;
 }

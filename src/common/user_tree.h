@@ -26,7 +26,7 @@ struct Result {
 };
 
 // For an installed tree around the current program folder: copies every file the user's tree
-// (userRoot) lacks from the installed tree — never replacing one the user has, leaving out the
+// (userRoot) lacks from the installed tree (the program folder and the folders beside it) — never replacing one the user has, leaving out the
 // executables and the marker — and points ProgramPaths at the user's bin/. Returns used ==
 // false and touches nothing for a tree that is not installed.
 Result prepare(const QString &userRoot = defaultRoot());
