@@ -8,8 +8,9 @@
 #   4. an ordinary user starts the program there for real under xvfb-run, twice: the first
 #      start makes the user's working tree and tells where it is, the second opens the main
 #      window. Each run is stopped after a few seconds; a screenshot of each is kept.
-# Needs root and the Debian mirror. Not part of the ordinary CI run: it takes about 10 minutes
-# (plus about 5 for the first debootstrap and the release build from scratch).
+# Needs root and the Debian mirror. Not part of the ordinary CI run: about 9 minutes with the
+# fresh root cached and the release build up to date (most of it apt-get installing Qt into the
+# fresh root); the first run adds the debootstrap (about 10 minutes) and a whole release build.
 #   bash scripts/package-check.sh            results and screenshots in build-pkg/package-check/
 # Environment: ZD_PACKAGE_BUILD (build folder, default build-pkg), ZD_PACKAGE_ROOT (cache of
 # the fresh root, default /var/tmp/zd-pkg-root), ZD_PACKAGE_DEB (check this .deb instead of
