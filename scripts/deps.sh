@@ -10,6 +10,7 @@ packages=(
   nettle-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
+  desktop-file-utils appstream
   sqlite3 openssl
   libreoffice-calc-nogui
 )

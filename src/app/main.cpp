@@ -7,7 +7,9 @@
 #include "app/qt_prompter_gui.h"
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
+#include "app/user_tree_gui.h"
 #include "app/zd_application_gui.h"
+#include "common/user_tree.h"
 #include "grid/chinese_font_gui.h"
 #include "order/mail_request.h"
 
@@ -38,7 +40,11 @@ const char *const HelpText =
     "  -h, --help    显示本帮助后退出。\n"
     "  --version     显示版本后退出。\n"
     "\n"
-    "退出码：正常结束为 0，无法连接数据库为 1，命令行有误为 2。\n";
+    "工作目录：程序目录可写时（scripts/run.sh 建的树）直接在程序目录及其旁边的 init、html、\n"
+    "bookimages 中工作；安装后的程序目录只读，每个用户首次启动时复制出自己的工作目录\n"
+    "%1，以后都在那里工作。\n"
+    "\n"
+    "退出码：正常结束为 0，无法连接数据库或建立工作目录为 1，命令行有误为 2。\n";
 
 void writeTo(std::FILE *stream, const QString &text)
 {
@@ -83,7 +89,7 @@ int main(int argc, char **argv)
     const CommandLine cl = parseCommandLine(argc, argv);
     switch (cl.action) {
     case CommandLine::Help:
-        writeTo(stdout, QString::fromUtf8(HelpText));
+        writeTo(stdout, QString::fromUtf8(HelpText).arg(UserTree::defaultRoot()));
         return 0;
     case CommandLine::Version:
         writeTo(stdout, QStringLiteral("征订 %1\n").arg(QStringLiteral(ZD_VERSION)));
@@ -105,6 +111,11 @@ int main(int argc, char **argv)
     ChineseFont::applyToApplication();
     AccessibleNames::install();
     FormCatalog::registerAll();
+    {
+        QtPrompter treePrompter;
+        if (!UserTreeGui::prepare(treePrompter))
+            return 1;
+    }
 
     {
         // The data module and its prompter come after the splash; the splash tells through its own.

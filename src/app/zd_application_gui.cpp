@@ -6,8 +6,24 @@
 
 ZdApplication::ZdApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    installIdentity();
+}
+
+void ZdApplication::installIdentity()
+{
     setApplicationName(QStringLiteral("zhengding"));
     setApplicationDisplayName(QString());
+    setDesktopFileName(QStringLiteral("zhengding"));
+    setWindowIcon(programIcon());
+}
+
+QIcon ZdApplication::programIcon()
+{
+    Q_INIT_RESOURCE(resources);
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/appicon/zhengding-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 bool ZdApplication::notify(QObject *receiver, QEvent *event)

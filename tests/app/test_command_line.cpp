@@ -26,10 +26,10 @@ QProcessEnvironment withoutDisplay()
     return env;
 }
 
-ProgramRun runProgram(const QStringList &args)
+ProgramRun runProgram(const QStringList &args, const QProcessEnvironment &env = withoutDisplay())
 {
     QProcess p;
-    p.setProcessEnvironment(withoutDisplay());
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(ZD_PROGRAM), args);
     ProgramRun r;
     r.finished = p.waitForFinished(60000);
@@ -96,6 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{{QStringLiteral("orders.txt")}, 2, {}, {QStringLiteral("多余的参数 orders.txt")}},
         // Options of other programs are not taken as a prefix of ours.
         CommandLineCase{{QStringLiteral("--vers")}, 2, {}, {QStringLiteral("未知选项 --vers")}}));
+
+// --help names the user's own working tree, the one an installed program works in.
+TEST(CommandLineHelp, NamesThePerUserWorkingTree)
+{
+    QProcessEnvironment env = withoutDisplay();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/nonexistent/data-home"));
+    const ProgramRun r = runProgram({QStringLiteral("--help")}, env);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("/nonexistent/data-home/zhengding/"))) << r.out.toStdString();
+}
 
 // The environment above really has no display: the windowed start does not come through it.
 // Without this, the cases above would prove nothing about needing no display.
