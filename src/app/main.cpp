@@ -7,7 +7,9 @@
 #include "app/qt_prompter_gui.h"
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
+#include "app/window_memory_gui.h"
 #include "app/zd_application_gui.h"
+#include "common/user_settings.h"
 #include "grid/chinese_font_gui.h"
 #include "order/mail_request.h"
 
@@ -105,6 +107,9 @@ int main(int argc, char **argv)
     ChineseFont::applyToApplication();
     AccessibleNames::install();
     FormCatalog::registerAll();
+    // Grid layouts, the main window's geometry and the save dialogs' folders are kept for the
+    // user in ~/.config/zhengding/zhengding.ini.
+    UserSettings::setEnabled(true);
 
     {
         // The data module and its prompter come after the splash; the splash tells through its own.
@@ -134,11 +139,16 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         TFrmMain main(DM->prompter(), DM->sUserName);
-        // Without a window manager "maximised" means nothing: take the screen's area too.
-        if (QScreen *screen = QGuiApplication::primaryScreen())
-            main.setGeometry(screen->availableGeometry());
-        main.showMaximized();
+        if (WindowMemory::restore(main)) {
+            main.show();
+        } else {
+            // Without a window manager "maximised" means nothing: take the screen's area too.
+            if (QScreen *screen = QGuiApplication::primaryScreen())
+                main.setGeometry(screen->availableGeometry());
+            main.showMaximized();
+        }
         rc = ZdApplication::exec();
+        WindowMemory::save(main);
     }
     delete DM;
     return rc;
