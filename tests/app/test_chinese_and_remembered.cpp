@@ -171,7 +171,7 @@ TEST(SaveFolderMemoryTest, EachSaveDialogOpensInTheFolderItSavedToLast)
             auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(name, nullptr);
             name->setText(fileName);
-            dialog->accept();
+            QMetaObject::invokeMethod(dialog, "accept");
         });
     };
 
@@ -187,7 +187,10 @@ TEST(SaveFolderMemoryTest, EachSaveDialogOpensInTheFolderItSavedToLast)
     other.caption = QStringLiteral("导出订单");
     answer(files.path() + QStringLiteral("/订单.txt"));
     prompter.saveFileName(other);
-    EXPECT_NE(seenFolder, exports);   // another dialog keeps its own folder
+    // The first dialog still opens in its own folder, though another one saved elsewhere since.
+    answer(QStringLiteral("第三次.txt"));
+    EXPECT_EQ(prompter.saveFileName(request), exports + QStringLiteral("/第三次.txt"));
+    EXPECT_EQ(seenFolder, exports);
     EXPECT_EQ(UserSettings::rememberedFolder(request.caption), exports);
     EXPECT_EQ(UserSettings::rememberedFolder(other.caption), QDir(files.path()).absolutePath());
 
