@@ -139,7 +139,8 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         TFrmMain main(DM->prompter(), DM->sUserName);
-        if (WindowMemory::restore(main)) {
+        // A window left maximised opens maximised again, over the screen as it is now.
+        if (WindowMemory::restore(main) && !(main.windowState() & Qt::WindowMaximized)) {
             main.show();
         } else {
             // Without a window manager "maximised" means nothing: take the screen's area too.
