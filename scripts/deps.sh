@@ -9,6 +9,7 @@ packages=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql postgresql
   nettle-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-translations-l10n
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   desktop-file-utils appstream
   sqlite3 openssl

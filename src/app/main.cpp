@@ -8,7 +8,9 @@
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
 #include "app/user_tree_gui.h"
+#include "app/window_memory_gui.h"
 #include "app/zd_application_gui.h"
+#include "common/user_settings.h"
 #include "common/user_tree.h"
 #include "grid/chinese_font_gui.h"
 #include "order/mail_request.h"
@@ -116,6 +118,9 @@ int main(int argc, char **argv)
         if (!UserTreeGui::prepare(treePrompter))
             return 1;
     }
+    // Grid layouts, the main window's geometry and the save dialogs' folders are kept for the
+    // user in ~/.config/zhengding/zhengding.ini.
+    UserSettings::setEnabled(true);
 
     {
         // The data module and its prompter come after the splash; the splash tells through its own.
@@ -145,11 +150,17 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         TFrmMain main(DM->prompter(), DM->sUserName);
-        // Without a window manager "maximised" means nothing: take the screen's area too.
-        if (QScreen *screen = QGuiApplication::primaryScreen())
-            main.setGeometry(screen->availableGeometry());
-        main.showMaximized();
+        // A window left maximised opens maximised again, over the screen as it is now.
+        if (WindowMemory::restore(main) && !(main.windowState() & Qt::WindowMaximized)) {
+            main.show();
+        } else {
+            // Without a window manager "maximised" means nothing: take the screen's area too.
+            if (QScreen *screen = QGuiApplication::primaryScreen())
+                main.setGeometry(screen->availableGeometry());
+            main.showMaximized();
+        }
         rc = ZdApplication::exec();
+        WindowMemory::save(main);
     }
     delete DM;
     return rc;

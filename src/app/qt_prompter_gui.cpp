@@ -1,5 +1,7 @@
 #include "app/qt_prompter_gui.h"
 
+#include "common/user_settings.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -77,9 +79,15 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(qtFilters(request.filters));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // Each dialog (known by its caption) opens in the folder it saved to last time.
+    const QString folder = UserSettings::rememberedFolder(request.caption);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     if (!request.suggestedName.isEmpty())
         dialog.selectFile(request.suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    UserSettings::rememberFolder(request.caption, chosen);
+    return chosen;
 }

@@ -3,10 +3,17 @@
 #include "app/qt_prompter_gui.h"
 #include "app/tdm_gui.h"
 #include "common/guarded.h"
+#include "common/toolkit_translation.h"
+
+#include <QLocale>
 
 ZdApplication::ZdApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     installIdentity();
+    // Standard dialogs, buttons and tool tips speak Chinese like the rest of the program.
+    ToolkitTranslation::install(this);
+    // Dates and sizes in the file dialog, the calendar of date edits: the Chinese forms.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China));
 }
 
 void ZdApplication::installIdentity()

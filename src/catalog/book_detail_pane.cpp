@@ -6,6 +6,7 @@
 #include "common/app_error.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
+#include "common/whole_file.h"
 #include "data/dataset.h"
 #include "grid/error_caption.h"
 #include "grid/grid_colours_gui.h"
@@ -720,7 +721,8 @@ bool TBookDetailPane::loadPicture(const QString &path, QPixmap *picture)
     if (image.isNull()) {
         unreadableKeys().insert(key);
         const QString text = QStringLiteral("无法读取封面图片 %1：%2")
-                                 .arg(QDir::toNativeSeparators(path), reader.errorString());
+                                 .arg(QDir::toNativeSeparators(path),
+                                      WholeFile::readReason(path, QStringLiteral("图片格式无法识别或文件已损坏")));
         if (!reportedFiles().contains(path)) {
             reportedFiles().insert(path);
             m_prompter.message(text, QStringLiteral("系统提示"), MsgFlags::Warning);

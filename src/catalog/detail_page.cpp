@@ -222,12 +222,12 @@ QString build(const QSqlDatabase &db, const QString &tm, const QString &operator
     if (!templateFile.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("无法读取详细信息模板 %1：%2")
                            .arg(QDir::toNativeSeparators(templateFile.fileName()),
-                                templateFile.errorString()));
+                                WholeFile::readReason(templateFile.fileName())));
     const QByteArray bytes = templateFile.readAll();
     if (templateFile.error() != QFileDevice::NoError)
         throw AppError(QStringLiteral("无法读取详细信息模板 %1：%2")
                            .arg(QDir::toNativeSeparators(templateFile.fileName()),
-                                templateFile.errorString()));
+                                WholeFile::readReason(templateFile.fileName())));
 
     const QStringList lines = render(splitLines(declareGb18030(Gbk::decode(bytes))), record);
 

@@ -4,6 +4,7 @@
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
 #include "common/program_paths.h"
+#include "common/whole_file.h"
 #include "data/dataset.h"
 
 #include <QDir>
@@ -307,7 +308,7 @@ ReportLayout ReportLayout::load(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("无法读取报表格式文件 %1：%2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(path), WholeFile::readReason(path)));
     const QByteArray bytes = file.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);

@@ -78,6 +78,24 @@ QString reasonText(const QString &path, int errorNumber, const QString &fallback
     return QStringLiteral("系统没有说明原因");
 }
 
+QString readReason(const QString &path, const QString &fallback)
+{
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        const QFileInfo folder(file.absolutePath());
+        if (!folder.exists())
+            return QStringLiteral("文件夹 %1 不存在").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+        if (!folder.isDir())
+            return QStringLiteral("%1 是一个文件，不是文件夹").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+        return QStringLiteral("文件不存在");
+    }
+    if (file.isDir())
+        return QStringLiteral("%1 是一个文件夹，不是文件").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    if (!file.isReadable())
+        return QStringLiteral("没有读取该文件的权限");
+    return fallback.isEmpty() ? QStringLiteral("读取文件时出错") : fallback;
+}
+
 bool write(const QString &path, const Writer &writer, QString *error)
 {
     QSaveFile file(path);

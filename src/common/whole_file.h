@@ -27,4 +27,10 @@ void writeOrThrow(const QString &path, const Writer &writer);
 // fallback (the library's text) is used for numbers without a sentence of their own.
 QString reasonText(const QString &path, int errorNumber, const QString &fallback = QString());
 
+// Why a file could not be read, in Chinese, told from the path: it or its folder is missing,
+// it is a folder, it may not be read. For a file that is there and readable the reason is
+// fallback (what the caller knows, e.g. "图片格式无法识别或文件已损坏"), or a plain sentence
+// when that is empty; the library's English text is never shown.
+QString readReason(const QString &path, const QString &fallback = QString());
+
 } // namespace WholeFile

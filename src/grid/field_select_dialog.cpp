@@ -103,7 +103,7 @@ void TFrmSelField::apply()
     GridColumns columns = m_grid->columns();
     FieldSelection::apply(m_choices, columns, m_grid->dataSet(), m_mode);
     if (columns.count() != m_grid->columns().count()) {
-        m_grid->setColumns(columns);
+        m_grid->setShownColumns(columns);
         return;
     }
     for (int i = 0; i < columns.count(); ++i)

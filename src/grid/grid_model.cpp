@@ -3,6 +3,7 @@
 #include "common/app_error.h"
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
+#include "grid/sort_text.h"
 
 #include <QRegularExpression>
 
@@ -204,6 +205,32 @@ void GridModel::applySortText(const QString &sortText)
     m_ds->setSortText(sortText);   // throws before anything changed
     GridSort::clearTitleMarkers(m_columns);
     titlesChanged();
+}
+
+void GridModel::restoreSort(const QString &sortText, bool marked)
+{
+    if (!m_ds)
+        return;
+    applySortText(sortText);
+    const SortText sort = SortText::parse(sortText);
+    if (!marked || sort.size() != 1)
+        return;
+    const int column = m_columns.indexOfField(sort.terms().first().field);
+    if (column < 0 || m_columns.isMarkColumn(column))
+        return;
+    GridColumn &c = m_columns[column];
+    c.title += sort.terms().first().descending ? GridColumns::DescMarker : GridColumns::AscMarker;
+    c.emphasised = true;
+    titlesChanged();
+}
+
+bool GridModel::hasSortMarker() const
+{
+    for (int i = 0; i < m_columns.count(); ++i) {
+        if (GridColumns::hasMarker(m_columns.at(i).title))
+            return true;
+    }
+    return false;
 }
 
 GridModel::Validator GridModel::wholeNumbers(int min, int max)

@@ -64,6 +64,11 @@ public:
     // Sets the list's sort text and drops every title marker, or, when the list refuses the
     // sort (AppError, rethrown), changes neither the order nor the titles.
     void applySortText(const QString &sortText);
+    // Sets a remembered sort: like applySortText(), and when marked (a title click's sort) the
+    // sorted column's title gets its marker and emphasis back.
+    void restoreSort(const QString &sortText, bool marked);
+    // Whether a column title carries the sort marker.
+    bool hasSortMarker() const;
 
     // Takes a value typed into a cell and returns the value to post, or nothing to refuse it.
     using Validator = std::function<std::optional<QVariant>(const QVariant &)>;

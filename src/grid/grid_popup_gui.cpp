@@ -29,6 +29,7 @@ PpMenu::PpMenu(Prompter &prompter, QWidget *parent) : QMenu(parent), m_prompter(
     addSeparator();
     addItem(DisplayFields, QStringLiteral("设置显示项(&F)"), &PpMenu::displayFields)
         ->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    addItem(RestoreDefaults, QStringLiteral("恢复默认显示"), &PpMenu::restoreDefaults);
     addSeparator();
     addItem(SortSetup, QStringLiteral("设置排序(&S)"), &PpMenu::sortSetup)
         ->setIcon(s->standardIcon(QStyle::SP_ArrowDown));
@@ -131,6 +132,12 @@ void PpMenu::displayFields()
         return;
     TFrmSelField dialog(grid, m_context.displayFieldMode, m_prompter, grid->window());
     dialog.exec();
+}
+
+void PpMenu::restoreDefaults()
+{
+    if (DbGrid *grid = m_context.grid)
+        grid->restoreDefaultLayout();
 }
 
 void PpMenu::sortSetup()

@@ -21,7 +21,7 @@ public:
     using QuantityOpener = std::function<void(DbGrid &)>;
     using OwnerNameSource = std::function<QString()>;
 
-    enum Item { Browse, OrderQuantity, RecordCount, DisplayFields, SortSetup, CancelSort, MarkAll, Refresh };
+    enum Item { Browse, OrderQuantity, RecordCount, DisplayFields, RestoreDefaults, SortSetup, CancelSort, MarkAll, Refresh };
 
     struct Context {
         QPointer<DbGrid> grid;
@@ -53,6 +53,7 @@ public:
     void orderQuantity();
     void recordCount();
     void displayFields();
+    void restoreDefaults();
     void sortSetup();
     void cancelSort();
     void markAll();

@@ -15,11 +15,23 @@
 //   grid->setEditableField("SL", GridModel::wholeNumbers(0, 99999));   // optional
 //   grid->setOpensDetail(true);
 //   grid->setPopupOptions(0, 0);             // display-field mode, browse action
+//
+// Widths: no column opens narrower than its caption; a column without a width of its own, or
+// one shown through "设置显示项", fits its caption and the rows on screen; a double click on a
+// title's right edge fits that column; once rows are there, spare room goes to the short
+// columns whose text is cut. While remembering is on (UserSettings), the layout the user makes
+// (shown columns, their order, the widths the user set, the sort) is kept under the key
+// "<window>/<grid>" and given back when a grid of that name opens again.
 #include "grid/grid_columns.h"
+#include "grid/grid_memory.h"
 #include "grid/grid_model.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QTableView>
+
+class QTimer;
 
 class DataSet;
 class MarkedRowList;
@@ -35,9 +47,30 @@ public:
     DataSet *dataSet() const;
     GridModel *gridModel() const { return m_model; }
 
+    // The window's own columns: what "恢复默认显示" returns to.
     void setColumns(const GridColumns &columns);
     const GridColumns &columns() const;
+    // The user shows or hides a column ("设置显示项"); a column shown is fitted unless the
+    // user gave it a width.
     void setColumnVisible(int column, bool visible);
+    // The user's choice of columns as a whole (the display-field dialog in field mode).
+    void setShownColumns(const GridColumns &columns);
+
+    // "FrmBookTypeB/Dbgbook" once the grid was shown; empty when the window or the grid has
+    // no name (nothing is remembered then).
+    QString memoryKey() const { return m_memoryKey; }
+    // The layout as it would be remembered now.
+    GridState currentLayout() const;
+    // Writes the layout if the user changed it since it was last written.
+    void saveLayout();
+    // "恢复默认显示": the window's own columns, widths and order in statement order; the
+    // remembered layout is forgotten.
+    void restoreDefaultLayout();
+    // Width that shows the whole caption, and width that fits the caption and the rows shown.
+    int captionWidth(int column) const;
+    int fittedWidth(int column) const;
+    // Fits the column as the user asked (a double click on the title's right edge).
+    void fitColumn(int column);
 
     void setMarkedRows(MarkedRowList *marked);
     MarkedRowList *markedRows() const;
@@ -83,20 +116,46 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     void syncColumns();
     void followCurrentRow();
     void openDetail();
-    int defaultWidth(int column) const;
+    bool restoreLayout();
+    void applyPendingSort();
+    void noteSort();
+    void userChangedLayout();
+    void growIntoSpareRoom();
+    void fitShownColumn(int column);
+    bool hasUserWidth(int column) const;
+    QString formName() const;
+    QString columnSignature() const;
 
     GridModel *m_model;
     QPointer<PpMenu> m_popup;
     QMetaObject::Connection m_rowConnection;
+    QList<QMetaObject::Connection> m_dataConnections;
     int m_displayFieldMode = 0;
     int m_browseAction = 0;
     bool m_popupWithMarks = true;
     bool m_opensDetail = false;
     bool m_syncing = false;
+
+    GridColumns m_defaults;                  // the window's own columns
+    QHash<QString, bool> m_defaultFieldShown; // automatic columns: the fields' own visibility
+    QString m_memoryKey;
+    QString m_restoredSignature;             // the column set the remembered layout was given to
+    QSet<QString> m_userWidths;              // columns whose width the user set
+    QString m_sort;                          // the list's sort as last seen
+    bool m_sortMarked = false;
+    QString m_pendingSort;                   // a remembered sort waiting for the list's rows
+    bool m_pendingMarked = false;
+    bool m_hasPendingSort = false;
+    bool m_restoring = false;
+    bool m_dirty = false;
+    bool m_grown = false;
+    QTimer *m_saveTimer = nullptr;
 };

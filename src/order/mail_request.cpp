@@ -3,6 +3,7 @@
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
 #include "common/program_paths.h"
+#include "common/whole_file.h"
 #include "order/order_text.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <cerrno>
 
 namespace {
 
@@ -24,7 +26,7 @@ QByteArray readFile(const QString &path, bool *exists)
         return QByteArray();
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("无法读取文件 %1：%2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(path), WholeFile::readReason(path)));
     return file.readAll();
 }
 
@@ -118,7 +120,7 @@ Prepared prepare(const OrderDocument &order, OrderSource source, const QString &
                          + now.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral("-XXXXXX"));
     if (!folder.isValid())
         throw AppError(QStringLiteral("无法创建文件夹 %1：%2")
-                           .arg(QDir::toNativeSeparators(spoolRoot), folder.errorString()));
+                           .arg(QDir::toNativeSeparators(spoolRoot), WholeFile::reasonText(spoolRoot + QStringLiteral("/x"), errno)));
     out.spoolFolder = QFileInfo(folder.path()).absoluteFilePath();
     out.attachmentPath = out.spoolFolder + u'/' + OrderNames::attachmentName(source, now);
     OrderText::writeFile(out.attachmentPath, order, source);   // on a throw the folder goes

@@ -2,10 +2,9 @@
 
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "common/whole_file.h"
 #include "data/number_text.h"
 
-#include <QDir>
-#include <QSaveFile>
 
 namespace OrderText {
 namespace {
@@ -69,16 +68,8 @@ QByteArray render(const OrderDocument &order, OrderSource source)
 
 void writeFile(const QString &path, const OrderDocument &order, OrderSource source)
 {
-    const QByteArray bytes = render(order, source);
-    QSaveFile file(path);
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw AppError(QStringLiteral("无法写入文件 %1：%2").arg(shown, reason));
-    }
+    // Complete or absent, with the reason in Chinese.
+    WholeFile::writeOrThrow(path, render(order, source));
 }
 
 } // namespace OrderText

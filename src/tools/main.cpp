@@ -2,6 +2,7 @@
 #include "admin_commands.h"
 
 #include "common/program_paths.h"
+#include "common/toolkit_translation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,11 +45,16 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zhengding-admin"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
+    // The parser's own words ("用法：", "选项：", "未知选项") come from the toolkit's translation.
+    ToolkitTranslation::install(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(Description));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("显示本帮助后退出。"));
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("显示版本后退出。"));
+    parser.addOptions({help, version});
     const QCommandLineOption config(QStringLiteral("config"),
                                     QStringLiteral("读取配置文件 FILE，而不是程序目录中的 syscfg.dbm。"),
                                     QStringLiteral("FILE"));
@@ -59,9 +65,9 @@ int main(int argc, char **argv)
     const QCommandLineOption decipher(QStringLiteral("decipher"),
                                       QStringLiteral("passwd：把参数当作加密形式，显示明文。"));
     parser.addOptions({config, force, titles, decipher});
-    parser.addPositionalArgument(QStringLiteral("command"),
+    parser.addPositionalArgument(QStringLiteral("命令"),
                                  QStringLiteral("init、demo 或 passwd。"),
-                                 QStringLiteral("command [argument]"));
+                                 QStringLiteral("命令 [参数]"));
 
     if (!parser.parse(app.arguments()))
         return usageError(parser.errorText());

@@ -123,3 +123,34 @@ TEST(WholeFileTest, SystemErrorsBecomeSentences)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WholeFileTest, AFileThatCannotBeReadIsToldWhyInChinese)
+{
+    QTemporaryDir dir;
+    QFile plain(dir.filePath(QStringLiteral("plain.txt")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("x");
+    plain.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QString root = QDir::toNativeSeparators(dir.path());
+    const struct {
+        const char *relative;
+        const char *fallback;
+        QString reason;
+    } cases[] = {
+        {"missing.txt", "", QStringLiteral("文件不存在")},
+        {"gone/missing.txt", "", QStringLiteral("文件夹 %1/gone 不存在").arg(root)},
+        {"plain.txt/inner.txt", "", QStringLiteral("%1/plain.txt 是一个文件，不是文件夹").arg(root)},
+        {"folder", "", QStringLiteral("%1/folder 是一个文件夹，不是文件").arg(root)},
+        {"plain.txt", "图片格式无法识别或文件已损坏", QStringLiteral("图片格式无法识别或文件已损坏")},
+        {"plain.txt", "", QStringLiteral("读取文件时出错")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(WholeFile::readReason(dir.filePath(QString::fromUtf8(c.relative)), QString::fromUtf8(c.fallback)),
+                  c.reason)
+            << c.relative;
+}
+
+} // namespace
