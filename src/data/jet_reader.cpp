@@ -120,7 +120,7 @@ Reader::Reader(const QString &path)
                            .arg(m_path));
     // libmdb converts text to the charset named here; Jet 3 files store a code page, which
     // for a Chinese catalogue is GBK.
-    qputenv("MDB_ICONV", "UTF-8");
+    qputenv("MDBICONV", "UTF-8");
     if (qEnvironmentVariableIsEmpty("MDB_JET3_CHARSET"))
         qputenv("MDB_JET3_CHARSET", "CP936");
     m_handle->mdb = mdb_open(QFile::encodeName(m_path).constData(), MDB_NOFLAGS);
