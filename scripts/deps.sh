@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   sqlite3 openssl
+  mdbtools mdbtools-dev python3
   libreoffice-calc-nogui
 )
 missing=()

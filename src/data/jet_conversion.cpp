@@ -104,8 +104,8 @@ Result convert(const QString &path, const JetImport::Progress &progress, const Q
 
 QString questionText(const QString &path, const QString &signature, const QString &aside)
 {
-    return QStringLiteral("%1 是供货商提供的 Access/Jet 数据库文件（%2），本程序使用 SQLite 数据库。\n"
-                          "现在把其中的征订目录转换为本程序的数据库吗？\n"
+    return QStringLiteral("数据库文件是供货商提供的 Access/Jet 数据库（%2）：\n%1\n"
+                          "本程序使用 SQLite 数据库。现在把其中的征订目录转换为本程序的数据库吗？\n"
                           "原文件将改名保存为 %3，不会删除。")
         .arg(path, signature, QFileInfo(aside).fileName());
 }

@@ -22,6 +22,62 @@ QString damaged(const QString &path, const QString &why)
     return QStringLiteral("Access/Jet 数据库文件 %1 已损坏或不完整：%2").arg(path, why);
 }
 
+quint32 le32(const uchar *p)
+{
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+
+quint16 le16(const uchar *p)
+{
+    return quint16(p[0] | p[1] << 8);
+}
+
+// libmdb reads a Memo whose long-value pages are missing as a shorter text without a word.
+// Its pages are followed here, straight from the file: every page must exist, be a long-value
+// page and hold the row the pointer names, and the pieces must add up to the stored length.
+// Returns the reason when they do not.
+QString checkLongValue(QFile &file, qint64 pageSize, const uchar *header)
+{
+    const quint32 word = le32(header);
+    if (word & 0x80000000u)
+        return {};   // stored in the row itself
+    const quint32 length = word & 0x3fffffffu;
+    quint32 pointer = le32(header + 4);
+    const bool single = word & 0x40000000u;
+    quint64 found = 0;
+    const qint64 pages = file.size() / pageSize;
+    for (int hops = 0; pointer >> 8; ++hops) {
+        const qint64 page = pointer >> 8;
+        const int row = int(pointer & 0xff);
+        if (page >= pages)
+            return QStringLiteral("长文本所在的第 %1 页超出了文件末尾").arg(page);
+        if (hops > 1000000 || !file.seek(page * pageSize))
+            return QStringLiteral("长文本的页链有误");
+        const QByteArray bytes = file.read(pageSize);
+        const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+        if (bytes.size() != pageSize || p[0] != 0x01 || bytes.mid(4, 4) != "LVAL")
+            return QStringLiteral("第 %1 页不是长文本页").arg(page);
+        const int rows = le16(p + 0x0c);
+        if (row >= rows)
+            return QStringLiteral("第 %1 页没有第 %2 行").arg(page).arg(row);
+        const int start = le16(p + 0x0e + 2 * row) & 0x1fff;
+        const int end = row == 0 ? int(pageSize) : (le16(p + 0x0e + 2 * (row - 1)) & 0x1fff);
+        if (start >= end || end > pageSize)
+            return QStringLiteral("第 %1 页的行位置有误").arg(page);
+        if (single) {
+            found = quint64(end - start);
+            break;
+        }
+        if (end - start < 4)
+            return QStringLiteral("第 %1 页的行太短").arg(page);
+        found += quint64(end - start - 4);
+        pointer = le32(p + start);
+    }
+    if (found < length)
+        return QStringLiteral("长文本应有 %1 字节，只找到 %2 字节").arg(length).arg(found);
+    return {};
+}
+
 } // namespace
 
 QString signatureOf(const QString &path)
@@ -198,16 +254,34 @@ qint64 Reader::readRows(const QString &name, const RowSink &sink) const
     std::vector<std::vector<char>> buffers(columns, std::vector<char>(BindSize + 1, '\0'));
     std::vector<int> lengths(columns, 0);
     std::vector<bool> readable(columns, false);
+    std::vector<MdbColumn *> longValues;
     for (unsigned i = 0; i < columns; ++i) {
         auto *c = static_cast<MdbColumn *>(g_ptr_array_index(t.def->columns, i));
         readable[i] = isReadable(c->col_type);
+        if (c->col_type == MDB_MEMO || c->col_type == MDB_OLE)
+            longValues.push_back(c);
         mdb_bind_column(t.def, int(i) + 1, buffers[i].data(), &lengths[i]);
     }
+    QFile file(m_path);
+    if (!longValues.empty() && !file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("无法读取 %1：%2").arg(m_path, file.errorString()));
+    MdbHandle *mdb = m_handle->mdb;
     mdb_rewind_table(t.def);
     qint64 count = 0;
     QStringList values;
     values.reserve(columns);
     while (mdb_fetch_row(t.def)) {
+        // The current row's page is in the handle's buffer; a long value's 12-byte head is in it.
+        for (MdbColumn *c : longValues) {
+            if (c->cur_value_len < 12 || c->cur_value_start + 12 > int(sizeof mdb->pg_buf))
+                continue;
+            const QString why = checkLongValue(file, mdb->fmt->pg_size, mdb->pg_buf + c->cur_value_start);
+            if (!why.isEmpty())
+                throw AppError(damaged(m_path, QStringLiteral("表 %1 第 %2 行的列 %3：%4")
+                                                   .arg(name)
+                                                   .arg(count + 1)
+                                                   .arg(QString::fromUtf8(c->name), why)));
+        }
         values.clear();
         for (unsigned i = 0; i < columns; ++i) {
             if (!readable[i] || lengths[i] <= 0) {

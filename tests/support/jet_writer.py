@@ -349,10 +349,12 @@ def long_text(i, length):
     return out[:length]
 
 
-def catalogue(titles):
+def catalogue(titles, faulty=False):
     """A small catalogue: publishers, business categories, titles and their long texts.
     Every fifth title has a synopsis over 4 KB; prices are Currency, dates Date/Time and the
-    new-title flag Yes/No; one column (bz) is none the program knows."""
+    new-title flag Yes/No; one column (bz) is none the program knows. `faulty` adds three
+    titles that cannot be taken: a second one with the first one's tm, one without a tm and
+    one whose ywbm is wider than the program's four characters."""
     w = JetWriter()
     pub = w.add_table("publishers", [Column("puno", TEXT, 10), Column("puname", TEXT, 60),
                                      Column("xh", LONG)])
@@ -363,7 +365,7 @@ def catalogue(titles):
     books = w.add_table("debooks", [
         Column("tm", TEXT, 20), Column("zbh", TEXT, 20), Column("isbn", TEXT, 30),
         Column("sm", TEXT, 255), Column("zz", TEXT, 40), Column("cbbm", TEXT, 10),
-        Column("cbmc", TEXT, 60), Column("ywbm", TEXT, 4), Column("ywbc", TEXT, 30),
+        Column("cbmc", TEXT, 60), Column("ywbm", TEXT, 10), Column("ywbc", TEXT, 30),
         Column("ztmc", TEXT, 50), Column("dj", MONEY), Column("cbrq", DATETIME),
         Column("sfxs", BOOL), Column("ys", LONG), Column("qzs", INT), Column("dwyz", DOUBLE),
         Column("kz11", TEXT, 20), Column("jj", MEMO), Column("bz", TEXT, 50)])
@@ -385,6 +387,12 @@ def catalogue(titles):
             "Note %d" % i if i % 2 else None])
         texts.rows.append([tm, long_text(i + 1, 2500 if i % 2 else 600),
                            "目录\r\n" + long_text(i + 2, 80)])
+    if faulty:
+        for tm, ywbm in (("9787040000000", "01"), (None, "01"), ("9787049999999", "01234")):
+            row = list(books.rows[0])
+            row[0] = tm
+            row[7] = ywbm
+            books.rows.append(row)
     return w
 
 
@@ -392,8 +400,9 @@ def main():
     parser = argparse.ArgumentParser(description="Writes a catalogue-shaped Jet 4 file.")
     parser.add_argument("out")
     parser.add_argument("--titles", type=int, default=12)
+    parser.add_argument("--faulty", action="store_true", help="add three titles that cannot be taken")
     args = parser.parse_args()
-    catalogue(args.titles).write(args.out)
+    catalogue(args.titles, args.faulty).write(args.out)
     return 0
 
 
