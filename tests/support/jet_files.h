@@ -8,6 +8,13 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <ostream>
+
+// Failure messages of these tests name tables, columns and values.
+inline std::ostream &operator<<(std::ostream &os, const QString &s)
+{
+    return os << s.toStdString();
+}
 
 namespace JetFiles {
 
@@ -52,7 +59,8 @@ inline QList<QStringList> mdbExport(const QString &path, const QString &table)
 {
     const QString text = QString::fromUtf8(
         run(QStringLiteral("mdb-export"),
-            {QStringLiteral("-D"), QStringLiteral("%Y-%m-%d %H:%M:%S"), path, table}));
+            {QStringLiteral("-T"), QStringLiteral("%Y-%m-%d %H:%M:%S"), QStringLiteral("-D"),
+             QStringLiteral("%Y-%m-%d %H:%M:%S"), path, table}));
     QList<QStringList> rows;
     QStringList row;
     QString field;

@@ -118,6 +118,7 @@ class JetWriter:
         self.pages = {}          # number -> bytearray
         self.next_page = 0
         self.tables = []
+        self.lval_page = None    # the long-value page being filled
         self.catalog = Table("MSysObjects", [
             Column("Id", LONG), Column("ParentId", LONG), Column("Name", TEXT, 128),
             Column("Type", INT), Column("Flags", LONG), Column("LvProp", OLE)], system=True)
@@ -170,21 +171,26 @@ class JetWriter:
         return rows
 
     # -- values ------------------------------------------------------------------------
+    def put_long(self, data):
+        """Stores a long-value row on the long-value page being filled (a new one when it has
+        no room); returns its data pointer (page << 8 | row)."""
+        if self.lval_page is None or self.room(self.lval_page) < len(data) \
+                or self._rows_on(self.pages[self.lval_page]) >= 255:
+            self.lval_page = self.data_page(b"LVAL")
+        return (self.lval_page << 8) | self.put_row(self.lval_page, data)
+
     def long_value(self, payload):
         """A Memo's 12-byte header and what follows it in the row."""
         if len(payload) <= 256:
             return struct.pack("<III", len(payload) | 0x80000000, 0, 0) + payload
         if len(payload) <= PAGE - 0x0E - 2:
-            page = self.data_page(b"LVAL")
-            row = self.put_row(page, payload)
-            return struct.pack("<III", len(payload) | 0x40000000, (page << 8) | row, 0)
+            pointer = self.put_long(payload)
+            return struct.pack("<III", len(payload) | 0x40000000, pointer, 0)
         chunk = PAGE - 0x0E - 2 - 4
         pieces = [payload[i:i + chunk] for i in range(0, len(payload), chunk)]
         pointer = 0
         for piece in reversed(pieces):   # the last piece first, so each knows its successor
-            page = self.data_page(b"LVAL")
-            row = self.put_row(page, struct.pack("<I", pointer) + piece)
-            pointer = (page << 8) | row
+            pointer = self.put_long(struct.pack("<I", pointer) + piece)
         return struct.pack("<III", len(payload), pointer, 0)
 
     def encode_row(self, table, values):
@@ -287,6 +293,30 @@ class JetWriter:
             self.put_row(current, data)
         return pages
 
+    def usage_map(self, pages):
+        """A page usage map: type 0 (bitmap in the row, from its first page on) when that is
+        small, else type 1 (pointers to usage map pages of type 0x05, each covering the next
+        (PAGE - 4) * 8 page numbers)."""
+        first = pages[0] if pages else 0
+        span = (pages[-1] - first) // 8 + 1 if pages else 0
+        if span <= 512:
+            bits = bytearray(span)
+            for p in pages:
+                bits[(p - first) // 8] |= 1 << ((p - first) % 8)
+            return struct.pack("<BI", 0, first) + bits
+        per_page = (PAGE - 4) * 8
+        maps = {}
+        for p in pages:
+            index = p // per_page
+            if index not in maps:
+                number = self.new_page()
+                self.pages[number][0:4] = b"\x05\x01\x00\x00"
+                maps[index] = number
+            bit = p % per_page
+            self.pages[maps[index]][4 + bit // 8] |= 1 << (bit % 8)
+        pointers = [maps.get(i, 0) for i in range(max(maps) + 1)]
+        return struct.pack("<B", 1) + b"".join(struct.pack("<I", m) for m in pointers)
+
     def write(self, path):
         self.new_page()                       # 0: database definition
         map_page = self.data_page(1)          # 1: page usage maps
@@ -312,12 +342,7 @@ class JetWriter:
             return (page << 8) | self.put_row(page, data)
 
         for table in [self.catalog] + self.tables:
-            pages = owned[table.name]
-            first = pages[0] if pages else 0
-            bits = bytearray((pages[-1] - first) // 8 + 1 if pages else 0)
-            for p in pages:
-                bits[(p - first) // 8] |= 1 << ((p - first) % 8)
-            used = put_map(struct.pack("<BI", 0, first) + bits)
+            used = put_map(self.usage_map(owned[table.name]))
             free = put_map(struct.pack("<BI", 0, 0))
             self.tdef(table, used, free)
 
