@@ -56,7 +56,7 @@ protected:
 TEST_F(JetStartupTest, YesConvertsAndTheProgramStartsOnTheConvertedFile)
 {
     ScriptedPrompter prompter;
-    prompter.answers = {MsgResult::Yes};
+    prompter.answers.enqueue(MsgResult::Yes);
     QList<QString> progressTables;
     const QString name = QStringLiteral("jet_startup_yes");
     DataModuleState state = DataModule::create(prompter, name, [&](const QString &table, qint64, qint64) {
@@ -84,7 +84,7 @@ TEST_F(JetStartupTest, YesConvertsAndTheProgramStartsOnTheConvertedFile)
 TEST_F(JetStartupTest, NoEndsTheProgramAsBeforeAndTouchesNothing)
 {
     ScriptedPrompter prompter;
-    prompter.answers = {MsgResult::No};
+    prompter.answers.enqueue(MsgResult::No);
     const QString name = QStringLiteral("jet_startup_no");
     DataModuleState state = DataModule::create(prompter, name);
     ASSERT_EQ(prompter.shown.size(), 2) << prompter.texts().join(u'|').toStdString();

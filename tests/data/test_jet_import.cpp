@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -427,6 +428,84 @@ TEST(JetConversion, AFailedConversionLeavesTheFolderAsItWas)
         EXPECT_EQ(JetFiles::bytesOf(data), bytes);
         EXPECT_EQ(QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files | QDir::Hidden),
                   QStringList{QStringLiteral("data.mdb")});
+    }
+}
+
+} // namespace
+
+// ---- zhengding-admin import-catalogue ---------------------------------------------------
+
+namespace {
+
+struct AdminRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+AdminRun importWithAdmin(const TempTree &tree, const QString &file)
+{
+    QProcess p;
+    p.start(QStringLiteral(ZD_ADMIN), {QStringLiteral("--config"), tree.path(QStringLiteral("bin/syscfg.dbm")),
+                                       QStringLiteral("import-catalogue"), file});
+    AdminRun r;
+    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+int titlesIn(const QString &sqliteFile)
+{
+    const QString name = QStringLiteral("jet_admin_check");
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(sqliteFile);
+        if (db.open())
+            n = Sql::scalar(db, QStringLiteral("select count(*) from qrydebooks")).toInt();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return n;
+}
+
+TEST(JetImportCommand, ImportsRefusesAndConvertsInPlace)
+{
+    const struct {
+        const char *name;
+        bool generated;          // the generator's file, else fruit.mdb
+        bool asTheDatabase;      // the file is init/data.mdb itself
+        int exitCode;
+        QString outSays;
+        QString errSays;
+    } cases[] = {
+        {"new_database", true, false, 0, QStringLiteral("debooks：导入 10 行"), QStringLiteral("debooks：10/10 行")},
+        {"no_catalogue", false, false, 1, QString(), QStringLiteral("没有征订目录")},
+        {"in_place", true, true, 0, QStringLiteral("原文件已改名保存为"), QStringLiteral("debooks：10/10 行")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempTree tree;
+        tree.writeConfig("[All]\r\nsDbType=Oledb40\r\n");
+        const QString data = tree.path(QStringLiteral("init/data.mdb"));
+        const QString source = c.asTheDatabase ? data : tree.path(QStringLiteral("supplier.mdb"));
+        if (c.generated)
+            ASSERT_TRUE(JetFiles::generate(source, 10));
+        else
+            ASSERT_TRUE(QFile::copy(JetFiles::fruit(), source));
+        const AdminRun r = importWithAdmin(tree, source);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_TRUE(r.out.contains(c.outSays)) << r.out;
+        EXPECT_TRUE(r.err.contains(c.errSays)) << r.err;
+        if (c.exitCode == 0)
+            EXPECT_EQ(titlesIn(data), 10);
+        else
+            EXPECT_FALSE(QFileInfo::exists(data)) << "a database the failed import made was left behind";
+        if (c.asTheDatabase)
+            EXPECT_EQ(QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files).size(), 2);
     }
 }
 
