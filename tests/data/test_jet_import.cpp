@@ -500,10 +500,11 @@ TEST(JetImportCommand, ImportsRefusesAndConvertsInPlace)
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
         EXPECT_TRUE(r.out.contains(c.outSays)) << r.out;
         EXPECT_TRUE(r.err.contains(c.errSays)) << r.err;
-        if (c.exitCode == 0)
+        if (c.exitCode == 0) {
             EXPECT_EQ(titlesIn(data), 10);
-        else
+        } else {
             EXPECT_FALSE(QFileInfo::exists(data)) << "a database the failed import made was left behind";
+        }
         if (c.asTheDatabase)
             EXPECT_EQ(QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files).size(), 2);
     }
