@@ -505,8 +505,9 @@ TEST(JetImportCommand, ImportsRefusesAndConvertsInPlace)
         } else {
             EXPECT_FALSE(QFileInfo::exists(data)) << "a database the failed import made was left behind";
         }
-        if (c.asTheDatabase)
+        if (c.asTheDatabase) {
             EXPECT_EQ(QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files).size(), 2);
+        }
     }
 }
 
