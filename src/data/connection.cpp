@@ -60,7 +60,8 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         if (!jet.isEmpty())
             return fail(connectionName,
                         QStringLiteral("%1 是 Microsoft Access/Jet 数据库文件（%2），"
-                                       "本程序使用 SQLite 数据库，请用 zhengding-admin 建立数据库。")
+                                       "本程序使用 SQLite 数据库。请重新启动本程序并同意转换，或用“zhengding-admin "
+                                       "import-catalogue %1”把其中的征订目录转换为本程序的数据库。")
                             .arg(path, jet),
                         errorText);
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
