@@ -13,6 +13,7 @@ packages=(
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   desktop-file-utils appstream
   sqlite3 openssl
+  mdbtools mdbtools-dev python3
   libreoffice-calc-nogui
 )
 missing=()

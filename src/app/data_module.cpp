@@ -3,6 +3,8 @@
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "data/connection.h"
+#include "data/jet_conversion.h"
+#include "data/jet_reader.h"
 #include "data/schema.h"
 
 namespace DataModule {
@@ -21,7 +23,8 @@ QString catalogueMissingText(const QStringList &missing)
     return QStringLiteral("数据库中没有完整的征订目录，缺少表或视图：%1。").arg(missing.join(u',')) + init;
 }
 
-DataModuleState create(Prompter &prompter, const QString &connectionName)
+DataModuleState create(Prompter &prompter, const QString &connectionName,
+                       const JetImport::Progress &conversionProgress)
 {
     DataModuleState state;
     state.defaultRelation = Ini::readProfileString(QStringLiteral("ALL"), QStringLiteral("sGetRelation"),
@@ -35,6 +38,17 @@ DataModuleState create(Prompter &prompter, const QString &connectionName)
     const ConnectionConfig config =
         Connection::readConfig(ProgramPaths::programFolder() + QStringLiteral("syscfg.dbm"));
     QString error;
+    if (config.kind == u"Oledb40") {
+        const QString path = Connection::embeddedDatabasePath();
+        const QString signature = Jet::signatureOf(path);
+        if (!signature.isEmpty()
+            && JetConversion::offer(prompter, path, signature, conversionProgress, &error)
+                   == JetConversion::Outcome::Failed) {
+            prompter.message(connectionFailureText(error), QStringLiteral("错误信息"), MsgFlags::Error);
+            state.endRequested = true;
+            return state;
+        }
+    }
     state.con = Connection::open(config, connectionName, &error);
     if (!state.con.isOpen()) {
         prompter.message(connectionFailureText(error), QStringLiteral("错误信息"), MsgFlags::Error);

@@ -2,6 +2,7 @@
 // What the data module holds for the whole run: the one connection and the application values.
 // create() reads the configuration, opens the connection and tells the user when it cannot.
 #include "common/prompter.h"
+#include "data/jet_import.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -23,7 +24,11 @@ inline constexpr char ConnectionName[] = "Con";
 // connection message when the open fails or the database lacks the program's tables (both end
 // the program; such a database is closed again untouched). A damaged stored password
 // throws AppError ("Error: not a Hex String"), which ends creation with the connection closed.
-DataModuleState create(Prompter &prompter, const QString &connectionName = QString::fromLatin1(ConnectionName));
+// An embedded database that is the supplier's Access/Jet file is offered for conversion
+// first (JetConversion::offer, with progress told to the given callback); declined, it is
+// refused by the connection message as before.
+DataModuleState create(Prompter &prompter, const QString &connectionName = QString::fromLatin1(ConnectionName),
+                       const JetImport::Progress &conversionProgress = {});
 
 QString connectionFailureText(const QString &databaseError);
 // What the connection message says of a database that lacks these tables and views.

@@ -1,6 +1,7 @@
 #include "app/tdm_gui.h"
 
 #include "app/form_registry_gui.h"
+#include "app/jet_progress_dialog.h"
 #include "cart/order_count_dialog.h"
 #include "catalog/detail_window.h"
 #include "common/guarded.h"
@@ -32,7 +33,9 @@ bool TDM::create()
 {
     bool ready = false;
     guarded(*m_prompter, [&] {
-        DataModuleState state = DataModule::create(*m_prompter);
+        JetProgressDialog conversionProgress;   // shown only while a Jet catalogue is converted
+        DataModuleState state = DataModule::create(
+            *m_prompter, QString::fromLatin1(DataModule::ConnectionName), conversionProgress.callback());
         Con = state.con;
         defaultRelation = state.defaultRelation;
         dbKind = state.dbKind;

@@ -3,6 +3,7 @@
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "common/string_cipher.h"
+#include "data/jet_reader.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 #include "data/sqlite_collation.h"
@@ -13,20 +14,6 @@
 
 namespace Connection {
 namespace {
-
-// An Access/Jet file starts with a 4-byte page header and then its engine's signature.
-QString jetSignature(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray head = f.read(32);
-    if (head.contains("Standard Jet DB"))
-        return QStringLiteral("Standard Jet DB");
-    if (head.contains("Standard ACE DB"))
-        return QStringLiteral("Standard ACE DB");
-    return {};
-}
 
 // The ODBC driver joins "DSN=" + name + ";UID=" + user + ";PWD=" + password as they are, so
 // each value must stay one value. The password goes in braces with "}" doubled, the standard
@@ -69,11 +56,12 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         const QString path = embeddedDatabasePath();
         if (!mayCreate && !QFileInfo::exists(path))
             return fail(connectionName, QStringLiteral("数据库文件不存在：%1").arg(path), errorText);
-        const QString jet = jetSignature(path);
+        const QString jet = Jet::signatureOf(path);
         if (!jet.isEmpty())
             return fail(connectionName,
                         QStringLiteral("%1 是 Microsoft Access/Jet 数据库文件（%2），"
-                                       "本程序使用 SQLite 数据库，请用 zhengding-admin 建立数据库。")
+                                       "本程序使用 SQLite 数据库。请重新启动本程序并同意转换，或用“zhengding-admin "
+                                       "import-catalogue %1”把其中的征订目录转换为本程序的数据库。")
                             .arg(path, jet),
                         errorText);
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);

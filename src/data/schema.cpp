@@ -400,6 +400,34 @@ QStringList viewNames()
     return names;
 }
 
+QStringList catalogueTableNames()
+{
+    return {QStringLiteral("publishers"),         QStringLiteral("debooks"),
+            QStringLiteral("detsnrty"),           QStringLiteral("debook_categories"),
+            QStringLiteral("debook_categories2"), QStringLiteral("debookotype"),
+            QStringLiteral("debook2type")};
+}
+
+QList<ColumnInfo> columnsOf(const QString &table)
+{
+    QList<ColumnInfo> out;
+    for (const Table &t : tables())
+        if (table == QLatin1String(t.name))
+            for (const Column &c : t.columns)
+                out.append({QString::fromLatin1(c.name),
+                            qstrcmp(c.type, "today") == 0 ? QStringLiteral("v10")
+                                                           : QString::fromLatin1(c.type)});
+    return out;
+}
+
+QString primaryKeyOf(const QString &table)
+{
+    for (const Table &t : tables())
+        if (table == QLatin1String(t.name))
+            return t.primaryKey ? QString::fromLatin1(t.primaryKey) : QString();
+    return {};
+}
+
 QStringList createStatements(const QSqlDatabase &db)
 {
     const Dialect dialect = dialectOf(db);

@@ -31,6 +31,20 @@ void drop(const QSqlDatabase &db);
 QStringList tableNames();
 QStringList viewNames();
 
+// The base tables of the supplier's catalogue (publishers, debooks, detsnrty and the category
+// tables), which a catalogue import replaces; the other tables hold the program's own rows.
+QStringList catalogueTableNames();
+// A column of one of tableNames(): its name and its type as create() declares it —
+// "v<N>" text of at most N characters, "memo" long text, "n<P>,<S>" exact decimal, "int".
+struct ColumnInfo {
+    QString name;
+    QString type;
+};
+// The columns of a table in order; empty for a name that is none of tableNames().
+QList<ColumnInfo> columnsOf(const QString &table);
+// The table's primary key column, or an empty text when it has none.
+QString primaryKeyOf(const QString &table);
+
 // How a statement names one of tableNames() on this connection: "parameter" is a reserved
 // word in Firebird and is written "PARAMETER" (quoted) there; every other name is itself.
 // Costs no statement once the connection's dialect is known.

@@ -4,6 +4,9 @@
 #include "common/string_cipher.h"
 #include "data/connection.h"
 #include "data/demo_catalogue.h"
+#include "data/jet_conversion.h"
+#include "data/jet_import.h"
+#include "data/jet_reader.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -170,6 +173,65 @@ int demo(const Options &options, QTextStream &out, QTextStream &err)
                .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
         << Qt::endl;
     return Ok;
+}
+
+int importCatalogue(const Options &options, const QString &jetFile, QTextStream &out, QTextStream &err)
+{
+    ConnectionConfig config;
+    if (!readConfig(options, &config, err))
+        return Failed;
+    const QString source = QFileInfo(jetFile).absoluteFilePath();
+    QElapsedTimer timer;
+    timer.start();
+    const JetImport::Progress progress = [&err](const QString &table, qint64 done, qint64 total) {
+        err << QStringLiteral("%1：%2/%3 行").arg(table).arg(done).arg(total) << Qt::endl;
+    };
+    const auto finish = [&](const JetImport::Report &report, const QString &where) {
+        out << report.text() << Qt::endl
+            << QStringLiteral("已写入%1（用时 %2 秒）。").arg(where).arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+            << Qt::endl;
+        return Ok;
+    };
+
+    // The configured file may itself be the supplier's Jet file: it is converted in place,
+    // as start-up does it.
+    const QString embedded = Connection::embeddedDatabasePath();
+    if (config.kind == u"Oledb40" && !Jet::signatureOf(embedded).isEmpty()) {
+        if (QFileInfo(embedded).absoluteFilePath() != source) {
+            err << QStringLiteral("配置的数据库 %1 本身是 Access/Jet 文件。请先运行 "
+                                  "zhengding-admin import-catalogue %1 把它转换为本程序的数据库。")
+                       .arg(embedded)
+                << Qt::endl;
+            return Failed;
+        }
+        try {
+            const JetConversion::Result result = JetConversion::convert(source, progress);
+            out << QStringLiteral("原文件已改名保存为 %1。").arg(result.asidePath) << Qt::endl;
+            return finish(result.report, describe(config));
+        } catch (const AppError &e) {
+            err << QStringLiteral("导入失败，没有改动：%1").arg(e.text()) << Qt::endl;
+            return Failed;
+        }
+    }
+
+    // A file that the import creates goes again when the import fails.
+    const bool created = config.kind == u"Oledb40" && !QFileInfo::exists(embedded);
+    bool ok = false;
+    {
+        AdminConnection connection;
+        if (!openDatabase(config, true, connection, err))
+            return Failed;
+        try {
+            const JetImport::Report report = JetImport::importCatalogue(connection.db(), source, progress);
+            finish(report, describe(config));
+            ok = true;
+        } catch (const AppError &e) {
+            err << QStringLiteral("导入失败，数据库没有改动：%1").arg(e.text()) << Qt::endl;
+        }
+    }
+    if (!ok && created)
+        QFile::remove(embedded);
+    return ok ? Ok : Failed;
 }
 
 int encipher(const QString &clear, QTextStream &out, QTextStream &err)

@@ -16,6 +16,8 @@ enum ExitCode { Ok = 0, Failed = 1, Usage = 2 };
 
 int init(const Options &options, QTextStream &out, QTextStream &err);
 int demo(const Options &options, QTextStream &out, QTextStream &err);
+// Replaces the catalogue of the configured database by the one in an Access/Jet file.
+int importCatalogue(const Options &options, const QString &jetFile, QTextStream &out, QTextStream &err);
 int encipher(const QString &clear, QTextStream &out, QTextStream &err);
 int decipher(const QString &hex, QTextStream &out, QTextStream &err);
 

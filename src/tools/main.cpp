@@ -20,6 +20,7 @@ const char *const Description =
     "  demo --titles N [--force]  在已建立表结构的数据库中生成 N 种书目的演示目录（出版社、\n"
     "                             分类、书目、长文本、封面、规划教材标记和本单位信息）。\n"
     "                             已有书目时拒绝；--force 替换原有目录。进度写到标准错误。\n"
+    "  import-catalogue FILE      用供货商的 Access/Jet 文件 FILE 中的目录替换数据库中的目录（一个事务）。\n"
     "  passwd TEXT                显示 TEXT 加密后的形式，可填入 syscfg.dbm 的 sPwd。\n"
     "  passwd --decipher HEX      显示 sPwd 形式 HEX 的明文。\n"
     "\n"
@@ -118,6 +119,11 @@ int main(int argc, char **argv)
         if (!parser.isSet(titles) || !ok || options.titles < 1)
             return usageError(QStringLiteral("demo 命令需要 --titles N，N 为正整数。"));
         return Admin::demo(options, out, err);
+    }
+    if (command == u"import-catalogue") {
+        if (args.size() != 2)
+            return usageError(QStringLiteral("import-catalogue 命令需要一个参数：Access/Jet 文件。"));
+        return Admin::importCatalogue(options, args.at(1), out, err);
     }
     if (command == u"passwd") {
         if (args.size() != 2)

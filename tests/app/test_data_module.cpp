@@ -46,6 +46,10 @@ TEST_P(StartupFailures, ShowTheirMessagesAndEnd)
     ASSERT_EQ(prompter.shown.size(), c.expectedStarts.size()) << prompter.texts().join(u'|').toStdString();
     for (int i = 0; i < c.expectedStarts.size(); ++i) {
         EXPECT_TRUE(prompter.shown[i].text.startsWith(c.expectedStarts[i])) << prompter.shown[i].text.toStdString();
+        if (prompter.shown[i].flags == MsgFlags::YesNo) {   // the offer to convert a Jet file
+            EXPECT_EQ(prompter.shown[i].caption, QStringLiteral("系统提示"));
+            continue;
+        }
         EXPECT_EQ(prompter.shown[i].caption, QStringLiteral("错误信息"));
         EXPECT_EQ(prompter.shown[i].flags, MsgFlags::Error);
     }
@@ -70,9 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"lower_case_kind", "[All]\nsDbType=oledb40\n", true, {}, {kConnPrefix}, "oledb40", true},
         StartCase{"unknown_kind", "[ALL]\nsDbType=Access\n", true, {}, {kConnPrefix}, "Access", true},
         StartCase{"missing_file", "[All]\nsDbType=Oledb40\n", false, {}, {kConnPrefix}, "data.mdb", true},
+        // Only the header of a Jet file: offered for conversion (the script says yes), which
+        // finds it damaged.
         StartCase{"jet_file", "[All]\nsDbType=Oledb40\n", false,
                   QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(200, '\0'),
-                  {kConnPrefix}, "Access/Jet", true},
+                  {QStringLiteral("数据库文件是供货商提供的 Access/Jet 数据库"), kConnPrefix}, "已损坏或不完整", true},
         StartCase{"not_a_database", "[All]\nsDbType=Oledb40\n", false, QByteArray(4096, 'x'), {kConnPrefix}, {}, true},
         StartCase{"embedded_ok", "[ALL]\nsDbType=Oledb40\n[Oledb40]\nsPwd=\n", true, {}, {}, {}, false}),
     [](const auto &info) { return std::string(info.param.name); });
