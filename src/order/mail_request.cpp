@@ -67,6 +67,9 @@ QStringList readRecipients(const QString &path)
     const QString text = decodeMailFile(readFile(path, &exists));
     QStringList recipients;
     for (QString line : text.split(u'\n')) {
+        // Files joined into one keep each one's byte-order mark at the start of a line; an
+        // invisible mark in an address would only make the address fail.
+        line.remove(QChar(0xFEFF));
         line = line.trimmed();
         if (line.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive))
             line = line.mid(5).trimmed();
