@@ -12,6 +12,7 @@ packages=(
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   sqlite3 openssl
   libreoffice-calc-nogui
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
