@@ -56,8 +56,11 @@ QString decodeMailFile(const QByteArray &bytes)
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return Gbk::decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // An editor that took a file's byte-order mark for text writes it back after its own.
+    qsizetype marks = 0;
+    while (marks < text.size() && text.at(marks) == QChar(0xFEFF))
+        ++marks;
+    text.remove(0, marks);
     return text;
 }
 

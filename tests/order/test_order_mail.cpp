@@ -78,6 +78,8 @@ TEST(OrderMailFiles, BodyKeepsItsLineBreaksInEitherEncoding)
          QStringLiteral("您好：\n附件是本校的图书征订单。")},
         {"UTF-8, LF and a lone CR", QStringLiteral("您好：\n第二行\r第三行").toUtf8(),
          QStringLiteral("您好：\n第二行\n第三行")},
+        {"UTF-8 with its byte-order mark written twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "abc\r\n",
+         QStringLiteral("abc\n")},
     };
     QTemporaryDir dir;
     for (const Case &c : cases) {
