@@ -15,6 +15,7 @@ packages=(
   sqlite3 openssl
   mdbtools mdbtools-dev python3
   libreoffice-calc-nogui
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -58,8 +58,11 @@ QString decodeMailFile(const QByteArray &bytes)
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return Gbk::decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // An editor that took a file's byte-order mark for text writes it back after its own.
+    qsizetype marks = 0;
+    while (marks < text.size() && text.at(marks) == QChar(0xFEFF))
+        ++marks;
+    text.remove(0, marks);
     return text;
 }
 
@@ -69,6 +72,9 @@ QStringList readRecipients(const QString &path)
     const QString text = decodeMailFile(readFile(path, &exists));
     QStringList recipients;
     for (QString line : text.split(u'\n')) {
+        // Files joined into one keep each one's byte-order mark at the start of a line; an
+        // invisible mark in an address would only make the address fail.
+        line.remove(QChar(0xFEFF));
         line = line.trimmed();
         if (line.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive))
             line = line.mid(5).trimmed();

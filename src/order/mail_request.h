@@ -38,7 +38,7 @@ struct MailRequest {
 
 namespace OrderMail {
 
-// Text of a mail file: UTF-8 when valid (a leading byte-order mark dropped), else GBK.
+// Text of a mail file: UTF-8 when valid (leading byte-order marks dropped), else GBK.
 QString decodeMailFile(const QByteArray &bytes);
 // The recipients of an address file; a missing file gives none.
 QStringList readRecipients(const QString &path);

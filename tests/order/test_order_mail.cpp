@@ -51,6 +51,9 @@ TEST(OrderMailFiles, RecipientsAreTheNonEmptyTrimmedLinesWithoutSmtpPrefix)
          {QStringLiteral("张三 <a@x.cn>"), QStringLiteral("李四 <b@y.cn>")}},
         {"UTF-8 with byte-order mark", QByteArray("\xEF\xBB\xBF") + QStringLiteral("王五 <w@x.cn>\n").toUtf8(),
          {QStringLiteral("王五 <w@x.cn>")}},
+        {"files joined, each with its byte-order mark",
+         "\xEF\xBB\xBF" "a@x.cn\r\n\xEF\xBB\xBFSMTP:b@y.cn\r\n \xEF\xBB\xBF\r\n",
+         {QStringLiteral("a@x.cn"), QStringLiteral("b@y.cn")}},
         {"no line at all", "\r\n\r\n", {}},
     };
     QTemporaryDir dir;
@@ -75,6 +78,8 @@ TEST(OrderMailFiles, BodyKeepsItsLineBreaksInEitherEncoding)
          QStringLiteral("您好：\n附件是本校的图书征订单。")},
         {"UTF-8, LF and a lone CR", QStringLiteral("您好：\n第二行\r第三行").toUtf8(),
          QStringLiteral("您好：\n第二行\n第三行")},
+        {"UTF-8 with its byte-order mark written twice", "\xEF\xBB\xBF\xEF\xBB\xBF" "abc\r\n",
+         QStringLiteral("abc\n")},
     };
     QTemporaryDir dir;
     for (const Case &c : cases) {
