@@ -4,6 +4,8 @@
 # seed corpus. A crash, a leak or a failed invariant stops that target, keeps the input in
 # build-fuzz/crashes/ and makes the script fail.
 #   scripts/fuzz.sh [seconds per target, default 20] [target ...]
+# ZD_FUZZ_SEED fixes libFuzzer's random seed (the test run sets it, so that a failure there is
+# one the same commit shows again); unset, every run explores new inputs.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-20}
@@ -36,6 +38,7 @@ for t in "${targets[@]}"; do
   log="$work/fuzz.log"
   # TMPDIR: the target's scratch files stay in its own work folder.
   if TMPDIR="$work/tmp" "$build/fuzz/fuzz_$t" "$work/corpus" -max_total_time="$seconds" \
+       ${ZD_FUZZ_SEED:+-seed="$ZD_FUZZ_SEED"} \
        -max_len=8192 -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
        -artifact_prefix="$crashes/$t-" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

@@ -10,6 +10,6 @@ cmake --build "$build" -j"$(nproc)"
 export LANG=C.UTF-8
 ctest --test-dir "$build" -j"$(nproc)" --output-on-failure --timeout 600 2>&1 | tee "$build/ctest.log"
 # A short fuzzing run of every input reader (clang, build-fuzz/); a crash fails the run.
-bash "$root/scripts/fuzz.sh" "${ZD_FUZZ_SECONDS:-20}"
+ZD_FUZZ_SEED=${ZD_FUZZ_SEED:-1} bash "$root/scripts/fuzz.sh" "${ZD_FUZZ_SECONDS:-20}"
 # The test summary again, as the closing lines.
 grep -E "tests passed|tests failed|Total Test time" "$build/ctest.log" | tail -2
