@@ -5,6 +5,7 @@
 #include "common/string_cipher.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "data/sqlite_desks.h"
 #include "data/sqlite_collation.h"
 
 #include <QFile>
@@ -118,6 +119,9 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
             return fail(connectionName, text, errorText);
         }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        probe.finish();
+        // Several desks share the file: write-ahead logging where the file system allows it.
+        SqliteDesks::applyJournalMode(db);
         SqliteCollation::installPinyin(db);
     }
     // Behind ODBC the engine is found out now, once, rather than inside some later transaction.
