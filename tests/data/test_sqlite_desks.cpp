@@ -12,6 +12,7 @@
 #include "order/order_making.h"
 #include "order/order_query.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -215,10 +216,12 @@ TEST_F(SqliteDesksTest, FourDesksWritingAtOnceAllGetTheirTurns)
     QList<QProcess *> desks;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    // They start together, once all have had time to open the database.
+    const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);
     for (int i = 0; i < 4; ++i) {
         auto *desk = new QProcess;
         desk->setProcessEnvironment(env);
-        desk->start(QStringLiteral(ZD_DESK_WORKER), {QStringLiteral("turns"), tree.bin(), QStringLiteral("3")});
+        desk->start(QStringLiteral(ZD_DESK_WORKER), {QStringLiteral("turns"), tree.bin(), QStringLiteral("3"), start});
         desks << desk;
     }
     QList<int> turns;

@@ -3,8 +3,11 @@
 // program folder it is given, as the program does, and then:
 //   orders <bin>               makes the orders of the cart, printing "ready" before and "done <ms>" after
 //   cart <bin>                 puts every catalogue title into the cart, the same way
-//   turns <bin> <seconds>      issues serial numbers of one shared counter for that long and
-//                              prints "turns <n> busy <n> failed <n> longest <ms>"
+//   turns <bin> <seconds> [<start>]
+//                              issues serial numbers of one shared counter for that long (from
+//                              the wall-clock start in ms since the epoch, when given, so that
+//                              several desks run at once) and prints
+//                              "turns <n> busy <n> failed <n> longest <ms>"
 #include "cart/cart.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
@@ -14,6 +17,8 @@
 #include "order/order_making.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QSqlQuery>
 #include <cstdio>
@@ -59,8 +64,11 @@ int fillCart(const QSqlDatabase &db)
     return 0;
 }
 
-int takeTurns(const QSqlDatabase &db, int seconds)
+int takeTurns(const QSqlDatabase &db, int seconds, qint64 startMs)
 {
+    const qint64 wait = startMs - QDateTime::currentMSecsSinceEpoch();
+    if (wait > 0)
+        QThread::msleep(static_cast<unsigned long>(wait));
     int turns = 0, busy = 0, failed = 0;
     qint64 longest = 0;
     QElapsedTimer run;
@@ -111,7 +119,7 @@ int main(int argc, char **argv)
             else if (args[1] == u"cart")
                 rc = fillCart(db);
             else if (args[1] == u"turns" && args.size() > 3)
-                rc = takeTurns(db, args[3].toInt());
+                rc = takeTurns(db, args[3].toInt(), args.value(4).toLongLong());
         } catch (const AppError &e) {
             std::fputs((e.text() + u'\n').toUtf8().constData(), stderr);
             rc = 1;
