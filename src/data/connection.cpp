@@ -66,8 +66,10 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
                       QString *errorText, bool mayCreate)
 {
     QSqlDatabase db;
+    bool fresh = false;   // an embedded file not made yet, or still empty
     if (config.kind == u"Oledb40") {
         const QString path = embeddedDatabasePath();
+        fresh = QFileInfo(path).size() == 0;
         if (!mayCreate && !QFileInfo::exists(path))
             return fail(connectionName, QStringLiteral("数据库文件不存在：%1").arg(path), errorText);
         const QString jet = jetSignature(path);
@@ -121,7 +123,10 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         probe.finish();
         // Several desks share the file: write-ahead logging where the file system allows it.
-        SqliteDesks::applyJournalMode(db);
+        // Only a file that is this program's (or is being made) is changed: another program's
+        // database, refused a moment later, stays as it was.
+        if ((mayCreate && fresh) || Schema::missing(db).isEmpty())
+            SqliteDesks::applyJournalMode(db);
         SqliteCollation::installPinyin(db);
     }
     // Behind ODBC the engine is found out now, once, rather than inside some later transaction.
