@@ -17,6 +17,7 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
         box.setIcon(QMessageBox::Critical);
         break;
     case MsgFlags::Warning:
+    case MsgFlags::RetryCancel:
         box.setIcon(QMessageBox::Warning);
         break;
     case MsgFlags::Information:
@@ -34,6 +35,11 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
         box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    } else if (flags == MsgFlags::RetryCancel) {
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        box.button(QMessageBox::Retry)->setText(QStringLiteral("重试(&R)"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+        box.setDefaultButton(QMessageBox::Retry);
     } else if (flags == MsgFlags::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
@@ -45,14 +51,18 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
     switch (box.exec()) {
     case QMessageBox::Cancel:
         return MsgResult::Cancel;
+    case QMessageBox::Retry:
+        return MsgResult::Retry;
     case QMessageBox::Yes:
         return MsgResult::Yes;
     case QMessageBox::No:
         return MsgResult::No;
     default:
-        // Closing an OK/Cancel question by its title bar counts as Cancel.
-        return flags == MsgFlags::OkCancel && box.clickedButton() == nullptr ? MsgResult::Cancel
-                                                                              : MsgResult::Ok;
+        // Closing an OK/Cancel or Retry/Cancel question by its title bar counts as Cancel.
+        return (flags == MsgFlags::OkCancel || flags == MsgFlags::RetryCancel)
+                       && box.clickedButton() == nullptr
+                   ? MsgResult::Cancel
+                   : MsgResult::Ok;
     }
 }
 

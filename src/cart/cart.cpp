@@ -93,6 +93,8 @@ CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op
             Sql::execNamed(db, insertLine,
                            {{QStringLiteral("dhdh"), cart}, {QStringLiteral("sl"), quantity},
                             {QStringLiteral("tm"), key}});
+        } catch (const BusyError &) {
+            throw;   // the whole call is tried again, not one line left out
         } catch (const AppError &e) {
             line.rollback();
             result.refused.append({key, title.toString(), e.text()});

@@ -6,6 +6,7 @@
 #include "catalog/book_list.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
+#include "common/guarded.h"
 #include "common/prompter.h"
 #include "grid/error_caption.h"
 #include "grid/grid_colours_gui.h"
@@ -508,7 +509,10 @@ bool TFrmQuery::placeSelection()
 {
     bool placed = false;
     guarded([&] {
-        placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
+        retryWhileBusy(m_prompter, [&] {
+            placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(),
+                                    m_prompter);
+        });
     });
     m_grid->marksChanged();
     return placed;

@@ -163,7 +163,7 @@ void BookBrowseWidget::closeWindow(QWidget *window)
 bool BookBrowseWidget::placeSelection()
 {
     bool placed = false;
-    guarded(m_prompter, [&] {
+    guardedRetry(m_prompter, [&] {
         placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
     });
     m_grid->marksChanged();

@@ -247,7 +247,7 @@ void TFrmDetail::addToCart()
     }
     QString keys = l->currentText(QStringLiteral("tm"));
     CartAddResult result;
-    if (!guarded(prompter(), [&] { result = AddToCart(keys, m_context.db, m_context.operatorCode); }))
+    if (!guardedRetry(prompter(), [&] { result = AddToCart(keys, m_context.db, m_context.operatorCode); }))
         return;
     if (!result.complete()) {
         prompter().message(CartAddMessage(result), QStringLiteral("系统提示"), MsgFlags::Warning);

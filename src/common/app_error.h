@@ -13,3 +13,10 @@ public:
 private:
     QString m_text;
 };
+
+// The database is held by another desk (process or computer) and the action did nothing: it
+// may be tried again as a whole.
+class BusyError : public AppError {
+public:
+    using AppError::AppError;
+};

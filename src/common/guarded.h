@@ -6,6 +6,10 @@
 //   connect(button, &QPushButton::clicked, this, [this] {
 //       guarded(m_prompter, [&] { exportList(); });
 //   });
+//
+// An action that writes the database runs under guardedRetry() (or retryWhileBusy() where the
+// window reports failures itself): when another desk holds the database, the user is asked
+// whether to try again, and "重试" runs the whole action again.
 #include "common/app_error.h"
 #include "common/prompter.h"
 
@@ -57,4 +61,35 @@ bool guarded(Prompter &prompter, Work &&work) noexcept
         }
     }
     return false;
+}
+
+// The question asked when a change found the database held by another desk.
+inline QString busyRetryQuestion(const BusyError &e)
+{
+    return QStringLiteral("数据库正被其他工作站使用。是否重试？\n\n") + e.text();
+}
+
+// Runs work; when it fails with BusyError, asks the user (Retry/Cancel) and runs the whole work
+// again on "重试". Work must be a whole transaction, so that a failed run left nothing half-done.
+// On "取消" the BusyError goes on to the caller, who reports it as any other failure.
+template <typename Work>
+void retryWhileBusy(Prompter &prompter, Work &&work)
+{
+    for (;;) {
+        try {
+            work();
+            return;
+        } catch (const BusyError &e) {
+            if (prompter.message(busyRetryQuestion(e), errorCaption(), MsgFlags::RetryCancel)
+                != MsgResult::Retry)
+                throw;
+        }
+    }
+}
+
+// guarded() for actions that write the database: a busy database offers to try again first.
+template <typename Work>
+bool guardedRetry(Prompter &prompter, Work &&work) noexcept
+{
+    return guarded(prompter, [&] { retryWhileBusy(prompter, work); });
 }

@@ -11,12 +11,14 @@ constexpr int Warning = 48;       // warning icon, OK
 constexpr int Information = 64;   // information icon, OK
 constexpr int OkCancel = 33;      // question icon, OK and Cancel
 constexpr int YesNo = 36;         // question icon, Yes and No
+constexpr int RetryCancel = 53;   // warning icon, Retry and Cancel
 constexpr int Plain = 0;          // no icon, OK
 } // namespace MsgFlags
 
 namespace MsgResult {
 constexpr int Ok = 1;
 constexpr int Cancel = 2;
+constexpr int Retry = 4;
 constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace MsgResult

@@ -6,6 +6,7 @@
 #include "data/jet_reader.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "data/sqlite_desks.h"
 #include "data/sqlite_collation.h"
 
 #include <QFile>
@@ -52,8 +53,10 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
                       QString *errorText, bool mayCreate)
 {
     QSqlDatabase db;
+    bool fresh = false;   // an embedded file not made yet, or still empty
     if (config.kind == u"Oledb40") {
         const QString path = embeddedDatabasePath();
+        fresh = QFileInfo(path).size() == 0;
         if (!mayCreate && !QFileInfo::exists(path))
             return fail(connectionName, QStringLiteral("数据库文件不存在：%1").arg(path), errorText);
         const QString jet = Jet::signatureOf(path);
@@ -106,6 +109,12 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
             return fail(connectionName, text, errorText);
         }
         probe.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        probe.finish();
+        // Several desks share the file: write-ahead logging where the file system allows it.
+        // Only a file that is this program's (or is being made) is changed: another program's
+        // database, refused a moment later, stays as it was.
+        if ((mayCreate && fresh) || Schema::missing(db).isEmpty())
+            SqliteDesks::applyJournalMode(db);
         SqliteCollation::installPinyin(db);
     }
     // Behind ODBC the engine is found out now, once, rather than inside some later transaction.

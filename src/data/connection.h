@@ -1,6 +1,8 @@
 #pragma once
 // The database kinds of the configuration file and how each is reached:
-//   "Oledb40" -> SQLite file ../init/data.mdb (QSQLITE)
+//   "Oledb40" -> SQLite file ../init/data.mdb (QSQLITE); write-ahead logging on a local file
+//                system, the rollback journal on a network share (SqliteDesks); a busy file is
+//                waited for up to 10 s (the connection's busy timeout)
 //   "Fb"      -> Firebird database sServer (QIBASE, embedded path or host:/path)
 //   "Ora"     -> ODBC data source sServer (QODBC)
 #include <QSqlDatabase>

@@ -1,6 +1,7 @@
 #include "data/sql_helper.h"
 
 #include "common/app_error.h"
+#include "data/sqlite_desks.h"
 
 #include <QHash>
 #include <QSqlDriver>
@@ -19,7 +20,7 @@ void run(const QSqlDatabase &db, const QString &text)
 {
     QSqlQuery q(db);
     if (!q.exec(text))
-        throw AppError(errorText(q));
+        raise(q.lastError());
 }
 
 } // namespace
@@ -105,6 +106,13 @@ QString errorText(const QSqlError &e)
     return sentence.isEmpty() ? text : sentence + u'\n' + text;
 }
 
+void raise(const QSqlError &error)
+{
+    if (failureOf(error) == Failure::Busy)
+        throw BusyError(errorText(error));
+    throw AppError(errorText(error));
+}
+
 QString errorText(const QSqlQuery &query)
 {
     return errorText(query.lastError());
@@ -120,11 +128,11 @@ QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(text))
-        throw AppError(errorText(q));
+        raise(q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw AppError(errorText(q));
+        raise(q.lastError());
     return q;
 }
 
@@ -134,11 +142,11 @@ QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(text))
-        throw AppError(errorText(q));
+        raise(q.lastError());
     for (const auto &[name, value] : values)
         q.bindValue(name.startsWith(u':') ? name : u':' + name, value);
     if (!q.exec())
-        throw AppError(errorText(q));
+        raise(q.lastError());
     return q;
 }
 
@@ -153,15 +161,49 @@ int transactionDepth(const QSqlDatabase &db)
     return depths().value(db.connectionName(), 0);
 }
 
+int busyWaitLimit(const QSqlDatabase &db)
+{
+    if (engineOf(db) != Engine::Sqlite)
+        return 0;
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next())
+        return q.value(0).toInt();
+    return 0;
+}
+
+void Transaction::beginSqlite()
+{
+    const int limit = busyWaitLimit(m_db);
+    auto turn = std::make_unique<SqliteDesks::WriteTurn>();
+    qint64 waited = 0;
+    if (!turn->take(m_db.databaseName(), limit, &waited))
+        throw BusyError(failureSentence(Failure::Busy) + u'\n'
+                        + QStringLiteral("等待 %1 秒后仍未轮到本工作站写入数据库。")
+                              .arg(QString::number(limit / 1000.0, 'g', 3)));
+    // Take the write lock at once: a busy database is waited for, not half-used. A desk that
+    // does not queue for turns (another program) is waited for in what is left of the limit.
+    const bool shorter = waited > 0 && limit > 0;
+    if (shorter)
+        run(m_db, QStringLiteral("PRAGMA busy_timeout=%1").arg(qMax<qint64>(1, limit - waited)));
+    QSqlQuery q(m_db);
+    const bool begun = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    const QSqlError error = q.lastError();
+    q.finish();
+    if (shorter)
+        run(m_db, QStringLiteral("PRAGMA busy_timeout=%1").arg(limit));
+    if (!begun)
+        raise(error);
+    m_turn = std::move(turn);
+}
+
 Transaction::Transaction(const QSqlDatabase &db) : m_db(db)
 {
     int &depth = depths()[db.connectionName()];
     if (depth == 0) {
         if (engineOf(db) == Engine::Sqlite) {
-            // Take the write lock at once: a busy database is waited for, not half-used.
-            run(db, QStringLiteral("BEGIN IMMEDIATE"));
+            beginSqlite();
         } else if (!m_db.transaction()) {
-            throw AppError(errorText(m_db));
+            raise(m_db.lastError());
         }
     } else {
         m_level = depth + 1;
@@ -198,22 +240,23 @@ void Transaction::commit()
 {
     if (!m_active)
         return;
-    QString failure;
+    QSqlError failure;
     if (m_level == 1) {
         if (engineOf(m_db) == Engine::Sqlite) {
             QSqlQuery q(m_db);
             if (!q.exec(QStringLiteral("COMMIT")))
-                failure = errorText(q);
+                failure = q.lastError();
         } else if (!m_db.commit()) {
-            failure = errorText(m_db);
+            failure = m_db.lastError();
         }
     } else {
         QSqlQuery q(m_db);
         if (!q.exec(QStringLiteral("RELEASE SAVEPOINT ") + savepointName()))
-            failure = errorText(q);
+            failure = q.lastError();
     }
-    if (failure.isEmpty()) {
+    if (failure.type() == QSqlError::NoError) {
         close();
+        m_turn.reset();
         return;
     }
     // A COMMIT that failed (a busy database, a deferred constraint) may leave the transaction
@@ -223,7 +266,7 @@ void Transaction::commit()
     } catch (const AppError &) {
         // The scope is closed all the same; the commit's own error is what the caller needs.
     }
-    throw AppError(failure);
+    raise(failure);
 }
 
 void Transaction::rollback()
@@ -232,10 +275,12 @@ void Transaction::rollback()
         return;
     close();
     if (m_level == 1) {
+        // The turn goes back once the write lock is given up, whatever the rollback says.
+        const std::unique_ptr<SqliteDesks::WriteTurn> turn = std::move(m_turn);
         if (engineOf(m_db) == Engine::Sqlite)
             run(m_db, QStringLiteral("ROLLBACK"));
         else if (!m_db.rollback())
-            throw AppError(errorText(m_db));
+            raise(m_db.lastError());
     } else {
         // Undo the scope's work, then drop the savepoint so the outer scope goes on.
         run(m_db, QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepointName());

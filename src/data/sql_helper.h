@@ -8,6 +8,11 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <memory>
+
+namespace SqliteDesks {
+class WriteTurn;
+}
 
 namespace Sql {
 
@@ -31,6 +36,10 @@ QString errorText(const QSqlError &error);
 QString errorText(const QSqlQuery &query);
 QString errorText(const QSqlDatabase &db);
 
+// Throws the error as BusyError when another desk holds the database, else as AppError; the
+// text is errorText(error).
+[[noreturn]] void raise(const QSqlError &error);
+
 // What kind of failure a database error is, from its native code and its texts, for SQLite,
 // Firebird, PostgreSQL (behind ODBC) and the SQLite ODBC driver.
 enum class Failure { Other, Busy, ReadOnly, DiskFull };
@@ -41,7 +50,14 @@ QString failureSentence(Failure failure);
 // Current nesting depth of transactions on the connection (0: none open).
 int transactionDepth(const QSqlDatabase &db);
 
+// How long a write on an SQLite connection waits for another desk before it gives up with
+// BusyError: the connection's busy timeout (10 s as Connection opens it), in milliseconds.
+int busyWaitLimit(const QSqlDatabase &db);
+
 // A transaction scope. Depth 0 begins a transaction; deeper scopes take a savepoint.
+// On SQLite the outermost scope first waits for this desk's turn to write (SqliteDesks), then
+// takes the write lock at once (BEGIN IMMEDIATE); the turn goes back when the scope ends. The
+// waits together last at most busyWaitLimit(); one that runs out throws BusyError.
 // A scope that is destroyed without commit() rolls back (to its savepoint).
 // A scope is finished only when its COMMIT (or RELEASE) succeeded: when it fails, the scope's
 // work is rolled back, the scope is closed and commit() throws AppError, so the connection is
@@ -59,10 +75,12 @@ public:
 
 private:
     QSqlDatabase m_db;
+    std::unique_ptr<SqliteDesks::WriteTurn> m_turn;   // the outermost SQLite scope's turn
     int m_level = 0;      // 1 for the outermost scope
     bool m_active = false;
     QString savepointName() const;
     void close();   // the scope is over: it no longer counts in the connection's depth
+    void beginSqlite();
 };
 
 } // namespace Sql

@@ -210,6 +210,8 @@ MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
         throw;
     } catch (const OrderRefusedError &) {
         throw;
+    } catch (const BusyError &e) {
+        throw BusyError(OrderMakingFailedText() + u'\n' + e.text());
     } catch (const AppError &e) {
         throw AppError(OrderMakingFailedText() + u'\n' + e.text());
     }

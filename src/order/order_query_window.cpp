@@ -535,7 +535,7 @@ bool TFrmSeh::deleteMarked()
         return false;
     const QStringList numbers = m_marked.markedKeys();
     try {
-        DeleteOrders(m_db, numbers);
+        retryWhileBusy(m_prompter, [&] { DeleteOrders(m_db, numbers); });
     } catch (const AppError &e) {
         // Nothing was deleted: the list and its ticks stay as they were.
         m_prompter.message(QStringLiteral("删除订单时发生错误！\n") + e.text(), Hint, MsgFlags::Error);

@@ -374,7 +374,9 @@ void TFrmOrderDo::confirmNext()
                           m_dsOk.value(row, QStringLiteral("sl")).toLongLong()});
     MadeOrders made;
     try {
-        made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed);
+        retryWhileBusy(m_prompter, [&] {
+            made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed);
+        });
     } catch (const CartChangedError &e) {
         m_prompter.info(e.text());
         m_dsHz.close();
@@ -576,7 +578,7 @@ void TFrmOrderDo::deleteBooks()
         }
         if (!m_prompter.askYesNo(QStringLiteral("本操作将从购物车中删除选中图书，是否继续？")))
             return;
-        DeleteCartLines(m_db, m_options.operatorCode, keys);
+        retryWhileBusy(m_prompter, [&] { DeleteCartLines(m_db, m_options.operatorCode, keys); });
         m_marked.clear();
         openBooks();
         m_lbCount->setText(QString::number(m_dsOk.recordCount()));

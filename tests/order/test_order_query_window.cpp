@@ -350,6 +350,37 @@ TEST_F(OrderQueryWindowTest, AFailedDeletionSaysWhyAndKeepsTheTicks)
     EXPECT_TRUE(listed().contains(mar05.first()));
 }
 
+TEST_F(OrderQueryWindowTest, ADeletionThatFindsTheDatabaseBusyOffersToTryAgain)
+{
+    // Another desk is in the middle of a change: each try waits 100 ms for its turn.
+    const QString other = QStringLiteral("other_desk");
+    {
+        QSqlDatabase desk = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), other);
+        desk.setDatabaseName(db.databaseName());
+        ASSERT_TRUE(desk.open());
+        auto holding = std::make_unique<Sql::Transaction>(desk);
+        Sql::exec(db, QStringLiteral("PRAGMA busy_timeout=100"));
+        open();
+        tick(mar05.first());
+        // Confirm, try again once, then give up.
+        prompter.answers << MsgResult::Yes << MsgResult::Retry << MsgResult::Cancel;
+        click(button("BtnDel"));
+        holding.reset();
+        desk.close();
+    }
+    QSqlDatabase::removeDatabase(other);
+
+    ASSERT_EQ(prompter.shown.size(), 4) << prompter.texts().join(u'\n').toStdString();
+    for (int i : {1, 2}) {
+        EXPECT_EQ(prompter.shown[i].flags, MsgFlags::RetryCancel);
+        EXPECT_TRUE(prompter.shown[i].text.startsWith(QStringLiteral("数据库正被其他工作站使用。是否重试？")));
+    }
+    EXPECT_TRUE(prompter.shown[3].text.startsWith(QStringLiteral("删除订单时发生错误！\n")
+                                                  + Sql::failureSentence(Sql::Failure::Busy)));
+    EXPECT_EQ(w->marked().markedKeys(), QStringList{mar05.first()});
+    EXPECT_TRUE(stored("deorder").contains(mar05.first()));
+}
+
 TEST_F(OrderQueryWindowTest, ExportWritesTheCurrentOrderAsAWorkbook)
 {
     open();
