@@ -31,6 +31,13 @@ QString twoDigits(int value)
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
+[[noreturn]] void throwFor(const QSqlError &error)
+{
+    if (Sql::isConflict(error))
+        throw Sql::ConflictError(Sql::errorText(error));
+    throw AppError(Sql::errorText(error));
+}
+
 // Runs one statement of the counter. A lost race with another desk becomes a ConflictError,
 // which the owner of the outermost transaction answers by running it again.
 QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &values,
@@ -45,9 +52,9 @@ QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &v
     if (q.exec())
         return q;
     const QSqlError error = q.lastError();
-    if (Sql::isConflict(error) || (duplicateIsConflict && isDuplicateKey(error)))
+    if (duplicateIsConflict && isDuplicateKey(error))
         throw Sql::ConflictError(Sql::errorText(error));
-    throw AppError(Sql::errorText(error));
+    throwFor(error);
 }
 
 // The counter's row as read, locked against the other desks until the transaction ends.
@@ -90,6 +97,10 @@ CounterRow lockCounter(const QSqlDatabase &db, const QString &table, const QStri
         row.storedPeriod = q.value(1).toString();
         row.width = q.value(2).toInt();
         row.pattern = q.value(3).toString();
+    } else if (q.lastError().isValid()) {
+        // Firebird takes the lock as it fetches the row: a conflict shows here, not as "no
+        // counter yet".
+        throwFor(q.lastError());
     }
     return row;
 }
@@ -99,7 +110,17 @@ QString drawNumber(const QString &counter, const QSqlDatabase &db, const QString
 {
     const QString table = Schema::sqlName(db, QStringLiteral("parameter"));
     Sql::Transaction transaction(db);
-    const CounterRow row = lockCounter(db, table, counter, owner);
+    CounterRow row;
+    try {
+        row = lockCounter(db, table, counter, owner);
+    } catch (const Sql::ConflictError &) {
+        // Run again, the owner locks this counter first thing.
+        Sql::lockFirstWhenRunAgain(db, table + u'/' + counter + u'/' + owner,
+                                   [table, counter, owner](const QSqlDatabase &on) {
+                                       lockCounter(on, table, counter, owner);
+                                   });
+        throw;
+    }
 
     QString period;
     qint64 number = 1;

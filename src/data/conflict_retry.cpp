@@ -2,6 +2,7 @@
 
 #include "data/sql_helper.h"
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QThread>
 
@@ -12,6 +13,13 @@ namespace Sql {
 namespace {
 
 std::atomic<int> g_retries{0};
+
+// Per connection: the contended rows (by name) of its current owner run.
+QHash<QString, QList<QPair<QString, RowLock>>> &contended()
+{
+    static QHash<QString, QList<QPair<QString, RowLock>>> map;
+    return map;
+}
 
 bool saysConflict(const QString &text)
 {
@@ -61,9 +69,47 @@ QString conflictGiveUpText(const QString &databaseText)
 
 void pauseBeforeRetry(int attempt)
 {
-    const int ceiling = 20 * (1 << qBound(0, attempt - 2, 5));   // 20 ms … 640 ms
+    const int ceiling = 20 * (1 << qBound(0, attempt - 2, 6));   // 20 ms … 1280 ms
     QThread::msleep(5 + QRandomGenerator::global()->bounded(ceiling));
 }
+
+void lockFirstWhenRunAgain(const QSqlDatabase &db, const QString &row, const RowLock &lock)
+{
+    auto &rows = contended()[db.connectionName()];
+    for (const auto &r : rows)
+        if (r.first == row)
+            return;
+    rows.append({row, lock});
+}
+
+namespace Detail {
+
+QList<RowLock> rowsToLockFirst(const QSqlDatabase &db)
+{
+    QList<RowLock> out;
+    for (const auto &r : contended().value(db.connectionName()))
+        out << r.second;
+    return out;
+}
+
+void forgetRowsToLockFirst(const QSqlDatabase &db)
+{
+    contended().remove(db.connectionName());
+}
+
+void waitForRows(const QSqlDatabase &db, const QList<RowLock> &rows)
+{
+    try {
+        Transaction wait(db);
+        for (const RowLock &lock : rows)
+            lock(db);
+        wait.rollback();
+    } catch (const AppError &) {
+        // Another desk had the row and has let go of it: that is all this waited for.
+    }
+}
+
+} // namespace Detail
 
 int conflictRetries()
 {

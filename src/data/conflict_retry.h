@@ -9,8 +9,11 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QList>
 #include <QString>
 
+#include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace Sql {
@@ -36,7 +39,7 @@ bool isConflict(const QSqlError &error);
 bool isConflict(const AppError &error);
 
 // How many times a whole transaction is run at most before the conflict reaches the user.
-constexpr int conflictAttempts = 8;
+constexpr int conflictAttempts = 12;
 
 // The user's text when every attempt lost: a Chinese sentence, then the database's words.
 QString conflictGiveUpText(const QString &databaseText);
@@ -49,6 +52,22 @@ void pauseBeforeRetry(int attempt);
 int conflictRetries();
 void noteConflictRetry();
 
+// A row that a transaction lost a race for. When the owner runs its transaction again, it
+// first waits until the row is free (a short transaction that locks it and lets go), then
+// begins its transaction and locks the row before anything else, so that the window in which
+// another desk can take it first is as short as it can be. Called by the routine that lost
+// the race, before it throws its ConflictError; forgotten when the owner's run ends.
+using RowLock = std::function<void(const QSqlDatabase &)>;
+void lockFirstWhenRunAgain(const QSqlDatabase &db, const QString &row, const RowLock &lock);
+
+namespace Detail {
+// The rows to lock first for db's current owner run; empty when none was contended.
+QList<RowLock> rowsToLockFirst(const QSqlDatabase &db);
+void forgetRowsToLockFirst(const QSqlDatabase &db);
+// Waits for the rows to be free, in a transaction of its own that changes nothing.
+void waitForRows(const QSqlDatabase &db, const QList<RowLock> &rows);
+} // namespace Detail
+
 // Runs work, which opens and commits its own transaction on db. When no transaction is open
 // on db, work owns the outermost one: a conflict makes it run again (its transaction has been
 // rolled back by then), up to conflictAttempts times, and then a ConflictGaveUpError with
@@ -60,11 +79,33 @@ auto retryOnConflict(const QSqlDatabase &db, Work &&work) -> decltype(work());
 template <class Work>
 auto retryOnConflict(const QSqlDatabase &db, Work &&work) -> decltype(work())
 {
+    using Result = decltype(work());
     if (transactionDepth(db) > 0)
         return work();
+    // Forgets the contended rows however the run ends.
+    struct Forget {
+        const QSqlDatabase &db;
+        ~Forget() { Detail::forgetRowsToLockFirst(db); }
+    } forget{db};
     for (int attempt = 1;; ++attempt) {
         try {
-            return work();
+            const QList<RowLock> rows = Detail::rowsToLockFirst(db);
+            if (rows.isEmpty())
+                return work();
+            // Run again: the contended rows first, then the work inside the same transaction.
+            Detail::waitForRows(db, rows);
+            Transaction transaction(db);
+            for (const RowLock &lock : rows)
+                lock(db);
+            if constexpr (std::is_void_v<Result>) {
+                work();
+                transaction.commit();
+                return;
+            } else {
+                Result result = work();
+                transaction.commit();
+                return result;
+            }
         } catch (const AppError &e) {
             if (!isConflict(e))
                 throw;
