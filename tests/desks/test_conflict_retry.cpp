@@ -65,6 +65,37 @@ TEST_F(ConflictRetryTest, TheOwnerRunsItsWholeTransactionAgain)
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select dhdh from deshopcart")).toString(), QStringLiteral("C3"));
 }
 
+// The row a run lost is waited for, then locked first inside the run's transaction; the next
+// run knows nothing of it.
+TEST_F(ConflictRetryTest, TheContendedRowIsLockedFirstWhenRunAgain)
+{
+    QList<int> depthsAtLock;
+    int depthInWork = -1;
+    int attempts = 0;
+    Sql::retryOnConflict(db, [&] {
+        Sql::Transaction transaction(db);
+        depthInWork = Sql::transactionDepth(db);
+        if (++attempts == 1) {
+            Sql::lockFirstWhenRunAgain(db, QStringLiteral("counter/order"), [&](const QSqlDatabase &on) {
+                depthsAtLock << Sql::transactionDepth(on);
+            });
+            throw Sql::ConflictError(QStringLiteral("update conflicts with concurrent update"));
+        }
+        insertCart(attempts);
+        transaction.commit();
+    });
+    EXPECT_EQ(attempts, 2);
+    // Once in a transaction that only waits, once in the one the work then runs inside.
+    EXPECT_EQ(depthsAtLock, (QList<int>{1, 1}));
+    EXPECT_EQ(depthInWork, 2);
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+
+    depthsAtLock.clear();
+    Sql::retryOnConflict(db, [&] { return 0; });
+    EXPECT_TRUE(depthsAtLock.isEmpty());
+}
+
 TEST_F(ConflictRetryTest, EndlessConflictsEndInTheUsersSentence)
 {
     int attempts = 0;
