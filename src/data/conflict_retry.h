@@ -82,7 +82,9 @@ auto retryOnConflict(const QSqlDatabase &db, Work &&work) -> decltype(work())
     using Result = decltype(work());
     if (transactionDepth(db) > 0)
         return work();
-    // Forgets the contended rows however the run ends.
+    // Rows contended before (in a transaction someone else owned) are not this run's; those
+    // of this run are forgotten however it ends.
+    Detail::forgetRowsToLockFirst(db);
     struct Forget {
         const QSqlDatabase &db;
         ~Forget() { Detail::forgetRowsToLockFirst(db); }

@@ -16,6 +16,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -162,11 +163,16 @@ QString FirebirdServer::start()
     if (pid < 0)
         return QStringLiteral("fork failed");
     if (pid == 0) {
+        // The server ends with the process that started it, even one that crashed, and holds
+        // none of its files or pipes.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int out = ::open(log.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out >= 0) {
             ::dup2(out, 1);
             ::dup2(out, 2);
         }
+        for (int fd = 3; fd < 1024; ++fd)
+            ::close(fd);
         ::execle(firebirdProgram, firebirdProgram, static_cast<char *>(nullptr), envp.data());
         ::_exit(127);
     }
