@@ -4,6 +4,7 @@
 #include "common/app_error.h"
 #include "common/app_settings.h"
 #include "common/prompter.h"
+#include "data/conflict_retry.h"
 #include "data/dataset.h"
 #include "data/sql_helper.h"
 #include "grid/marked_rows.h"
@@ -48,7 +49,9 @@ bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys
     return !keys.isEmpty();
 }
 
-CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+namespace {
+
+CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op)
 {
     const QString owner = text(op);
     CartAddResult result;
@@ -106,6 +109,14 @@ CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op
     transaction.commit();
     keys.clear();
     return result;
+}
+
+} // namespace
+
+CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+{
+    // A call that lost a race with another desk (a new cart's number) runs again whole.
+    return Sql::retryOnConflict(db, [&] { return addToCart(keys, db, op); });
 }
 
 QString CartAddMessage(const CartAddResult &result)

@@ -1,5 +1,6 @@
 #include "cart/serial_number.h"
 
+#include "data/conflict_retry.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -13,9 +14,142 @@ const QString &manualNumbering()
     return text;
 }
 
+// A second row for a unique key: another desk inserted the same counter first.
+bool isDuplicateKey(const QSqlError &error)
+{
+    for (const QString &state : error.nativeErrorCode().split(u';', Qt::SkipEmptyParts))
+        if (state.trimmed() == u"23505" || state.trimmed() == u"-803")
+            return true;
+    const QString words = (error.databaseText() + u' ' + error.driverText()).toLower();
+    return words.contains(QLatin1String("unique constraint"))
+           || words.contains(QLatin1String("violation of primary or unique key"))
+           || words.contains(QLatin1String("duplicate key"));
+}
+
 QString twoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+[[noreturn]] void throwFor(const QSqlError &error)
+{
+    if (Sql::isConflict(error))
+        throw Sql::ConflictError(Sql::errorText(error));
+    throw AppError(Sql::errorText(error));
+}
+
+// Runs one statement of the counter. A lost race with another desk becomes a ConflictError,
+// which the owner of the outermost transaction answers by running it again.
+QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &values,
+              bool duplicateIsConflict = false)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(text))
+        throw AppError(Sql::errorText(q));
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (q.exec())
+        return q;
+    const QSqlError error = q.lastError();
+    if (duplicateIsConflict && isDuplicateKey(error))
+        throw Sql::ConflictError(Sql::errorText(error));
+    throwFor(error);
+}
+
+// The counter's row as read, locked against the other desks until the transaction ends.
+struct CounterRow {
+    bool found = false;
+    qint64 lastValue = 0;
+    QString storedPeriod;
+    int width = 8;
+    QString pattern;
+};
+
+CounterRow lockCounter(const QSqlDatabase &db, const QString &table, const QString &counter,
+                       const QString &owner)
+{
+    QString select = QStringLiteral("select pvalue,idate,len,pformat from %1"
+                                    " where pname=? and userno=?").arg(table);
+    switch (Schema::dialectOf(db)) {
+    case Schema::Dialect::Firebird:
+        // A row another desk changed since this transaction began is a conflict here, not a
+        // stale value read.
+        select += QStringLiteral(" with lock");
+        break;
+    case Schema::Dialect::Postgres:
+        // Waits for another desk's change and then reads the row as it committed it.
+        select += QStringLiteral(" for update");
+        break;
+    case Schema::Dialect::Sqlite:
+    case Schema::Dialect::Unknown:
+        // No row locks: take the database's write lock before reading, as a no-op update
+        // does (a connection's own transaction holds it already; one behind ODBC may not).
+        run(db, QStringLiteral("update %1 set pvalue=pvalue where pname=? and userno=?").arg(table),
+            {counter, owner});
+        break;
+    }
+    QSqlQuery q = run(db, select, {counter, owner});
+    CounterRow row;
+    if (q.next()) {
+        row.found = true;
+        row.lastValue = q.value(0).toLongLong();
+        row.storedPeriod = q.value(1).toString();
+        row.width = q.value(2).toInt();
+        row.pattern = q.value(3).toString();
+    } else if (q.lastError().isValid()) {
+        // Firebird takes the lock as it fetches the row: a conflict shows here, not as "no
+        // counter yet".
+        throwFor(q.lastError());
+    }
+    return row;
+}
+
+QString drawNumber(const QString &counter, const QSqlDatabase &db, const QString &owner,
+                   const QDate &today)
+{
+    const QString table = Schema::sqlName(db, QStringLiteral("parameter"));
+    Sql::Transaction transaction(db);
+    CounterRow row;
+    try {
+        row = lockCounter(db, table, counter, owner);
+    } catch (const Sql::ConflictError &) {
+        // Run again, the owner locks this counter first thing.
+        Sql::lockFirstWhenRunAgain(db, table + u'/' + counter + u'/' + owner,
+                                   [table, counter, owner](const QSqlDatabase &on) {
+                                       lockCounter(on, table, counter, owner);
+                                   });
+        throw;
+    }
+
+    QString period;
+    qint64 number = 1;
+    int width = row.width;
+    if (!row.found) {
+        width = 8;
+        period = QString::number(today.year());
+        // Two desks may both find no counter: the unique index on (pname, userno) lets one
+        // insert it, and the other runs its transaction again and counts on from it.
+        run(db,
+            QStringLiteral("insert into %1 (userno,pname,notes,pvalue,idate,len,pformat)"
+                           " values (?,?,?,1,?,8,?)").arg(table),
+            {owner, counter, QStringLiteral("流水号"), period, QStringLiteral("YYYY")}, true);
+    } else {
+        period = CounterPeriod(row.pattern, today);
+        // No prefix is stored as an empty text, not as NULL (a null QString binds as NULL).
+        if (period.isNull())
+            period = QStringLiteral("");
+        // The counter stores exactly the number it issues: an empty pvalue counts as 0, and
+        // "pvalue+1" on it would stay empty and issue the same number again.
+        if (row.storedPeriod == period)
+            number = row.lastValue + 1;
+        run(db, QStringLiteral("update %1 set pvalue=?,idate=? where pname=? and userno=?").arg(table),
+            {number, period, counter, owner});
+    }
+    transaction.commit();
+
+    const QString digits = QString::number(number);
+    return period + QString(qMax(0, width - int(digits.size())), QLatin1Char('0')) + digits;
 }
 
 } // namespace
@@ -56,57 +190,5 @@ QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QStr
 {
     const QString counter = name.isEmpty() ? QStringLiteral("shopcart") : name;
     const QString owner = userno.isEmpty() ? QStringLiteral("0") : userno;
-    const QString table = Schema::sqlName(db, QStringLiteral("parameter"));
-
-    Sql::Transaction transaction(db);
-    bool found = false;
-    qint64 lastValue = 0;
-    QString storedPeriod;
-    int width = 8;
-    QString pattern;
-    // Lock the counter row before reading it, so that another connection counting at the same
-    // time waits (or fails) instead of reading the same value. A counter not there yet is
-    // guarded by the unique index on (pname, userno).
-    Sql::exec(db, QStringLiteral("update %1 set pvalue=pvalue where pname=? and userno=?").arg(table),
-              {counter, owner});
-    {
-        QSqlQuery q = Sql::exec(db,
-                                QStringLiteral("select pvalue,idate,len,pformat from %1"
-                                               " where pname=? and userno=?").arg(table),
-                                {counter, owner});
-        if (q.next()) {
-            found = true;
-            lastValue = q.value(0).toLongLong();
-            storedPeriod = q.value(1).toString();
-            width = q.value(2).toInt();
-            pattern = q.value(3).toString();
-        }
-    }
-
-    QString period;
-    qint64 number = 1;
-    if (!found) {
-        period = QString::number(today.year());
-        Sql::exec(db,
-                  QStringLiteral("insert into %1 (userno,pname,notes,pvalue,idate,len,pformat)"
-                                 " values (?,?,?,1,?,8,?)").arg(table),
-                  {owner, counter, QStringLiteral("流水号"), period, QStringLiteral("YYYY")});
-    } else {
-        period = CounterPeriod(pattern, today);
-        // No prefix is stored as an empty text, not as NULL (a null QString binds as NULL).
-        if (period.isNull())
-            period = QStringLiteral("");
-        // The counter stores exactly the number it issues: an empty pvalue counts as 0, and
-        // "pvalue+1" on it would stay empty and issue the same number again.
-        if (storedPeriod == period)
-            number = lastValue + 1;
-        Sql::exec(db,
-                  QStringLiteral("update %1 set pvalue=?,idate=? where pname=? and userno=?")
-                      .arg(table),
-                  {number, period, counter, owner});
-    }
-    transaction.commit();
-
-    const QString digits = QString::number(number);
-    return period + QString(qMax(0, width - int(digits.size())), QLatin1Char('0')) + digits;
+    return Sql::retryOnConflict(db, [&] { return drawNumber(counter, db, owner, today); });
 }

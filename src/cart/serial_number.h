@@ -13,6 +13,11 @@
 // The counter row stores the number issued; an empty pvalue counts as 0.
 // Runs in its own transaction scope: inside a caller's transaction it is a savepoint and lands
 // or vanishes with the caller's work. A failing statement undoes the scope and throws AppError.
+// Several desks may count at once: the counter row is locked as it is read (Firebird: WITH
+// LOCK, PostgreSQL: FOR UPDATE, SQLite: the write lock), so no number is handed out twice.
+// A lost race (an update conflict, a deadlock, another desk creating the same counter) throws
+// Sql::ConflictError inside a caller's transaction, for the caller to run its whole
+// transaction again (Sql::retryOnConflict); in a transaction of its own it runs again itself.
 QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QString &userno,
                          const QDate &today = QDate::currentDate());
 

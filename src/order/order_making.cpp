@@ -2,6 +2,7 @@
 
 #include "cart/serial_number.h"
 #include "common/date_format.h"
+#include "data/conflict_retry.h"
 #include "data/sql_helper.h"
 
 #include <QHash>
@@ -203,9 +204,9 @@ MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
                       const QList<ConfirmedLine> &confirmed, const QDate &today)
 {
     // The transaction lives inside makeOrders(): by the time an error is reworded here, the
-    // run has been rolled back.
+    // run has been rolled back. A run that lost a race with another desk runs again whole.
     try {
-        return makeOrders(db, text(op), parties, confirmed, today);
+        return Sql::retryOnConflict(db, [&] { return makeOrders(db, text(op), parties, confirmed, today); });
     } catch (const CartChangedError &) {
         throw;
     } catch (const OrderRefusedError &) {

@@ -1,0 +1,343 @@
+// Several desks on one database: four worker processes draw numbers and make orders at once
+// on the embedded SQLite file, a Firebird server of the test's own (reached over TCP as the
+// configuration names it) and a PostgreSQL server behind ODBC. A missing server program fails
+// these tests.
+#include "db_servers.h"
+#include "desk_run.h"
+#include "foreign_leaks.h"
+#include "temp_tree.h"
+
+#include "cart/serial_number.h"
+#include "common/program_paths.h"
+#include "data/conflict_retry.h"
+#include "data/connection.h"
+#include "data/demo_catalogue.h"
+#include "data/schema.h"
+#include "data/sql_helper.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+enum class Engine { Sqlite, Firebird, Postgres };
+
+std::string engineName(const ::testing::TestParamInfo<Engine> &info)
+{
+    switch (info.param) {
+    case Engine::Sqlite:
+        return "Sqlite";
+    case Engine::Firebird:
+        return "FirebirdServer";
+    case Engine::Postgres:
+        return "PostgresOdbc";
+    }
+    return "Unknown";
+}
+
+const int catalogueTitles = 60;
+
+// A database with the schema and a small catalogue on the engine, named by bin/syscfg.dbm as
+// the desks will read it, and the test's own connection to it.
+class DesksTest : public ::testing::TestWithParam<Engine> {
+protected:
+    TempTree tree;
+    std::unique_ptr<FirebirdServer> firebird;
+    std::unique_ptr<PostgresServer> postgres;
+    QSqlDatabase db;
+    QStringList extraConnections;
+
+    void SetUp() override
+    {
+        skipLeakCheckAtExit();
+        switch (GetParam()) {
+        case Engine::Sqlite:
+            tree.writeConfig("[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
+            db = tree.createDatabase();
+            break;
+        case Engine::Firebird: {
+            firebird = std::make_unique<FirebirdServer>(tree.path(QStringLiteral("firebird")));
+            const QString error = firebird->start();
+            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+            const QString created = firebird->createDatabase(QStringLiteral("desks.fdb"));
+            ASSERT_TRUE(created.isEmpty()) << created.toStdString();
+            tree.writeConfig(firebird->config(QStringLiteral("desks.fdb")));
+            db = open(QStringLiteral("desks_test"));
+            ASSERT_TRUE(db.isOpen());
+            ASSERT_NO_THROW(Schema::create(db));
+            break;
+        }
+        case Engine::Postgres: {
+            postgres = std::make_unique<PostgresServer>();
+            const QString error = postgres->start();
+            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+            tree.writeConfig(PostgresServer::config());
+            db = open(QStringLiteral("desks_test"));
+            ASSERT_TRUE(db.isOpen());
+            ASSERT_NO_THROW(Schema::create(db));
+            break;
+        }
+        }
+        ASSERT_NO_THROW(DemoCatalogue::fill(db, catalogueTitles));
+    }
+
+    void TearDown() override
+    {
+        // Connections go before their server.
+        for (const QString &name : extraConnections + QStringList{QStringLiteral("desks_test")}) {
+            if (!QSqlDatabase::contains(name))
+                continue;
+            {
+                QSqlDatabase c = QSqlDatabase::database(name, false);
+                c.close();
+            }
+            if (name == u"desks_test")
+                db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+        }
+        db = QSqlDatabase();
+    }
+
+    // A connection as the program opens it, from bin/syscfg.dbm.
+    QSqlDatabase open(const QString &name)
+    {
+        const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
+        QString error;
+        QSqlDatabase opened = Connection::open(c, name, &error);
+        EXPECT_TRUE(opened.isOpen()) << error.toStdString();
+        if (name != u"desks_test")
+            extraConnections << name;
+        return opened;
+    }
+
+    QList<DeskReport> run(const QStringList &args)
+    {
+        return runDesks(QStringLiteral(ZD_DESK_WORKER), tree.bin(), 4, args,
+                        tree.path(QStringLiteral("desks")));
+    }
+
+    static void record(const QList<DeskReport> &reports)
+    {
+        const DeskFigures f = figuresOf(reports);
+        ::testing::Test::RecordProperty("retries", f.retries);
+        std::printf("  %d calls, %d batches, %d orders, %d conflicts run again, slowest call %.1f ms,"
+                    " 99th percentile %.1f ms\n",
+                    f.calls, f.batches, f.orders, f.retries, f.slowestMs, f.p99Ms);
+    }
+};
+
+TEST_P(DesksTest, FourDesksDrawDistinctConsecutiveNumbers)
+{
+    const QList<DeskReport> reports = run({QStringLiteral("--numbers"), QStringLiteral("30")});
+    const QStringList problems = numberRunProblems(db, reports);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+    record(reports);
+}
+
+TEST_P(DesksTest, FourDesksMakeSoundOrders)
+{
+    const QList<DeskReport> reports =
+        run({QStringLiteral("--rounds"), QStringLiteral("6"), QStringLiteral("--titles"), QStringLiteral("5")});
+    const QStringList problems = orderRunProblems(db, reports);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+    record(reports);
+}
+
+// The unique keys of the counter, cart and order tables: those of the SQLite schema, and a
+// second row for a key is refused alike.
+QSet<QString> uniqueKeys(const QSqlDatabase &db)
+{
+    QSet<QString> keys;
+    const QStringList tables = {QStringLiteral("parameter"), QStringLiteral("deshopcart"),
+                                QStringLiteral("deshopcart_mx"), QStringLiteral("deorder"),
+                                QStringLiteral("deorder_mx")};
+    switch (Schema::dialectOf(db)) {
+    case Schema::Dialect::Sqlite:
+        for (const QString &t : tables) {
+            QSqlQuery list = Sql::exec(db, QStringLiteral("select name,\"unique\" from pragma_index_list(?)"), {t});
+            while (list.next()) {
+                if (list.value(1).toInt() == 0)
+                    continue;
+                QStringList columns;
+                QSqlQuery info = Sql::exec(db, QStringLiteral("select name from pragma_index_info(?) order by seqno"),
+                                           {list.value(0)});
+                while (info.next())
+                    columns << info.value(0).toString().toLower();
+                keys << t + u'(' + columns.join(u',') + u')';
+            }
+        }
+        break;
+    case Schema::Dialect::Firebird: {
+        QSqlQuery q = Sql::exec(db, QStringLiteral(
+            "select trim(i.rdb$relation_name),trim(s.rdb$field_name) from rdb$indices i"
+            " join rdb$index_segments s on s.rdb$index_name=i.rdb$index_name"
+            " where i.rdb$unique_flag=1 and coalesce(i.rdb$system_flag,0)=0"
+            " order by i.rdb$index_name,s.rdb$field_position"));
+        QMap<QString, QStringList> columns;
+        while (q.next())
+            columns[q.value(0).toString().toLower()] << q.value(1).toString().toLower();
+        for (auto it = columns.begin(); it != columns.end(); ++it)
+            if (tables.contains(it.key()))
+                keys << it.key() + u'(' + it.value().join(u',') + u')';
+        break;
+    }
+    case Schema::Dialect::Postgres: {
+        QSqlQuery q = Sql::exec(db, QStringLiteral(
+            "select t.relname,a.attname from pg_index x join pg_class t on t.oid=x.indrelid"
+            " join pg_namespace n on n.oid=t.relnamespace"
+            " join lateral unnest(x.indkey) with ordinality as k(attnum,pos) on true"
+            " join pg_attribute a on a.attrelid=t.oid and a.attnum=k.attnum"
+            " where x.indisunique and n.nspname='public' order by x.indexrelid,k.pos"));
+        QMap<QString, QStringList> columns;
+        while (q.next())
+            columns[q.value(0).toString().toLower()] << q.value(1).toString().toLower();
+        for (auto it = columns.begin(); it != columns.end(); ++it)
+            if (tables.contains(it.key()))
+                keys << it.key() + u'(' + it.value().join(u',') + u')';
+        break;
+    }
+    case Schema::Dialect::Unknown:
+        break;
+    }
+    return keys;
+}
+
+TEST_P(DesksTest, CounterCartAndOrderKeysMeanWhatTheyMeanOnSqlite)
+{
+    const QSet<QString> expected = {QStringLiteral("parameter(pname,userno)"),
+                                    QStringLiteral("deshopcart_mx(dhdh,tm)")};
+    {
+        TempTree reference;
+        EXPECT_EQ(uniqueKeys(reference.createDatabase()), expected) << "the SQLite schema itself";
+    }
+    ProgramPaths::setProgramFolder(tree.bin());
+    EXPECT_EQ(uniqueKeys(db), expected);
+
+    const QString parameter = Schema::sqlName(db, QStringLiteral("parameter"));
+    const struct {
+        const char *what;
+        QString statement;
+        bool secondRefused;
+    } cases[] = {
+        {"a counter twice", QStringLiteral("insert into %1 (userno,pname,pvalue,idate,len,pformat)"
+                                           " values ('0','twice',1,'2026',8,'YYYY')").arg(parameter), true},
+        {"a title twice in one cart", QStringLiteral("insert into deshopcart_mx (dhdh,tm,sl) values ('C1','T1',1)"), true},
+        {"a title in two carts", QStringLiteral("insert into deshopcart_mx (dhdh,tm,sl) values ('C%1','T2',1)"), false},
+    };
+    int serial = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString first = c.statement.contains(u"%1") ? c.statement.arg(++serial) : c.statement;
+        const QString second = c.statement.contains(u"%1") ? c.statement.arg(++serial) : c.statement;
+        ASSERT_NO_THROW(Sql::exec(db, first));
+        if (c.secondRefused)
+            EXPECT_THROW(Sql::exec(db, second), AppError);
+        else
+            EXPECT_NO_THROW(Sql::exec(db, second));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, DesksTest,
+                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineName);
+
+// On the multi-version engines a counter changed by another desk after a transaction began
+// is a conflict for it (Firebird) or is waited for and read as committed (PostgreSQL): either
+// way the owner of the transaction gets the next number, never the same one.
+class MultiVersionTest : public DesksTest {};
+
+TEST_P(MultiVersionTest, AnotherDesksNumberIsNeverHandedOutAgain)
+{
+    QSqlDatabase other = open(QStringLiteral("other_desk"));
+    ASSERT_TRUE(other.isOpen());
+    ASSERT_EQ(NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0")).right(8), QStringLiteral("00000001"));
+
+    int attempts = 0;
+    QString otherNumber;
+    const QString mine = Sql::retryOnConflict(db, [&] {
+        Sql::Transaction transaction(db);
+        ++attempts;
+        // The transaction has read (its snapshot is taken) before the other desk counts.
+        Sql::scalar(db, QStringLiteral("select count(*) from deorder"));
+        if (attempts == 1)
+            otherNumber = NextSerialNumber(QStringLiteral("order"), other, QStringLiteral("0"));
+        const QString n = NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0"));
+        transaction.commit();
+        return n;
+    });
+    EXPECT_EQ(otherNumber.right(8), QStringLiteral("00000002"));
+    EXPECT_EQ(mine.right(8), QStringLiteral("00000003"));
+    EXPECT_EQ(attempts, GetParam() == Engine::Firebird ? 2 : 1);
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+}
+
+// Two desks create the same new counter at once: one inserts it, the other counts on from it.
+TEST_P(MultiVersionTest, ANewCounterIsCreatedOnce)
+{
+    QSqlDatabase other = open(QStringLiteral("other_desk"));
+    ASSERT_TRUE(other.isOpen());
+    int attempts = 0;
+    QString otherNumber;
+    const QString mine = Sql::retryOnConflict(db, [&] {
+        Sql::Transaction transaction(db);
+        ++attempts;
+        Sql::scalar(db, QStringLiteral("select count(*) from deorder"));
+        if (attempts == 1) {
+            // The other desk creates the counter and commits while this one has not looked yet.
+            otherNumber = NextSerialNumber(QStringLiteral("fresh"), other, QStringLiteral("0"));
+        }
+        const QString n = NextSerialNumber(QStringLiteral("fresh"), db, QStringLiteral("0"));
+        transaction.commit();
+        return n;
+    });
+    EXPECT_EQ(otherNumber.right(8), QStringLiteral("00000001"));
+    EXPECT_EQ(mine.right(8), QStringLiteral("00000002"));
+    EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from %1 where pname='fresh'")
+                                  .arg(Schema::sqlName(db, QStringLiteral("parameter"))))
+                  .toInt(),
+              1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, MultiVersionTest, ::testing::Values(Engine::Firebird, Engine::Postgres),
+                         engineName);
+
+TEST(FirebirdServerTest, TheConfigurationReachesThePrivateServerOverTcp)
+{
+    skipLeakCheckAtExit();
+    TempTree tree;
+    FirebirdServer server(tree.path(QStringLiteral("firebird")));
+    const QString error = server.start();
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_TRUE(server.createDatabase(QStringLiteral("zd.fdb")).isEmpty());
+    tree.writeConfig(server.config(QStringLiteral("zd.fdb")));
+    const ConnectionConfig config = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
+    EXPECT_EQ(config.server, QStringLiteral("localhost/%1:%2").arg(server.port()).arg(tree.path(QStringLiteral("firebird/zd.fdb"))));
+    {
+        QString openError;
+        QSqlDatabase db = Connection::open(config, QStringLiteral("fb_tcp"), &openError);
+        ASSERT_TRUE(db.isOpen()) << openError.toStdString();
+        QSqlQuery q = Sql::exec(db, QStringLiteral(
+            "select rdb$get_context('SYSTEM','NETWORK_PROTOCOL'),a.mon$server_pid from mon$attachments a"
+            " where a.mon$attachment_id=current_connection"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toString().trimmed(), QStringLiteral("TCPv4"));
+        EXPECT_EQ(q.value(1).toLongLong(), server.pid());
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fb_tcp"));
+
+    // A wrong password is refused: the server checks its own security database.
+    ConnectionConfig wrong = config;
+    wrong.password = QStringLiteral("masterkey");
+    QString refused;
+    EXPECT_FALSE(Connection::open(wrong, QStringLiteral("fb_wrong"), &refused).isOpen());
+    EXPECT_FALSE(refused.isEmpty());
+
+    // Stopped, it is gone.
+    server.stop();
+    EXPECT_FALSE(Connection::open(config, QStringLiteral("fb_gone"), &refused).isOpen());
+}
+
+} // namespace

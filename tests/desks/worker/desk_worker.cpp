@@ -1,0 +1,221 @@
+// One desk of several working on one database at once, as a separate process: it opens the
+// database that <bin>/syscfg.dbm names, as the program does, waits until the go file exists
+// (so that all desks start together) and then either
+//   --rounds N / --seconds S: puts --titles K random titles into the cart of operator --op
+//                             and makes orders from it, round after round, or
+//   --numbers N:              draws N numbers from counter "order" (every second one inside a
+//                             transaction of its own caller).
+// What it did goes to --out as lines (see DeskReport in desk_run.h); errors it caught are
+// counted there. The exit code is 0 unless the desk could not work at all.
+#include "cart/cart.h"
+#include "cart/serial_number.h"
+#include "common/app_error.h"
+#include "common/program_paths.h"
+#include "data/conflict_retry.h"
+#include "data/connection.h"
+#include "data/sql_helper.h"
+#include "order/order_making.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QThread>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+struct Output {
+    QStringList lines;
+    int errors = 0;
+    void error(const QString &text)
+    {
+        ++errors;
+        lines << QStringLiteral("error ") + QString(text).replace(u'\n', u' ');
+    }
+};
+
+double since(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void drawNumbers(const QSqlDatabase &db, int count, Output &out)
+{
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            QString number;
+            if (i % 2 == 0) {
+                number = NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0"));
+            } else {
+                // A caller that owns the transaction: a lost race runs the caller's whole
+                // transaction again.
+                number = Sql::retryOnConflict(db, [&] {
+                    Sql::Transaction transaction(db);
+                    const QString n = NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0"));
+                    transaction.commit();
+                    return n;
+                });
+            }
+            out.lines << QStringLiteral("number ") + number;
+        } catch (const AppError &e) {
+            out.error(e.text());
+        }
+        out.lines << QStringLiteral("call %1").arg(since(timer), 0, 'f', 3);
+    }
+}
+
+void makeOrders(const QSqlDatabase &db, const QString &op, int titlesPerRound, int rounds,
+                double seconds, Output &out)
+{
+    QStringList titles;
+    {
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from debooks where ghbm is not null"
+                                                   " order by tm"));
+        while (q.next())
+            titles << q.value(0).toString().trimmed();
+    }
+    if (titles.size() < titlesPerRound)
+        throw AppError(QStringLiteral("the catalogue has too few titles"));
+    OrderParties parties;
+    parties.ordererNo = QStringLiteral("B01");
+    parties.ordererName = QStringLiteral("书店");
+    parties.consigneeNo = QStringLiteral("1");
+    parties.consigneeName = QStringLiteral("第一中学");
+    parties.payerNo = QStringLiteral("1");
+    parties.payerName = QStringLiteral("教育局");
+    parties.remarks = op;   // which desk made the order
+
+    QRandomGenerator random(QRandomGenerator::global()->generate());
+    QElapsedTimer clock;
+    clock.start();
+    for (int round = 0; rounds > 0 ? round < rounds : clock.elapsed() < qint64(seconds * 1000); ++round) {
+        QStringList pick;
+        while (pick.size() < titlesPerRound) {
+            const QString t = titles.at(random.bounded(int(titles.size())));
+            if (!pick.contains(t))
+                pick << t;
+        }
+        QString keys = pick.join(u',');
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            const CartAddResult added = AddToCart(keys, db, op);
+            if (!added.complete())
+                out.error(CartAddMessage(added));
+        } catch (const AppError &e) {
+            out.error(e.text());
+        }
+        out.lines << QStringLiteral("call %1").arg(since(timer), 0, 'f', 3);
+
+        try {
+            QList<ConfirmedLine> confirmed;
+            QStringList cartLines;
+            {
+                QSqlQuery q = Sql::exec(db, QStringLiteral("select dhdh,tm,sl from qrydeshopcart where op=?"),
+                                        {op});
+                while (q.next()) {
+                    confirmed.append({q.value(1).toString().trimmed(), q.value(2).toLongLong()});
+                    cartLines << q.value(0).toString().trimmed() + u'/' + q.value(1).toString().trimmed();
+                }
+            }
+            if (confirmed.isEmpty())
+                continue;
+            timer.restart();
+            const MadeOrders made = MakeOrders(db, op, parties, confirmed);
+            out.lines << QStringLiteral("call %1").arg(since(timer), 0, 'f', 3);
+            out.lines << QStringLiteral("batch %1 %2").arg(made.batchNumber, cartLines.join(u','));
+            for (const MadeOrder &o : made.orders)
+                out.lines << QStringLiteral("order %1 %2 %3").arg(o.orderNumber, made.batchNumber).arg(o.lines);
+        } catch (const AppError &e) {
+            out.lines << QStringLiteral("call %1").arg(since(timer), 0, 'f', 3);
+            out.error(e.text());
+        }
+    }
+}
+
+bool write(const QString &path, const Output &out)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray bytes;
+    for (const QString &l : out.lines)
+        bytes += l.toUtf8() + '\n';
+    bytes += QStringLiteral("retries %1\nerrors %2\n").arg(Sql::conflictRetries()).arg(out.errors).toUtf8();
+    file.write(bytes);
+    return file.commit();
+}
+
+int work(const QCommandLineParser &args)
+{
+    const QString bin = args.value(QStringLiteral("bin"));
+    ProgramPaths::setProgramFolder(bin);
+    const ConnectionConfig config =
+        Connection::readConfig(ProgramPaths::withTrailingSlash(bin) + QStringLiteral("syscfg.dbm"));
+    QString error;
+    QSqlDatabase db = Connection::open(config, QStringLiteral("desk"), &error);
+    if (!db.isOpen()) {
+        std::fprintf(stderr, "cannot open the database: %s\n", qPrintable(error));
+        return 2;
+    }
+    // Connected: say so, then start together with the other desks.
+    {
+        QFile ready(args.value(QStringLiteral("out")) + QStringLiteral(".ready"));
+        ready.open(QIODevice::WriteOnly);
+    }
+    const QString go = args.value(QStringLiteral("go"));
+    QDeadlineTimer deadline(120000);
+    while (!go.isEmpty() && !QFileInfo::exists(go)) {
+        if (deadline.hasExpired()) {
+            std::fprintf(stderr, "no go file\n");
+            return 3;
+        }
+        QThread::msleep(2);
+    }
+    Output out;
+    try {
+        if (args.isSet(QStringLiteral("numbers")))
+            drawNumbers(db, args.value(QStringLiteral("numbers")).toInt(), out);
+        else
+            makeOrders(db, args.value(QStringLiteral("op")), args.value(QStringLiteral("titles")).toInt(),
+                       args.value(QStringLiteral("rounds")).toInt(),
+                       args.value(QStringLiteral("seconds")).toDouble(), out);
+    } catch (const AppError &e) {
+        out.error(e.text());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("desk"));
+    if (!write(args.value(QStringLiteral("out")), out)) {
+        std::fprintf(stderr, "cannot write the report\n");
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser args;
+    for (const char *option : {"bin", "op", "titles", "rounds", "seconds", "numbers", "out", "go"})
+        args.addOption(QCommandLineOption(QString::fromLatin1(option), QString(), QStringLiteral("value")));
+    args.process(app);
+    try {
+        return work(args);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
