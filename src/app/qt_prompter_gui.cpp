@@ -1,5 +1,7 @@
 #include "app/qt_prompter_gui.h"
 
+#include "app/progress_dialog_gui.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -82,4 +84,9 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+std::unique_ptr<Progress> QtPrompter::progress()
+{
+    return std::make_unique<DialogProgress>(QApplication::activeWindow());
 }

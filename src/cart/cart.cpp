@@ -8,6 +8,7 @@
 #include "data/sql_helper.h"
 #include "grid/marked_rows.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <algorithm>
@@ -19,6 +20,21 @@ namespace {
 QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
+}
+
+// Titles bound to one statement: well inside every engine's limits on bound values and on the
+// length of an "in" list (Firebird allows 1,500 items).
+constexpr qsizetype CartBatch = 500;
+
+// " in (?,?,…)" with count placeholders.
+QString inList(qsizetype count)
+{
+    QString out = QStringLiteral(" in (");
+    out.reserve(6 + count * 2);
+    for (qsizetype i = 0; i < count; ++i)
+        out += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+    out += u')';
+    return out;
 }
 
 } // namespace
@@ -42,18 +58,35 @@ bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys
     for (int row = 0; row < ds.recordCount(); ++row) {
         if (!marked.containsKey(ds.text(row, keyField)))
             continue;
-        const QString value = ds.text(row, valueField);
-        keys = keys.isEmpty() ? value : keys + u',' + value;
+        if (!keys.isEmpty())
+            keys += u',';
+        keys += ds.text(row, valueField);
     }
     return !keys.isEmpty();
 }
 
-CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op,
+                        Progress &progress)
 {
     const QString owner = text(op);
     CartAddResult result;
-    Sql::Transaction transaction(db);
 
+    // Each title once, in list order.
+    QStringList titles;
+    {
+        QSet<QString> seen;
+        for (const QString &part : keys.split(u',')) {
+            const QString key = text(part);
+            if (key.isEmpty() || seen.contains(key))
+                continue;
+            seen.insert(key);
+            titles << key;
+        }
+    }
+    progress.setCancellable(true);
+    progress.start(QStringLiteral("正在放入购物车"), titles.size());
+
+    Sql::Transaction transaction(db);
     const QVariant existing =
         Sql::scalar(db, QStringLiteral("select dhdh from deshopcart where op=?"), {owner});
     const int quantity = AppSettings::defaultOrderQuantity();
@@ -65,41 +98,81 @@ CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op
     }
 
     // The casts give the select list's values a type on engines that will not guess one.
-    const QString insertLine = QStringLiteral(
+    const QString insertLines = QStringLiteral(
         "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
-        " select cast(:dhdh as varchar(20)),tm,cast(:sl as integer),sm,yc,zbh,zz,isbn,dj,dj*:sl,"
-        "ghbm,ghmc,cbbm,cbmc from qrydebooks where tm=:tm");
-    QSet<QString> seen;
-    for (const QString &part : keys.split(u',')) {
-        const QString key = text(part);
-        if (key.isEmpty() || seen.contains(key))
-            continue;
-        seen.insert(key);
+        " select cast(? as varchar(20)),tm,cast(? as integer),sm,yc,zbh,zz,isbn,dj,"
+        "dj*cast(? as integer),ghbm,ghmc,cbbm,cbmc from qrydebooks where tm");
+    for (qsizetype first = 0; first < titles.size(); first += CartBatch) {
+        const QStringList batch = titles.mid(first, CartBatch);
+        const QString in = inList(batch.size());
+        QVariantList batchValues;
+        for (const QString &key : batch)
+            batchValues << key;
 
-        if (Sql::scalar(db, QStringLiteral("select 1 from deshopcart_mx where dhdh=? and tm=?"),
-                        {cart, key}).isValid()) {
-            result.alreadyThere << key;
-            continue;
+        QSet<QString> there;
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm") + in,
+                                QVariantList{cart} + batchValues);
+        while (q.next())
+            there.insert(q.value(0).toString());
+        QHash<QString, QString> names;   // tm -> sm of the titles the catalogue has
+        q = Sql::exec(db, QStringLiteral("select tm,sm from qrydebooks where tm") + in, batchValues);
+        while (q.next())
+            names.insert(q.value(0).toString(), q.value(1).toString());
+        q = QSqlQuery();
+
+        QStringList fresh;
+        for (const QString &key : batch)
+            if (!there.contains(key) && names.contains(key))
+                fresh << key;
+
+        // The batch's lines in one statement; when the database refuses one of them, line by
+        // line, each in its own savepoint, so a refused line is left out and the others stay.
+        QHash<QString, QString> refusals;   // tm -> the database's words
+        if (!fresh.isEmpty()) {
+            Sql::Transaction set(db);
+            QVariantList values{cart, quantity, quantity};
+            for (const QString &key : fresh)
+                values << key;
+            QString setError;
+            try {
+                Sql::exec(db, insertLines + inList(fresh.size()), values);
+            } catch (const AppError &e) {
+                setError = e.text();
+            }
+            if (setError.isEmpty()) {
+                set.commit();
+            } else {
+                set.rollback();
+                for (const QString &key : fresh) {
+                    Sql::Transaction line(db);
+                    try {
+                        Sql::exec(db, insertLines + QStringLiteral("=?"), {cart, quantity, quantity, key});
+                    } catch (const AppError &e) {
+                        line.rollback();
+                        refusals.insert(key, e.text());
+                        continue;
+                    }
+                    line.commit();
+                }
+            }
         }
-        const QVariant title =
-            Sql::scalar(db, QStringLiteral("select sm from qrydebooks where tm=?"), {key});
-        if (!title.isValid()) {
-            result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
-            continue;
+
+        for (const QString &key : batch) {
+            if (there.contains(key))
+                result.alreadyThere << key;
+            else if (!names.contains(key))
+                result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
+            else if (refusals.contains(key))
+                result.refused.append({key, names.value(key), refusals.value(key)});
+            else
+                result.added << key;
         }
-        // Each line in its own savepoint: a refused line is left out, the others stay.
-        Sql::Transaction line(db);
-        try {
-            Sql::execNamed(db, insertLine,
-                           {{QStringLiteral("dhdh"), cart}, {QStringLiteral("sl"), quantity},
-                            {QStringLiteral("tm"), key}});
-        } catch (const AppError &e) {
-            line.rollback();
-            result.refused.append({key, title.toString(), e.text()});
-            continue;
+        if (!progress.advance(first + batch.size())) {
+            transaction.rollback();
+            CartAddResult stopped;
+            stopped.cancelled = true;
+            return stopped;
         }
-        line.commit();
-        result.added << key;
     }
     transaction.commit();
     keys.clear();
@@ -139,7 +212,12 @@ bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
         prompter.info(QStringLiteral("请选择放入购物车中的书目"));
         return false;
     }
-    const CartAddResult result = AddToCart(keys, db, op);
+    const std::unique_ptr<Progress> progress = prompter.progress();
+    const CartAddResult result = AddToCart(keys, db, op, *progress);
+    if (result.cancelled) {
+        prompter.info(QStringLiteral("已取消，购物车没有改变"));
+        return false;
+    }
     if (!result.complete()) {
         prompter.message(CartAddMessage(result), QStringLiteral("系统提示"), MsgFlags::Warning);
         return false;
