@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 int QtPrompter::message(const QString &text, const QString &caption, int flags)
 {
@@ -79,6 +80,12 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(qtFilters(request.filters));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension takes the one of the chosen filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        if (m.hasMatch())
+            dialog.setDefaultSuffix(m.captured(1));
+    });
     if (!request.suggestedName.isEmpty())
         dialog.selectFile(request.suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

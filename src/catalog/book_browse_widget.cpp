@@ -3,13 +3,16 @@
 #include "cart/cart.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
+#include "catalog/button_flow_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/guarded.h"
 #include "grid/grid_view.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSplitter>
@@ -48,6 +51,10 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid->setMarkedRows(&m_marked);
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
+    // The header and three rows stay in view however short the window gets.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
+                             + 3 * m_grid->verticalHeader()->defaultSectionSize()
+                             + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
 
     m_pane = new TBookDetailPane(prompter, this);   // Panel5
     m_pane->setBookList(&m_books);
@@ -67,13 +74,11 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_listLayout->addWidget(m_grid, 1);
     m_listLayout->addWidget(m_pane);
 
-    m_buttonBar = new QHBoxLayout;
+    m_buttonBar = new ButtonFlowLayout;
     m_buttonBar->setContentsMargins(4, 4, 6, 4);
     m_buttonBar->setSpacing(6);
-    m_buttonBar->addStretch(1);
-    m_buttonBar->addWidget(m_shop);
-    m_buttonBar->addWidget(m_export);
-    m_buttonBar->addWidget(m_close);
+    for (QPushButton *b : {m_shop, m_export, m_close})
+        m_buttonBar->insertWidget(-1, b);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -143,7 +148,15 @@ bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &v
     m_books.close();
     clearMarks();
     m_books.setStatement(statement, values);
-    return guarded(m_prompter, [this] { m_books.open(); });
+    return guarded(m_prompter, [this] {
+        // The list is read whole in one call, with no point at which to count or stop: a
+        // large one shows the wait cursor while it loads (gone before an error is shown).
+        struct WaitCursor {
+            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        } wait;
+        m_books.open();
+    });
 }
 
 void BookBrowseWidget::clearMarks()

@@ -1,0 +1,100 @@
+// Child windows tiled in a 1024×768 main window: whatever share of the area a window gets,
+// its buttons stay whole and in view, and the lists keep rows to show.
+#include "data_module_fixture.h"
+
+#include "app/form_catalog_gui.h"
+#include "app/form_registry_gui.h"
+#include "app/main_window.h"
+#include "data/demo_catalogue.h"
+#include "foreign_leaks.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <functional>
+
+namespace {
+
+class TiledWindowsTest : public DataModuleFixture {
+protected:
+    void SetUp() override
+    {
+        skipLeakCheckAtExit();
+        FormCatalog::registerAll();
+        tree.copyFromDist(QStringLiteral("bin/jpg"));
+        makeDataModule(true);
+        DemoCatalogue::fill(DM->Con, 400);
+        main = std::make_unique<TFrmMain>(DM->prompter(), DM->sUserName);
+        main->resize(1024, 768);
+        main->show();
+    }
+    void TearDown() override
+    {
+        main->mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main.reset();
+    }
+
+    // Every button the window shows lies whole inside the window's visible area and is at
+    // least as wide as its caption needs; every list shows at least a few rows.
+    static void expectReachable(QMdiSubWindow *frame, const QString &what)
+    {
+        QWidget *window = frame->widget();
+        const QRect area = frame->mdiArea()->viewport()->rect();
+        const QRect frameRect = frame->geometry();
+        EXPECT_TRUE(area.contains(frameRect)) << what.toStdString() << " frame outside the area";
+        int buttons = 0;
+        for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+            if (!qobject_cast<QPushButton *>(b) || !b->isVisibleTo(window))
+                continue;
+            ++buttons;
+            const std::string name = (what + u'/' + b->objectName() + u' ' + b->text()).toStdString();
+            EXPECT_EQ(b->visibleRegion().boundingRect(), b->rect()) << name << " not whole in view";
+            EXPECT_GE(b->width(), b->minimumSizeHint().width()) << name << " squeezed";
+            const QRect inWindow(b->mapTo(window, QPoint(0, 0)), b->size());
+            EXPECT_TRUE(window->rect().contains(inWindow)) << name << " outside the window";
+        }
+        EXPECT_GT(buttons, 0) << what.toStdString();
+        for (QTableView *grid : window->findChildren<QTableView *>()) {
+            if (!grid->isVisibleTo(window))
+                continue;
+            EXPECT_GE(grid->viewport()->height(), 3 * grid->verticalHeader()->defaultSectionSize())
+                << (what + u'/' + grid->objectName()).toStdString() << " shows under three rows";
+        }
+    }
+
+    std::unique_ptr<TFrmMain> main;
+};
+
+TEST_F(TiledWindowsTest, ButtonsStayInViewWhateverShareTilingGives)
+{
+    const struct {
+        const char *what;
+        std::function<void(TFrmMain &)> open;
+    } windows[] = {
+        {"category browse", [](TFrmMain &m) { m.runCommand(TFrmMain::CmdCategoryBrowse); }},
+        {"publisher browse", [](TFrmMain &m) { m.runCommand(TFrmMain::CmdPublisherBrowse); }},
+        {"planned browse", [](TFrmMain &m) { m.openWindow(QStringLiteral("FrmBook115")); }},
+        {"search", [](TFrmMain &m) { m.runCommand(TFrmMain::CmdSearch); }},
+        {"order query", [](TFrmMain &m) { m.runCommand(TFrmMain::CmdOrderQuery); }},
+        {"cart", [](TFrmMain &m) { m.runCommand(TFrmMain::CmdCart); }},
+    };
+    // One more window at a time: each tiling gives every window a smaller share.
+    for (const auto &w : windows) {
+        w.open(*main);
+        QCoreApplication::processEvents();
+        main->runCommand(TFrmMain::CmdTile);
+        QCoreApplication::processEvents();
+        const QList<QMdiSubWindow *> frames = main->mdiArea()->subWindowList();
+        for (QMdiSubWindow *frame : frames)
+            expectReachable(frame, QStringLiteral("%1 open, last %2: %3")
+                                       .arg(frames.size())
+                                       .arg(QString::fromLatin1(w.what), frame->widget()->windowTitle()));
+    }
+    EXPECT_TRUE(prompter->texts().isEmpty()) << prompter->texts().join(u'|').toStdString();
+}
+
+} // namespace
