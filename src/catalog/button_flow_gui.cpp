@@ -101,7 +101,7 @@ int ButtonFlowLayout::arrange(const QRect &rect, bool apply) const
             continue;
         const int w = item->sizeHint().width();
         if (!rows.last().isEmpty() && used + gap + w > area.width()) {
-            rows.append({});
+            rows.append(QList<QLayoutItem *>());
             used = 0;
         }
         used += (rows.last().isEmpty() ? 0 : gap) + w;

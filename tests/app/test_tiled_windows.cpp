@@ -9,7 +9,8 @@
 #include "foreign_leaks.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -17,6 +18,15 @@
 #include <functional>
 
 namespace {
+
+std::string text(const QRect &r)
+{
+    return QStringLiteral("%1×%2 at (%3,%4)").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y()).toStdString();
+}
+std::string text(const QSize &s)
+{
+    return QStringLiteral("%1×%2").arg(s.width()).arg(s.height()).toStdString();
+}
 
 class TiledWindowsTest : public DataModuleFixture {
 protected:
@@ -45,7 +55,9 @@ protected:
         QWidget *window = frame->widget();
         const QRect area = frame->mdiArea()->viewport()->rect();
         const QRect frameRect = frame->geometry();
-        EXPECT_TRUE(area.contains(frameRect)) << what.toStdString() << " frame outside the area";
+        EXPECT_TRUE(area.contains(frameRect))
+            << what.toStdString() << " frame outside the area: " << text(frameRect) << " in " << text(area)
+            << ", the window needs at least " << text(window->minimumSizeHint());
         int buttons = 0;
         for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
             if (!qobject_cast<QPushButton *>(b) || !b->isVisibleTo(window))
