@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -56,9 +57,20 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
                              + 3 * m_grid->verticalHeader()->defaultSectionSize()
                              + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
 
-    m_pane = new TBookDetailPane(prompter, this);   // Panel5
+    m_pane = new TBookDetailPane(prompter);   // Panel5
     m_pane->setBookList(&m_books);
-    m_paneStrip = m_pane->createPaneStrip(this);
+    // The pane scrolls when the window is too short for it (a tiled window, say): the grid
+    // keeps its rows and the buttons stay in view. The strip shows and hides the pane with
+    // its scroll area.
+    m_paneArea = new QScrollArea(this);
+    m_paneArea->setObjectName(QStringLiteral("PaneArea"));
+    m_paneArea->setFrameShape(QFrame::NoFrame);
+    m_paneArea->setWidgetResizable(true);
+    m_paneArea->setWidget(m_pane);
+    m_paneArea->setMinimumHeight(1);   // gives way to the grid's rows first
+    m_paneStrip = new TToggleStrip(Qt::Horizontal, m_paneArea, this);
+    m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
+    m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
     m_shop = makeButton(this, QStringLiteral("BtnShop"), QStringLiteral("放入购物车"));
@@ -72,7 +84,7 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_listLayout->setContentsMargins(0, 0, 0, 0);
     m_listLayout->setSpacing(0);
     m_listLayout->addWidget(m_grid, 1);
-    m_listLayout->addWidget(m_pane);
+    m_listLayout->addWidget(m_paneArea);
 
     m_buttonBar = new ButtonFlowLayout;
     m_buttonBar->setContentsMargins(4, 4, 6, 4);

@@ -28,6 +28,7 @@ class ButtonFlowLayout;
 class DbGrid;
 class Prompter;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QVBoxLayout;
 class TBookDetailPane;
@@ -86,6 +87,7 @@ private:
     ButtonFlowLayout *m_buttonBar;
     DbGrid *m_grid;
     TBookDetailPane *m_pane;
+    QScrollArea *m_paneArea;
     TToggleStrip *m_paneStrip;
     QPushButton *m_shop;
     QPushButton *m_export;

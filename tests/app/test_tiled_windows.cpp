@@ -5,6 +5,7 @@
 #include "app/form_catalog_gui.h"
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
+#include "catalog/book_browse_widget.h"
 #include "data/demo_catalogue.h"
 #include "foreign_leaks.h"
 
@@ -89,6 +90,12 @@ TEST_F(TiledWindowsTest, BrowseButtonsStayInViewWhateverShareTilingGives)
     QCoreApplication::processEvents();
     const QList<QMdiSubWindow *> browse = main->mdiArea()->subWindowList();
     ASSERT_EQ(browse.size(), 3);
+    // With the detail pane shown, the tallest they get.
+    for (QMdiSubWindow *frame : browse) {
+        auto *titles = frame->widget()->findChild<BookBrowseWidget *>();
+        ASSERT_NE(titles, nullptr);
+        titles->setPaneVisible(true);
+    }
     // Further windows that need no room of their own: each tiling gives every window a
     // smaller share, down to a third of the width and of the height.
     for (int count = 3; count <= 9; ++count) {
