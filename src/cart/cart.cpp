@@ -109,47 +109,70 @@ CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op
         for (const QString &key : batch)
             batchValues << key;
 
+        // A new cart has only this call's lines, and each title comes once.
         QSet<QString> there;
-        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm") + in,
-                                QVariantList{cart} + batchValues);
-        while (q.next())
-            there.insert(q.value(0).toString());
-        QHash<QString, QString> names;   // tm -> sm of the titles the catalogue has
-        q = Sql::exec(db, QStringLiteral("select tm,sm from qrydebooks where tm") + in, batchValues);
-        while (q.next())
-            names.insert(q.value(0).toString(), q.value(1).toString());
+        QSqlQuery q;
+        if (existing.isValid()) {
+            q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm") + in,
+                          QVariantList{cart} + batchValues);
+            while (q.next())
+                there.insert(q.value(0).toString());
+        }
         q = QSqlQuery();
-
         QStringList fresh;
         for (const QString &key : batch)
-            if (!there.contains(key) && names.contains(key))
+            if (!there.contains(key))
                 fresh << key;
 
-        // The batch's lines in one statement; when the database refuses one of them, line by
-        // line, each in its own savepoint, so a refused line is left out and the others stay.
-        QHash<QString, QString> refusals;   // tm -> the database's words
+        // The batch's lines in one statement. When it inserted fewer lines than it had titles,
+        // the lines in the cart tell which titles the catalogue lacks. When the database
+        // refuses a line, the batch goes line by line, each in its own savepoint, so a refused
+        // line is left out and the others stay.
+        QSet<QString> added;
+        QHash<QString, CartAddResult::Refused> refusals;   // tm -> why there is no line
         if (!fresh.isEmpty()) {
             Sql::Transaction set(db);
             QVariantList values{cart, quantity, quantity};
             for (const QString &key : fresh)
                 values << key;
-            QString setError;
+            bool setRefused = false;
+            int inserted = -1;
             try {
-                Sql::exec(db, insertLines + inList(fresh.size()), values);
-            } catch (const AppError &e) {
-                setError = e.text();
+                inserted = Sql::exec(db, insertLines + inList(fresh.size()), values).numRowsAffected();
+            } catch (const AppError &) {
+                setRefused = true;
             }
-            if (setError.isEmpty()) {
+            if (!setRefused) {
                 set.commit();
+                if (inserted == fresh.size()) {
+                    added = QSet<QString>(fresh.begin(), fresh.end());
+                } else {
+                    q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm")
+                                          + inList(fresh.size()),
+                                  QVariantList{cart} + values.mid(3));
+                    while (q.next())
+                        added.insert(q.value(0).toString());
+                    q = QSqlQuery();
+                }
             } else {
                 set.rollback();
                 for (const QString &key : fresh) {
                     Sql::Transaction line(db);
                     try {
-                        Sql::exec(db, insertLines + QStringLiteral("=?"), {cart, quantity, quantity, key});
+                        const int n = Sql::exec(db, insertLines + QStringLiteral("=?"),
+                                                {cart, quantity, quantity, key})
+                                          .numRowsAffected();
+                        // A driver that cannot count: the cart says whether the line is there.
+                        if (n > 0
+                            || (n < 0
+                                && Sql::scalar(db, QStringLiteral("select 1 from deshopcart_mx where dhdh=? and tm=?"),
+                                               {cart, key}).isValid()))
+                            added.insert(key);
                     } catch (const AppError &e) {
                         line.rollback();
-                        refusals.insert(key, e.text());
+                        const QVariant title =
+                            Sql::scalar(db, QStringLiteral("select sm from qrydebooks where tm=?"), {key});
+                        refusals.insert(key, {key, title.toString(), e.text()});
                         continue;
                     }
                     line.commit();
@@ -160,12 +183,12 @@ CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op
         for (const QString &key : batch) {
             if (there.contains(key))
                 result.alreadyThere << key;
-            else if (!names.contains(key))
-                result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
-            else if (refusals.contains(key))
-                result.refused.append({key, names.value(key), refusals.value(key)});
-            else
+            else if (added.contains(key))
                 result.added << key;
+            else if (refusals.contains(key))
+                result.refused.append(refusals.value(key));
+            else
+                result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
         }
         if (!progress.advance(first + batch.size())) {
             transaction.rollback();
