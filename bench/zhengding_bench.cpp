@@ -331,6 +331,49 @@ void benchSize(const QString &cache, int titles, bool memoryOnly)
         Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
         Sql::exec(db, QStringLiteral("delete from deshopcart"));
     }
+
+    // 6. A whole large category (about 26,000 titles) marked and put into an empty cart, next to
+    //    sqlite3 running the same insert as one statement in one transaction.
+    if (titles >= 100000) {
+        int wanted = 0;
+        const QString large = categoryNear(db, 26000, &wanted);
+        const Statement stmt = CatalogueStatements::categoryTitles(large);
+        DataSet list;
+        list.setConnection(db);
+        BookList::prepare(list);
+        list.setStatement(stmt.text, stmt.values);
+        list.open();
+        MarkedRowList marked;
+        marked.setDataSet(&list);
+        for (int r = 0; r < list.recordCount(); ++r)
+            marked.mark(r);
+        const auto emptyCart = [&] {
+            Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
+            Sql::exec(db, QStringLiteral("delete from deshopcart"));
+        };
+        CartAddResult result;
+        const double t = timeMs([&] {
+            QString keys;
+            CollectSelectedKeys(marked, list, keys, QStringLiteral("tm"));
+            result = AddToCart(keys, db, QString());
+        }, g_runs, emptyCart);
+        if (result.added.size() != list.recordCount())
+            std::fprintf(stderr, "cart: %lld of %d titles went in\n", qlonglong(result.added.size()), list.recordCount());
+        const double peer = sqliteMs(
+            path,
+            QStringLiteral("BEGIN IMMEDIATE;\n"
+                           "insert into deshopcart (dhdh,op,state) values ('202600000001','','N');\n"
+                           "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
+                           " select '202600000001',tm,10,sm,yc,zbh,zz,isbn,dj,dj*10,ghbm,ghmc,cbbm,cbmc"
+                           " from qrydebooks where tm in (select tm from debooks where ywbc=%1);\n"
+                           "COMMIT;\n")
+                .arg(sqlLiteral(large)),
+            emptyCart);
+        char what[96];
+        std::snprintf(what, sizeof what, "put a category of %d marked titles into the cart", list.recordCount());
+        row(what, titles, t, peer, "< 1 s");
+        emptyCart();
+    }
 }
 
 

@@ -1,11 +1,13 @@
 #include "app/qt_prompter_gui.h"
 
+#include "app/progress_dialog_gui.h"
 #include "common/user_settings.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 int QtPrompter::message(const QString &text, const QString &caption, int flags)
 {
@@ -93,6 +95,12 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     const QString folder = UserSettings::rememberedFolder(request.caption);
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
+    // A name typed without an extension takes the one of the chosen filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        if (m.hasMatch())
+            dialog.setDefaultSuffix(m.captured(1));
+    });
     if (!request.suggestedName.isEmpty())
         dialog.selectFile(request.suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -100,4 +108,9 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     const QString chosen = dialog.selectedFiles().constFirst();
     UserSettings::rememberFolder(request.caption, chosen);
     return chosen;
+}
+
+std::unique_ptr<Progress> QtPrompter::progress()
+{
+    return std::make_unique<DialogProgress>(QApplication::activeWindow());
 }

@@ -8,6 +8,7 @@ class QtPrompter : public Prompter {
 public:
     int message(const QString &text, const QString &caption, int flags) override;
     QString saveFileName(const SaveRequest &request) override;
+    std::unique_ptr<Progress> progress() override;
 
     // "desc|pattern|desc|pattern" -> "desc (pattern);;desc (pattern)"
     static QString qtFilters(const QString &filters);

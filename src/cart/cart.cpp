@@ -9,6 +9,7 @@
 #include "data/sql_helper.h"
 #include "grid/marked_rows.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <algorithm>
@@ -20,6 +21,21 @@ namespace {
 QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
+}
+
+// Titles bound to one statement: well inside every engine's limits on bound values and on the
+// length of an "in" list (Firebird allows 1,500 items).
+constexpr qsizetype CartBatch = 500;
+
+// " in (?,?,…)" with count placeholders.
+QString inList(qsizetype count)
+{
+    QString out = QStringLiteral(" in (");
+    out.reserve(6 + count * 2);
+    for (qsizetype i = 0; i < count; ++i)
+        out += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+    out += u')';
+    return out;
 }
 
 } // namespace
@@ -43,20 +59,44 @@ bool CollectSelectedKeys(const MarkedRowList &marked, DataSet &ds, QString &keys
     for (int row = 0; row < ds.recordCount(); ++row) {
         if (!marked.containsKey(ds.text(row, keyField)))
             continue;
-        const QString value = ds.text(row, valueField);
-        keys = keys.isEmpty() ? value : keys + u',' + value;
+        if (!keys.isEmpty())
+            keys += u',';
+        keys += ds.text(row, valueField);
     }
     return !keys.isEmpty();
 }
 
 namespace {
 
-CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+// A busy database or a race lost to another desk is no fault of one title: the whole call
+// is tried again (or the user is asked), never one line left out.
+bool wholeCallFails(const AppError &e)
+{
+    return dynamic_cast<const BusyError *>(&e) != nullptr || Sql::isConflict(e);
+}
+
+CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op,
+                        Progress &progress)
 {
     const QString owner = text(op);
     CartAddResult result;
-    Sql::Transaction transaction(db);
 
+    // Each title once, in list order.
+    QStringList titles;
+    {
+        QSet<QString> seen;
+        for (const QString &part : keys.split(u',')) {
+            const QString key = text(part);
+            if (key.isEmpty() || seen.contains(key))
+                continue;
+            seen.insert(key);
+            titles << key;
+        }
+    }
+    progress.setCancellable(true);
+    progress.start(QStringLiteral("正在放入购物车"), titles.size());
+
+    Sql::Transaction transaction(db);
     const QVariant existing =
         Sql::scalar(db, QStringLiteral("select dhdh from deshopcart where op=?"), {owner});
     const int quantity = AppSettings::defaultOrderQuantity();
@@ -68,43 +108,108 @@ CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op
     }
 
     // The casts give the select list's values a type on engines that will not guess one.
-    const QString insertLine = QStringLiteral(
+    const QString insertLines = QStringLiteral(
         "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
-        " select cast(:dhdh as varchar(20)),tm,cast(:sl as integer),sm,yc,zbh,zz,isbn,dj,dj*:sl,"
-        "ghbm,ghmc,cbbm,cbmc from qrydebooks where tm=:tm");
-    QSet<QString> seen;
-    for (const QString &part : keys.split(u',')) {
-        const QString key = text(part);
-        if (key.isEmpty() || seen.contains(key))
-            continue;
-        seen.insert(key);
+        " select cast(? as varchar(20)),tm,cast(? as integer),sm,yc,zbh,zz,isbn,dj,"
+        "dj*cast(? as integer),ghbm,ghmc,cbbm,cbmc from qrydebooks where tm");
+    for (qsizetype first = 0; first < titles.size(); first += CartBatch) {
+        const QStringList batch = titles.mid(first, CartBatch);
+        const QString in = inList(batch.size());
+        QVariantList batchValues;
+        for (const QString &key : batch)
+            batchValues << key;
 
-        if (Sql::scalar(db, QStringLiteral("select 1 from deshopcart_mx where dhdh=? and tm=?"),
-                        {cart, key}).isValid()) {
-            result.alreadyThere << key;
-            continue;
+        // A new cart has only this call's lines, and each title comes once.
+        QSet<QString> there;
+        QSqlQuery q;
+        if (existing.isValid()) {
+            q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm") + in,
+                          QVariantList{cart} + batchValues);
+            while (q.next())
+                there.insert(q.value(0).toString());
         }
-        const QVariant title =
-            Sql::scalar(db, QStringLiteral("select sm from qrydebooks where tm=?"), {key});
-        if (!title.isValid()) {
-            result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
-            continue;
+        q = QSqlQuery();
+        QStringList fresh;
+        for (const QString &key : batch)
+            if (!there.contains(key))
+                fresh << key;
+
+        // The batch's lines in one statement. When it inserted fewer lines than it had titles,
+        // the lines in the cart tell which titles the catalogue lacks. When the database
+        // refuses a line, the batch goes line by line, each in its own savepoint, so a refused
+        // line is left out and the others stay.
+        QSet<QString> added;
+        QHash<QString, CartAddResult::Refused> refusals;   // tm -> why there is no line
+        if (!fresh.isEmpty()) {
+            Sql::Transaction set(db);
+            QVariantList values{cart, quantity, quantity};
+            for (const QString &key : fresh)
+                values << key;
+            bool setRefused = false;
+            int inserted = -1;
+            try {
+                inserted = Sql::exec(db, insertLines + inList(fresh.size()), values).numRowsAffected();
+            } catch (const AppError &e) {
+                if (wholeCallFails(e))
+                    throw;
+                setRefused = true;
+            }
+            if (!setRefused) {
+                set.commit();
+                if (inserted == fresh.size()) {
+                    added = QSet<QString>(fresh.begin(), fresh.end());
+                } else {
+                    q = Sql::exec(db, QStringLiteral("select tm from deshopcart_mx where dhdh=? and tm")
+                                          + inList(fresh.size()),
+                                  QVariantList{cart} + values.mid(3));
+                    while (q.next())
+                        added.insert(q.value(0).toString());
+                    q = QSqlQuery();
+                }
+            } else {
+                set.rollback();
+                for (const QString &key : fresh) {
+                    Sql::Transaction line(db);
+                    try {
+                        const int n = Sql::exec(db, insertLines + QStringLiteral("=?"),
+                                                {cart, quantity, quantity, key})
+                                          .numRowsAffected();
+                        // A driver that cannot count: the cart says whether the line is there.
+                        if (n > 0
+                            || (n < 0
+                                && Sql::scalar(db, QStringLiteral("select 1 from deshopcart_mx where dhdh=? and tm=?"),
+                                               {cart, key}).isValid()))
+                            added.insert(key);
+                    } catch (const AppError &e) {
+                        if (wholeCallFails(e))
+                            throw;
+                        line.rollback();
+                        const QVariant title =
+                            Sql::scalar(db, QStringLiteral("select sm from qrydebooks where tm=?"), {key});
+                        refusals.insert(key, {key, title.toString(), e.text()});
+                        continue;
+                    }
+                    line.commit();
+                }
+            }
         }
-        // Each line in its own savepoint: a refused line is left out, the others stay.
-        Sql::Transaction line(db);
-        try {
-            Sql::execNamed(db, insertLine,
-                           {{QStringLiteral("dhdh"), cart}, {QStringLiteral("sl"), quantity},
-                            {QStringLiteral("tm"), key}});
-        } catch (const BusyError &) {
-            throw;   // the whole call is tried again, not one line left out
-        } catch (const AppError &e) {
-            line.rollback();
-            result.refused.append({key, title.toString(), e.text()});
-            continue;
+
+        for (const QString &key : batch) {
+            if (there.contains(key))
+                result.alreadyThere << key;
+            else if (added.contains(key))
+                result.added << key;
+            else if (refusals.contains(key))
+                result.refused.append(refusals.value(key));
+            else
+                result.refused.append({key, QString(), QStringLiteral("书目库中没有这种书目")});
         }
-        line.commit();
-        result.added << key;
+        if (!progress.advance(first + batch.size())) {
+            transaction.rollback();
+            CartAddResult stopped;
+            stopped.cancelled = true;
+            return stopped;
+        }
     }
     transaction.commit();
     keys.clear();
@@ -113,10 +218,11 @@ CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op
 
 } // namespace
 
-CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op)
+CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op,
+                        Progress &progress)
 {
     // A call that lost a race with another desk (a new cart's number) runs again whole.
-    return Sql::retryOnConflict(db, [&] { return addToCart(keys, db, op); });
+    return Sql::retryOnConflict(db, [&] { return addToCart(keys, db, op, progress); });
 }
 
 QString CartAddMessage(const CartAddResult &result)
@@ -152,7 +258,12 @@ bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
         prompter.info(QStringLiteral("请选择放入购物车中的书目"));
         return false;
     }
-    const CartAddResult result = AddToCart(keys, db, op);
+    const std::unique_ptr<Progress> progress = prompter.progress();
+    const CartAddResult result = AddToCart(keys, db, op, *progress);
+    if (result.cancelled) {
+        prompter.info(QStringLiteral("已取消，购物车没有改变"));
+        return false;
+    }
     if (!result.complete()) {
         prompter.message(CartAddMessage(result), QStringLiteral("系统提示"), MsgFlags::Warning);
         return false;

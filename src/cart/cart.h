@@ -2,6 +2,8 @@
 // The cart: one header per operator code (deshopcart) with its lines (deshopcart_mx), filled
 // from the marked rows of any title list. Titles travel as a key list: catalogue keys (tm)
 // joined by single commas in row order.
+#include "common/progress.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -29,9 +31,10 @@ struct CartAddResult {
     QStringList added;          // a line was inserted
     QStringList alreadyThere;   // the cart had a line for it already
     QList<Refused> refused;     // no line: the title is not in the catalogue or its line was refused
+    bool cancelled = false;     // the user stopped it: nothing was written, the lists are empty
 
     // Every title of the list is in the cart now.
-    bool complete() const { return refused.isEmpty(); }
+    bool complete() const { return refused.isEmpty() && !cancelled; }
 };
 
 // Adds the titles of keys to the cart of operator op with the default order quantity (read now)
@@ -41,7 +44,11 @@ struct CartAddResult {
 // inserted, is reported in the result with the reason and the others still land. Any other
 // database error undoes the whole call (no header, no lines, no number used), leaves keys as
 // they were and throws AppError.
-CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op);
+// The titles go in as sets (a few hundred keys bound to one statement), all in one
+// transaction; progress counts the titles, and stopping it undoes the whole call as an error
+// would, but returns a result marked cancelled instead of throwing.
+CartAddResult AddToCart(QString &keys, const QSqlDatabase &db, const QString &op,
+                        Progress &progress = Progress::none());
 
 // The user's text for a result: "已经将所选书目放入购物车" only when every title went in (with how
 // many were there already), otherwise how many went in and each refused title by name and key.
@@ -51,6 +58,7 @@ QString CartAddMessage(const CartAddResult &result);
 // user what happened. When every title went in it clears the marks and returns true; when a
 // title was refused the message names it, the marks stay and it returns false. With nothing
 // to put, says so and returns false. When the cart cannot be written it shows nothing, keeps
-// the marks and rethrows.
+// the marks and rethrows. Many titles show the prompter's progress; when the user stops it the
+// cart is as it was, the marks stay, it says so and returns false.
 bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
                     const QString &mode, const QString &op, Prompter &prompter);

@@ -3,13 +3,17 @@
 #include "cart/cart.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
+#include "catalog/button_flow_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/guarded.h"
 #include "grid/grid_view.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSplitter>
@@ -48,10 +52,25 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_grid->setMarkedRows(&m_marked);
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
+    // The header and three rows stay in view however short the window gets.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
+                             + 3 * m_grid->verticalHeader()->defaultSectionSize()
+                             + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
 
-    m_pane = new TBookDetailPane(prompter, this);   // Panel5
+    m_pane = new TBookDetailPane(prompter);   // Panel5
     m_pane->setBookList(&m_books);
-    m_paneStrip = m_pane->createPaneStrip(this);
+    // The pane scrolls when the window is too short for it (a tiled window, say): the grid
+    // keeps its rows and the buttons stay in view. The strip shows and hides the pane with
+    // its scroll area.
+    m_paneArea = new QScrollArea(this);
+    m_paneArea->setObjectName(QStringLiteral("PaneArea"));
+    m_paneArea->setFrameShape(QFrame::NoFrame);
+    m_paneArea->setWidgetResizable(true);
+    m_paneArea->setWidget(m_pane);
+    m_paneArea->setMinimumHeight(1);   // gives way to the grid's rows first
+    m_paneStrip = new TToggleStrip(Qt::Horizontal, m_paneArea, this);
+    m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
+    m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
     m_shop = makeButton(this, QStringLiteral("BtnShop"), QStringLiteral("放入购物车"));
@@ -65,15 +84,13 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_listLayout->setContentsMargins(0, 0, 0, 0);
     m_listLayout->setSpacing(0);
     m_listLayout->addWidget(m_grid, 1);
-    m_listLayout->addWidget(m_pane);
+    m_listLayout->addWidget(m_paneArea);
 
-    m_buttonBar = new QHBoxLayout;
+    m_buttonBar = new ButtonFlowLayout;
     m_buttonBar->setContentsMargins(4, 4, 6, 4);
     m_buttonBar->setSpacing(6);
-    m_buttonBar->addStretch(1);
-    m_buttonBar->addWidget(m_shop);
-    m_buttonBar->addWidget(m_export);
-    m_buttonBar->addWidget(m_close);
+    for (QPushButton *b : {m_shop, m_export, m_close})
+        m_buttonBar->insertWidget(-1, b);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -143,7 +160,15 @@ bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &v
     m_books.close();
     clearMarks();
     m_books.setStatement(statement, values);
-    return guarded(m_prompter, [this] { m_books.open(); });
+    return guarded(m_prompter, [this] {
+        // The list is read whole in one call, with no point at which to count or stop: a
+        // large one shows the wait cursor while it loads (gone before an error is shown).
+        struct WaitCursor {
+            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        } wait;
+        m_books.open();
+    });
 }
 
 void BookBrowseWidget::clearMarks()

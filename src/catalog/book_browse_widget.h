@@ -11,8 +11,10 @@
 //   │ detail pane (Panel5)     │  hidden or shown with setPaneVisible()
 //   ├──────────────────────────┤
 //   │ pane strip ImgUp/ImgDown │
-//   │      [放入购物车][导出][…][关闭] │
+//   │      [放入购物车][导出][…][关闭] │  right-aligned; wraps onto more rows when narrow
 //   └──────────────────────────┘
+// The grid keeps room for a few rows at least, so a short window (tiled, say) shrinks the
+// parts above it first.
 #include "catalog/catalogue_export.h"
 #include "data/dataset.h"
 #include "grid/grid_columns.h"
@@ -22,10 +24,11 @@
 #include <QVariantList>
 #include <QWidget>
 
+class ButtonFlowLayout;
 class DbGrid;
 class Prompter;
-class QHBoxLayout;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QVBoxLayout;
 class TBookDetailPane;
@@ -81,9 +84,10 @@ private:
     CatalogueExport::Layout m_layout = CatalogueExport::Layout::A;
 
     QVBoxLayout *m_listLayout;
-    QHBoxLayout *m_buttonBar;
+    ButtonFlowLayout *m_buttonBar;
     DbGrid *m_grid;
     TBookDetailPane *m_pane;
+    QScrollArea *m_paneArea;
     TToggleStrip *m_paneStrip;
     QPushButton *m_shop;
     QPushButton *m_export;

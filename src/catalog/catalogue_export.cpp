@@ -1,5 +1,7 @@
 #include "catalog/catalogue_export.h"
 
+#include "catalog/list_workbook.h"
+
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
 #include "common/whole_file.h"
@@ -34,7 +36,7 @@ QStringList columns(Layout layout)
             QStringLiteral("dj"), QStringLiteral("zbh"), QStringLiteral("isbn")};
 }
 
-QByteArray render(const DataSet &list, Layout layout, const Progress &progress)
+QByteArray render(const DataSet &list, Layout layout, Progress &progress)
 {
     const QStringList names = columns(layout);
     QList<int> fields;
@@ -46,6 +48,7 @@ QByteArray render(const DataSet &list, Layout layout, const Progress &progress)
     }
 
     const int rows = list.recordCount();
+    progress.start(QStringLiteral("正在导出"), rows);
     // The lines are built and encoded a block of rows at a time, so the text being encoded is
     // still in the cache; a block ends with a line, so no character is split. Encoding is
     // per character, so the blocks' bytes are the bytes of the whole text.
@@ -65,17 +68,17 @@ QByteArray render(const DataSet &list, Layout layout, const Progress &progress)
         if ((row + 1) % ProgressStep == 0) {
             bytes += Gbk::encode(text);
             text.truncate(0);
-            if (progress && !progress(row + 1, rows))
+            if (!progress.advance(row + 1))
                 return QByteArray();
         }
     }
     bytes += Gbk::encode(text);
-    if (progress && !progress(rows, rows))
+    if (!progress.advance(rows))
         return QByteArray();
     return bytes;
 }
 
-bool writeFile(const QString &path, const DataSet &list, Layout layout, const Progress &progress)
+bool writeFile(const QString &path, const DataSet &list, Layout layout, Progress &progress)
 {
     const QByteArray bytes = render(list, layout, progress);
     if (bytes.isEmpty())
@@ -89,13 +92,17 @@ SaveRequest saveRequest()
 {
     SaveRequest request;
     request.caption = QStringLiteral("导出书目");
-    request.filters = QStringLiteral("文本文件(*.txt)|*.txt|Excel文件(*.xls)|*.xls");
-    request.defaultSuffix = QStringLiteral("txt");
+    request.filters = QStringLiteral("Excel文件(*.xlsx)|*.xlsx|文本文件(*.txt)|*.txt");
+    request.defaultSuffix = QStringLiteral("xlsx");
     return request;
 }
 
-Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter,
-                            const Progress &progress)
+bool isWorkbookPath(const QString &path)
+{
+    return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+}
+
+Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter)
 {
     if (!list.isOpen() || list.recordCount() == 0) {
         prompter.message(QStringLiteral("没有可以导出的数据"), QStringLiteral("系统提示"),
@@ -105,8 +112,11 @@ Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter,
     const QString path = prompter.saveFileName(saveRequest());
     if (path.isEmpty())
         return Outcome::Cancelled;
-    // Either filter writes the same tab-separated text; ".xls" only lets a spreadsheet open it.
-    if (!writeFile(path, list, layout, progress))
+    const std::unique_ptr<Progress> progress = prompter.progress();
+    progress->setCancellable(true);
+    const bool written = isWorkbookPath(path) ? ListWorkbook::write(path, list, layout, *progress)
+                                              : writeFile(path, list, layout, *progress);
+    if (!written)
         return Outcome::Cancelled;
     list.last();   // the list was walked to its end: the last title is the current one
     return Outcome::Written;

@@ -12,14 +12,18 @@
 //     "预定数" (quantity to order) is left for the reader to fill in: rows stop after the
 //     ISBN, with no trailing TAB.
 //
+// The save dialog offers the workbook first ("Excel文件(*.xlsx)", see list_workbook.h) and this
+// text under "文本文件(*.txt)" for systems that read it; a name ending in ".xlsx" gets the
+// workbook, any other name the text.
+//
 // A window's export button calls exportCatalogueList(list, layout, prompter); an AppError it
 // throws (a file that cannot be written) goes to the standard error box.
+#include "common/progress.h"
 #include "common/prompter.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class DataSet;
 
@@ -27,32 +31,33 @@ namespace CatalogueExport {
 
 enum class Layout { A, B };
 
-// Called now and then while the lines are built: rows done, rows in all. Returning false
-// abandons the export; nothing is written.
-using Progress = std::function<bool(int done, int total)>;
-
 QStringList captions(Layout layout);
 QStringList columns(Layout layout);
 
 // The whole file's bytes. Throws AppError when the list lacks a column of the layout.
-// Returns an empty array when progress abandoned it.
-QByteArray render(const DataSet &list, Layout layout, const Progress &progress = {});
+// progress counts the rows now and then; returns an empty array when it was stopped.
+QByteArray render(const DataSet &list, Layout layout, Progress &progress = Progress::none());
 
 // Writes the file completely or not at all (a temporary file beside it, then renamed over
 // it). Throws AppError with the file system's text when it cannot. Returns false when
 // progress abandoned it (nothing written).
 bool writeFile(const QString &path, const DataSet &list, Layout layout,
-               const Progress &progress = {});
+               Progress &progress = Progress::none());
 
-// The save dialog's request: text or Excel filter, default extension "txt".
+// Whether path gets the workbook (a name ending in ".xlsx", in any case) rather than the text.
+bool isWorkbookPath(const QString &path);
+
+// The save dialog's request: the Excel filter first, then the text filter; default extension
+// "xlsx".
 SaveRequest saveRequest();
 
 enum class Outcome { Written, NoData, Cancelled };
 
 // The export button: "没有可以导出的数据" (plain box) for a closed or empty list, else the save
-// dialog; cancel writes nothing. After writing, the last row of the list is its current row.
-// Throws AppError when the file cannot be written; the list is then left as it was.
-Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter,
-                            const Progress &progress = {});
+// dialog; cancel writes nothing. The prompter's progress counts the rows; stopping it writes no
+// file and leaves an existing one as it was (Cancelled). After writing, the last row of the
+// list is its current row. Throws AppError when the file cannot be written; the list is then
+// left as it was.
+Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter);
 
 } // namespace CatalogueExport

@@ -290,6 +290,10 @@ QWidget *TFrmMagN::buildRight(Prompter &prompter, const QSqlDatabase &db)
     m_count->setObjectName(QStringLiteral("lbcount"));
     // No fixed name: the label is read out as the count it shows ("共有图书：63").
     m_count->setAccessibleDescription(QStringLiteral("书目数量"));
+    // The publisher's name and the count give way in a narrow window (a tiled one, say): the
+    // window can shrink to the mode box and the buttons under it.
+    m_pressLabel->setMinimumWidth(1);
+    m_count->setMinimumWidth(1);
     auto *title = new QHBoxLayout(titleBar);
     title->setContentsMargins(4, 0, 10, 0);
     title->setSpacing(12);

@@ -1,8 +1,11 @@
 #pragma once
 // The one door through which anything asks the user. Windows use the Qt implementation;
 // tests answer from a script and record what was shown.
+#include "common/progress.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace MsgFlags {
 // Message-box styles: icon and buttons.
@@ -37,6 +40,10 @@ public:
     virtual int message(const QString &text, const QString &caption, int flags) = 0;
     // Asks for a file to save to (overwrite confirmed by the dialog); empty when cancelled.
     virtual QString saveFileName(const SaveRequest &request) = 0;
+    // A display for one piece of long work, shown while the returned object lives (the
+    // product's appears after half a second with the count, a cancel button and a wait
+    // cursor). The default shows nothing and never stops the work.
+    virtual std::unique_ptr<Progress> progress() { return std::make_unique<Progress>(); }
 
     void info(const QString &text) { message(text, QStringLiteral("系统提示"), MsgFlags::Information); }
     bool askYesNo(const QString &text) {

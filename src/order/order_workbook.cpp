@@ -1,6 +1,7 @@
 #include "order/order_workbook.h"
 
 #include "common/app_error.h"
+#include "common/column_units.h"
 #include "data/number_text.h"
 
 #include <QDir>
@@ -207,19 +208,6 @@ QString shownText(const Cell &cell)
            + u' ';
 }
 
-// Character units of a text: East Asian wide characters take two.
-double textUnits(const QString &text)
-{
-    double units = 0;
-    for (const char32_t cp : text.toUcs4()) {
-        const bool halfWidthForm = cp >= 0xFF61 && cp <= 0xFFDC;
-        const bool wide = cp >= 0x1100 && (cp <= 0x115F || cp >= 0x2E80) && !halfWidthForm
-                          && !(cp >= 0xD7B0 && cp <= 0xF8FF);
-        units += wide ? 2.0 : 1.0;
-    }
-    return units;
-}
-
 struct Formats {
     lxw_format *text = nullptr;
     lxw_format *count = nullptr;
@@ -290,7 +278,7 @@ void fitColumns(lxw_worksheet *sheet, const std::vector<Cell> &cells)
     for (const Cell &cell : cells) {
         if (cell.col >= int(widths.size()))
             widths.resize(cell.col + 1, 0.0);
-        const double units = textUnits(shownText(cell)) * (cell.bold ? 1.1 : 1.0);
+        const double units = columnUnits(shownText(cell)) * (cell.bold ? 1.1 : 1.0);
         widths[cell.col] = std::max(widths[cell.col], units);
     }
     for (int col = 0; col < int(widths.size()); ++col)

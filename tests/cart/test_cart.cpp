@@ -379,3 +379,143 @@ TEST_F(CartTest, OtherErrorsLeaveNoTrace)
 }
 
 } // namespace
+
+// A catalogue of a few thousand titles, put in as several sets of keys.
+class ManyTitlesTest : public CartTest {
+protected:
+    static constexpr int Titles = 1234;
+    QStringList keysK;   // K0001 … in catalogue order
+
+    void SetUp() override
+    {
+        CartTest::SetUp();
+        Sql::Transaction t(db);
+        for (int i = 1; i <= Titles; ++i) {
+            const QString key = QStringLiteral("K%1").arg(i, 4, 10, QLatin1Char('0'));
+            Sql::exec(db,
+                      QStringLiteral("insert into debooks (tm,sm,dj,ghbm,cbbm) values (?,?,?,'G01','P1')"),
+                      {key, QStringLiteral("书目%1").arg(i), 1.5 + i});
+            keysK << key;
+        }
+        t.commit();
+        books.close();
+        books.setStatement(QStringLiteral("select tm,sm,dj from qrydebooks where tm like 'K%' order by tm desc"));
+        books.open();
+        ASSERT_EQ(books.recordCount(), Titles);
+    }
+};
+
+TEST_F(ManyTitlesTest, EveryTitleOnceInListOrderAcrossSets)
+{
+    // Every seventh title is in the cart already; the list runs backwards, repeats titles,
+    // holds unknown keys and one title that the database refuses, in the second set of keys.
+    QStringList before;
+    for (int i = 6; i < Titles; i += 7)
+        before << keysK[i];
+    add(before.join(u','));
+    Sql::exec(db, QStringLiteral("create trigger refuse before insert on deshopcart_mx"
+                                 " when new.tm='K0500' begin select raise(abort,'refused'); end"));
+
+    QStringList list;
+    for (int i = Titles - 1; i >= 0; --i) {
+        list << keysK[i];
+        if (i % 300 == 0)
+            list << QStringLiteral("X%1").arg(i) << keysK[Titles - 1];
+    }
+    QStringList added, there, refused;
+    for (const QString &key : list) {
+        if (added.contains(key) || there.contains(key) || refused.contains(key))
+            continue;
+        if (before.contains(key))
+            there << key;
+        else if (key.startsWith(u'X') || key == u"K0500")
+            refused << key;
+        else
+            added << key;
+    }
+
+    ProgressLog log;
+    RecordingProgress progress(log);
+    QString keys = list.join(u',');
+    const CartAddResult result = AddToCart(keys, db, QString(), progress);
+    EXPECT_TRUE(keys.isEmpty());
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.added, added);
+    EXPECT_EQ(result.alreadyThere, there);
+    QStringList gotRefused;
+    for (const CartAddResult::Refused &r : result.refused)
+        gotRefused << r.key;
+    EXPECT_EQ(gotRefused, refused);
+    ASSERT_EQ(result.refused.size(), 6);
+    const auto k500 = std::find_if(result.refused.begin(), result.refused.end(),
+                                   [](const auto &r) { return r.key == u"K0500"; });
+    ASSERT_NE(k500, result.refused.end());
+    EXPECT_EQ(k500->title, QStringLiteral("书目500"));
+    EXPECT_TRUE(k500->reason.contains(QStringLiteral("refused")));
+
+    EXPECT_EQ(intOf(QStringLiteral("select count(*) from deshopcart_mx")), Titles - 1);
+    EXPECT_EQ(intOf(QStringLiteral("select count(distinct tm) from deshopcart_mx")), Titles - 1);
+    EXPECT_EQ(carts().size(), 1);
+    QSqlQuery q = Sql::exec(db, QStringLiteral("select sl,my,sm from deshopcart_mx where tm='K1000'"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 10);
+    EXPECT_DOUBLE_EQ(q.value(1).toDouble(), 10 * 1001.5);
+    EXPECT_EQ(q.value(2).toString(), QStringLiteral("书目1000"));
+
+    // The count went up by the titles of each set, to every distinct title of the list
+    // (the catalogue's and five unknown ones).
+    EXPECT_EQ(log.labels, QStringList{QStringLiteral("正在放入购物车")});
+    EXPECT_EQ(log.totals, QList<qint64>{Titles + 5});
+    EXPECT_EQ(log.steps, (QList<qint64>{500, 1000, Titles + 5}));
+    EXPECT_TRUE(log.cancellable);
+    EXPECT_EQ(Sql::transactionDepth(db), 0);
+}
+
+TEST_F(ManyTitlesTest, StoppingHalfWayLeavesTheCartAsItWas)
+{
+    const struct {
+        const char *what;
+        const char *before;   // titles in the cart before, or none: no cart yet
+    } cases[] = {{"new cart", nullptr}, {"existing cart", "K0001,K0002"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        emptyCart();
+        Sql::exec(db, QStringLiteral("delete from parameter"));
+        if (c.before)
+            add(QString::fromLatin1(c.before));
+        const QStringList cartsBefore = carts();
+        const QStringList linesBefore = lineKeys();
+        const int counter = intOf(QStringLiteral("select count(*) from parameter where pvalue=1"));
+
+        // Directly: the second set of keys is in when the user stops it.
+        ProgressLog log;
+        log.stopAt = 600;
+        RecordingProgress progress(log);
+        const QString list = keysK.join(u',');
+        QString keys = list;
+        const CartAddResult result = AddToCart(keys, db, QString(), progress);
+        EXPECT_TRUE(log.stopped);
+        EXPECT_TRUE(result.cancelled);
+        EXPECT_FALSE(result.complete());
+        EXPECT_TRUE(result.added.isEmpty());
+        EXPECT_EQ(keys, list);
+
+        // Through the button: the marks stay and the user is told nothing changed.
+        prompter.shown.clear();
+        prompter.progressLog = ProgressLog();
+        prompter.progressLog.stopAt = 1;
+        for (int row = 0; row < books.recordCount(); ++row)
+            marked.mark(row);
+        EXPECT_FALSE(place());
+        EXPECT_TRUE(prompter.progressLog.stopped);
+        expectShown({QStringLiteral("已取消，购物车没有改变")});
+        EXPECT_EQ(marked.size(), Titles);
+        marked.clear();
+
+        EXPECT_EQ(carts(), cartsBefore);
+        EXPECT_EQ(lineKeys(), linesBefore);
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter where pvalue=1")), counter);
+        EXPECT_EQ(intOf(QStringLiteral("select count(*) from parameter where pvalue<>1")), 0);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
+    }
+}

@@ -101,11 +101,12 @@ TEST_F(CatalogueExportTest, ExportAsksForTheFileWritesItAndEndsOnTheLastRow)
     EXPECT_EQ(CatalogueExport::exportCatalogueList(*list, Layout::A, prompter), Outcome::Written);
 
     ASSERT_EQ(prompter.saveRequests.size(), 1);
+    // The workbook is offered first; the text stays for systems that read it.
     EXPECT_EQ(prompter.saveRequests[0].filters,
-              QStringLiteral("文本文件(*.txt)|*.txt|Excel文件(*.xls)|*.xls"));
-    EXPECT_EQ(prompter.saveRequests[0].defaultSuffix, QStringLiteral("txt"));
+              QStringLiteral("Excel文件(*.xlsx)|*.xlsx|文本文件(*.txt)|*.txt"));
+    EXPECT_EQ(prompter.saveRequests[0].defaultSuffix, QStringLiteral("xlsx"));
     EXPECT_TRUE(prompter.shown.isEmpty());
-    // The ".xls" name gets the same tab-separated text.
+    // Only an ".xlsx" name gets the workbook: an ".xls" name typed by hand gets the text.
     EXPECT_EQ(readAll(target(QStringLiteral("out.xls"))), CatalogueExport::render(*list, Layout::A));
     EXPECT_EQ(list->currentRow(), 2);
 }
@@ -134,13 +135,16 @@ TEST_F(CatalogueExportTest, CancelOrAbandonWritesNothing)
     ScriptedPrompter cancelling;   // no answer queued: the dialog is cancelled
     EXPECT_EQ(CatalogueExport::exportCatalogueList(*list, Layout::A, cancelling), Outcome::Cancelled);
 
-    ScriptedPrompter answering;
-    answering.saveAnswers.enqueue(target());
-    const auto abandon = [](int, int) { return false; };
-    EXPECT_EQ(CatalogueExport::exportCatalogueList(*list, Layout::A, answering, abandon),
-              Outcome::Cancelled);
-
-    EXPECT_FALSE(QFile::exists(target()));
+    // Stopped at the first count, as text and as workbook.
+    for (const QString &name : {QStringLiteral("list.txt"), QStringLiteral("list.xlsx")}) {
+        ScriptedPrompter answering;
+        answering.saveAnswers.enqueue(target(name));
+        answering.progressLog.stopAt = 0;
+        EXPECT_EQ(CatalogueExport::exportCatalogueList(*list, Layout::A, answering), Outcome::Cancelled);
+        EXPECT_TRUE(answering.progressLog.stopped);
+        EXPECT_TRUE(answering.progressLog.cancellable);
+        EXPECT_FALSE(QFile::exists(target(name))) << name.toStdString();
+    }
     EXPECT_EQ(list->currentRow(), 0);
 }
 
@@ -237,19 +241,19 @@ TEST(CatalogueExportLong, ManyRowsComeOutAsTheyWouldOneByOne)
     list.open();
     ASSERT_EQ(list.recordCount(), rows);
 
-    int lastDone = -1, lastTotal = -1;
-    bool ordered = true;
-    const QByteArray bytes = CatalogueExport::render(list, Layout::A, [&](int done, int total) {
-        ordered = ordered && done >= lastDone;
-        lastDone = done;
-        lastTotal = total;
-        return true;
-    });
+    ProgressLog log;
+    RecordingProgress progress(log);
+    const QByteArray bytes = CatalogueExport::render(list, Layout::A, progress);
     EXPECT_EQ(bytes.size(), expected.size());
     EXPECT_TRUE(bytes == expected);
-    EXPECT_TRUE(ordered);
-    EXPECT_EQ(lastDone, rows);
-    EXPECT_EQ(lastTotal, rows);
+    EXPECT_EQ(log.totals, QList<qint64>{rows});
+    EXPECT_EQ(log.steps, (QList<qint64>{2000, 4000, rows}));
+
+    // Stopped half way: nothing comes out.
+    log = ProgressLog();
+    log.stopAt = 2000;
+    EXPECT_TRUE(CatalogueExport::render(list, Layout::A, progress).isEmpty());
+    EXPECT_EQ(log.steps, QList<qint64>{2000});
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "scripted_prompter.h"
 
 #include "app/data_module.h"
+#include "cart/cart.h"
 #include "common/string_cipher.h"
 #include "data/connection.h"
 #include "data/demo_catalogue.h"
@@ -105,9 +106,41 @@ protected:
         EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from qrybooksall where nrty is not null"))
                       .toInt(),
                   Sql::scalar(db, QStringLiteral("select count(*) from detsnrty")).toInt());
+        exerciseCart();
 
         ASSERT_NO_THROW(Schema::drop(db));
         EXPECT_FALSE(Schema::exists(db));
+    }
+
+    // The cart's set insert on the engine: every title once with its amount, an unknown key
+    // named, a second call finds them all there.
+    void exerciseCart()
+    {
+        Sql::exec(db, QStringLiteral("delete from deshopcart_mx"));
+        Sql::exec(db, QStringLiteral("delete from deshopcart"));
+        QStringList titles;
+        QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from qrydebooks order by tm"));
+        while (q.next())
+            titles << q.value(0).toString();
+        ASSERT_EQ(titles.size(), 150);
+        QString keys = titles.join(u',') + QStringLiteral(",nosuch,") + titles.first();
+        const CartAddResult first = AddToCart(keys, db, QString());
+        EXPECT_EQ(first.added, titles);
+        ASSERT_EQ(first.refused.size(), 1);
+        EXPECT_EQ(first.refused.first().key, QStringLiteral("nosuch"));
+        EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from qrydeshopcart where op=?"),
+                              {QStringLiteral("")}).toInt(),
+                  150);
+        EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from deshopcart_mx m"
+                                                 " inner join debooks b on b.tm=m.tm"
+                                                 " where m.sl=10 and m.sm=b.sm and m.my=b.dj*10"))
+                      .toInt(),
+                  150);
+        keys = titles.join(u',');
+        const CartAddResult again = AddToCart(keys, db, QString());
+        EXPECT_TRUE(again.added.isEmpty());
+        EXPECT_EQ(again.alreadyThere, titles);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
     }
 };
 

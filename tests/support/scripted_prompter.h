@@ -2,6 +2,8 @@
 // A Prompter that answers from a script and records every message it was shown.
 #include "common/prompter.h"
 
+#include "recording_progress.h"
+
 #include <QList>
 #include <QQueue>
 
@@ -17,6 +19,8 @@ public:
     QQueue<int> answers;          // next results of message(); OK/Yes when empty
     QQueue<QString> saveAnswers;  // next results of saveFileName(); empty (cancel) when none
     QList<SaveRequest> saveRequests;
+    ProgressLog progressLog;      // what the long work reported; its stopAt stops it
+    int progressesHandedOut = 0;
 
     int message(const QString &text, const QString &caption, int flags) override
     {
@@ -29,6 +33,11 @@ public:
     {
         saveRequests.append(request);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    }
+    std::unique_ptr<Progress> progress() override
+    {
+        ++progressesHandedOut;
+        return std::make_unique<RecordingProgress>(progressLog);
     }
     QStringList texts() const
     {
