@@ -4,6 +4,7 @@
 #include "data/jet_reader.h"
 #include "data/sql_helper.h"
 #include "data/sqlite_collation.h"
+#include "data/sqlite_desks.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +15,24 @@
 namespace JetConversion {
 namespace {
 
-// Removes a file on scope exit unless released.
+// The files SQLite and the desks' turns keep beside a database file while it is in use.
+void removeSideFiles(const QString &databasePath)
+{
+    for (const char *suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(databasePath + QLatin1String(suffix));
+    QFile::remove(SqliteDesks::turnFilePath(databasePath));
+}
+
+// Removes a file and its side files on scope exit unless released.
 class RemoveOnExit {
 public:
     explicit RemoveOnExit(QString path) : m_path(std::move(path)) {}
     ~RemoveOnExit()
     {
-        if (!m_path.isEmpty())
+        if (!m_path.isEmpty()) {
             QFile::remove(m_path);
+            removeSideFiles(m_path);
+        }
     }
     void release() { m_path.clear(); }
 
@@ -89,7 +100,7 @@ Result convert(const QString &path, const JetImport::Progress &progress, const Q
     RemoveOnExit cleanup(partial);
     Result result;
     importInto(partial, target, progress, &result.report);
-    QFile::remove(partial + QStringLiteral("-journal"));
+    removeSideFiles(partial);
 
     result.asidePath = asideName(target, day);
     if (!QFile::rename(target, result.asidePath))

@@ -34,9 +34,16 @@ protected:
         jetBytes = JetFiles::bytesOf(data());
     }
     QString data() const { return tree.path(QStringLiteral("init/data.mdb")); }
+    // The files in init/, without the ones SQLite and the desks' turns keep beside the database
+    // the program has open.
     QStringList initFiles() const
     {
-        return QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files | QDir::Hidden);
+        QStringList files = QDir(tree.path(QStringLiteral("init"))).entryList(QDir::Files | QDir::Hidden);
+        files.removeIf([](const QString &f) {
+            return f == QLatin1String("data.mdb-wal") || f == QLatin1String("data.mdb-shm")
+                   || f == QLatin1String("data.mdb-desk.lock");
+        });
+        return files;
     }
     QString aside() const
     {
