@@ -12,6 +12,7 @@
 #include "common/app_error.h"
 #include "data/connection.h"
 #include "data/jet_import.h"
+#include "data/jet_reader.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -293,6 +294,46 @@ TEST_P(JetImportEngineTest, ReplacesTheCatalogueAndKeepsTheProgramsRows)
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from debooks where tm=?"), {"OLD1"}).toInt(), 0);
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from publishers where puno=?"), {"900"}).toInt(), 0);
     expectCatalogueAsOnSqlite(reference, 30);
+}
+
+// The widest values the schema's exact columns hold arrive digit for digit: money rounded to
+// cents, three-decimal weights, a ten-digit count.
+TEST_P(JetImportEngineTest, ExactColumnsKeepEveryDigit)
+{
+    ASSERT_NO_THROW(Schema::create(db));
+    const struct {
+        const char *column;
+        const char *type;
+        int jetType;
+        QString text;
+        QString stored;   // as the engine writes the column as text
+    } cases[] = {
+        {"dj", "n15,2", Jet::Money, QStringLiteral("9999999999999.9900"), QStringLiteral("9999999999999.99")},
+        {"dj", "n15,2", Jet::Money, QStringLiteral("33.3000"), QStringLiteral("33.30")},
+        {"dj", "n15,2", Jet::Double, QStringLiteral("0.005"), QStringLiteral("0.01")},
+        {"dj", "n15,2", Jet::Money, QStringLiteral("-1234567.8950"), QStringLiteral("-1234567.90")},
+        {"zyz", "n11,3", Jet::Double, QStringLiteral("99999999.999"), QStringLiteral("99999999.999")},
+        {"dwyz", "n6,3", Jet::Double, QStringLiteral("0.1"), QStringLiteral("0.100")},
+        {"bcys", "n10,0", Jet::Double, QStringLiteral("9999999999"), QStringLiteral("9999999999")},
+        {"ys", "int", Jet::LongInt, QStringLiteral("2147483647"), QStringLiteral("2147483647")},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const QString label = QStringLiteral("%1 <- %2").arg(QLatin1String(c.column), c.text);
+        QVariant value;
+        QString reason;
+        ASSERT_TRUE(JetImport::convertValue(QLatin1String(c.type), c.jetType, c.text, &value, &reason)) << label.toStdString();
+        const QString tm = QStringLiteral("X%1").arg(++n);
+        ASSERT_NO_THROW(Sql::exec(db, QStringLiteral("insert into debooks (tm,%1) values (?,?)").arg(QLatin1String(c.column)),
+                                  {tm, value}))
+            << label.toStdString();
+        EXPECT_EQ(Sql::scalar(db, QStringLiteral("select cast(%1 as varchar(40)) from debooks where tm=?")
+                                      .arg(QLatin1String(c.column)),
+                              {tm})
+                      .toString(),
+                  c.stored)
+            << label.toStdString();
+    }
 }
 
 // A file cut short is refused; whether the reader finds the damage before the first row is
