@@ -4,6 +4,7 @@
 #include "data/jet_reader.h"
 #include "data/sql_helper.h"
 #include "data/sqlite_collation.h"
+#include "data/sqlite_desks.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +21,11 @@ public:
     explicit RemoveOnExit(QString path) : m_path(std::move(path)) {}
     ~RemoveOnExit()
     {
-        if (!m_path.isEmpty())
-            QFile::remove(m_path);
+        if (m_path.isEmpty())
+            return;
+        QFile::remove(m_path);
+        QFile::remove(m_path + QStringLiteral("-journal"));
+        QFile::remove(SqliteDesks::turnFilePath(m_path));
     }
     void release() { m_path.clear(); }
 
@@ -89,7 +93,9 @@ Result convert(const QString &path, const JetImport::Progress &progress, const Q
     RemoveOnExit cleanup(partial);
     Result result;
     importInto(partial, target, progress, &result.report);
+    // The new file's sidecars belong to its temporary name: none stays behind.
     QFile::remove(partial + QStringLiteral("-journal"));
+    QFile::remove(SqliteDesks::turnFilePath(partial));
 
     result.asidePath = asideName(target, day);
     if (!QFile::rename(target, result.asidePath))
