@@ -30,6 +30,11 @@ using namespace EngineFixtures;
 
 enum class Engine { Firebird, Postgres };
 
+void PrintTo(Engine engine, std::ostream *os)
+{
+    *os << (engine == Engine::Firebird ? "Firebird embedded" : "PostgreSQL through ODBC");
+}
+
 // A value as text that reads the same from every engine: numbers with three decimals (a
 // NUMERIC comes back as a double from one driver and as a decimal text from another).
 QString normalised(const QString &schemaType, const QVariant &value)
