@@ -240,6 +240,17 @@ TableReport writeTable(const QSqlDatabase &db, const Jet::Reader &reader, const 
     return report;
 }
 
+// Takes away the schema that this import created before it failed; says so when that fails too.
+void dropCreatedSchema(const QSqlDatabase &db, const AppError &failure)
+{
+    try {
+        Schema::drop(db);
+    } catch (const AppError &e) {
+        throw AppError(QStringLiteral("%1\n导入前建立的表结构也没能删除，数据库中留下了空的表：%2")
+                           .arg(failure.text(), e.text()));
+    }
+}
+
 } // namespace
 
 bool convertValue(const QString &schemaType, int jetType, const QString &text, QVariant *value,
@@ -406,18 +417,36 @@ Report importCatalogue(const QSqlDatabase &db, const QString &jetPath, const Pro
             report.absentTables << table;
     }
 
-    Sql::Transaction tx(db);
-    if (!Schema::exists(db)) {
+    // Firebird knows a table only once the transaction that created it has committed: there
+    // the schema is created and committed first, and dropped again when the catalogue cannot
+    // be written, so a failure still leaves the database as it was. Elsewhere the schema
+    // lands in the catalogue's own transaction.
+    const bool schemaFirst = !Schema::exists(db) && Schema::dialectOf(db) == Schema::Dialect::Firebird
+                             && Sql::transactionDepth(db) == 0;
+    if (schemaFirst) {
         Schema::create(db);
         report.schemaCreated = true;
-    } else {
-        Schema::verify(db);
     }
-    for (const QString &table : catalogue)
-        Sql::exec(db, QStringLiteral("delete from ") + Schema::sqlName(db, table));
-    for (const TablePlan &plan : plans)
-        report.tables.append(writeTable(db, reader, plan, progress));
-    tx.commit();
+    try {
+        Sql::Transaction tx(db);
+        if (!schemaFirst) {
+            if (!Schema::exists(db)) {
+                Schema::create(db);
+                report.schemaCreated = true;
+            } else {
+                Schema::verify(db);
+            }
+        }
+        for (const QString &table : catalogue)
+            Sql::exec(db, QStringLiteral("delete from ") + Schema::sqlName(db, table));
+        for (const TablePlan &plan : plans)
+            report.tables.append(writeTable(db, reader, plan, progress));
+        tx.commit();
+    } catch (const AppError &e) {
+        if (schemaFirst)
+            dropCreatedSchema(db, e);
+        throw;
+    }
     return report;
 }
 
