@@ -1,5 +1,7 @@
 #include "order/order_query_window.h"
 
+#include "catalog/button_flow_gui.h"
+#include "catalog/criteria_scroll_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
@@ -332,8 +334,10 @@ QWidget *TFrmSeh::buildQueryBar()
     m_btnQuery = makeButton(QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"));
     m_btnQuery->setParent(bar);
 
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 6, 8, 6);
+    // The captions and fields scroll when the window is too narrow; the button stays in view.
+    auto *fields = new QWidget;
+    auto *row = new QHBoxLayout(fields);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     row->addWidget(dateCaption);
     row->addWidget(m_edtBdate);
@@ -344,9 +348,13 @@ QWidget *TFrmSeh::buildQueryBar()
     row->addWidget(m_cbField);
     row->addWidget(captionFor(m_edtValue, QStringLiteral("查询值")));
     row->addWidget(m_edtValue, 1);
-    row->addSpacing(6);
-    row->addWidget(m_btnQuery);
-    row->addStretch(1);
+    auto *barRow = new QHBoxLayout(bar);
+    barRow->setContentsMargins(8, 6, 8, 6);
+    barRow->setSpacing(6);
+    barRow->addWidget(new CriteriaScrollArea(fields, bar), 1);
+    barRow->addSpacing(6);
+    barRow->addWidget(m_btnQuery);
+    barRow->addStretch(1);
 
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { runQuery(); }); });
     // Enter acts when it is pressed.
@@ -418,8 +426,10 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
         b->setParent(bottom);
 
-    auto *row = new QHBoxLayout(bottom);
-    row->setContentsMargins(8, 4, 8, 6);
+    // The totals scroll when the window is too narrow; the buttons wrap onto further rows.
+    auto *totals = new QWidget;
+    auto *row = new QHBoxLayout(totals);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     row->addWidget(sum);
     row->addSpacing(12);
@@ -432,10 +442,16 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
         row->addWidget(value);
     }
     row->addStretch(1);
-    row->addWidget(m_btnSend);
-    row->addWidget(m_btnExp);
-    row->addWidget(m_btnDel);
-    row->addWidget(m_btnClose);
+    auto *buttons = new ButtonFlowLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(6);
+    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
+        buttons->insertWidget(-1, b);
+    auto *bottomRow = new QHBoxLayout(bottom);
+    bottomRow->setContentsMargins(8, 4, 8, 6);
+    bottomRow->setSpacing(6);
+    bottomRow->addWidget(new CriteriaScrollArea(totals, bottom), 1);
+    bottomRow->addLayout(buttons);
 
     connect(m_btnSend, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendOrder(); }); });
     connect(m_btnExp, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { exportOrder(); }); });

@@ -16,6 +16,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -107,6 +109,31 @@ TEST_F(TiledWindowsTest, BrowseButtonsStayInViewWhateverShareTilingGives)
         main->runCommand(TFrmMain::CmdTile);
         QCoreApplication::processEvents();
         for (QMdiSubWindow *frame : browse)
+            expectReachable(frame, QStringLiteral("%1 tiled: %2").arg(count).arg(frame->widget()->windowTitle()));
+    }
+    EXPECT_TRUE(prompter->texts().isEmpty()) << prompter->texts().join(u'|').toStdString();
+}
+
+// The windows with criteria rows and wizard pages, among the browse windows: each added
+// window shrinks every tile, down to a third of the width and a half of the height.
+TEST_F(TiledWindowsTest, SearchOrderAndCartWindowsStayInViewAmongOthers)
+{
+    const std::vector<std::function<void()>> openers = {
+        [&] { main->runCommand(TFrmMain::CmdSearch); },
+        [&] { main->runCommand(TFrmMain::CmdOrderQuery); },
+        [&] { main->runCommand(TFrmMain::CmdCart); },
+        [&] { main->runCommand(TFrmMain::CmdCategoryBrowse); },
+        [&] { main->runCommand(TFrmMain::CmdPublisherBrowse); },
+        [&] { main->openWindow(QStringLiteral("FrmBook115")); },
+    };
+    for (std::size_t count = 1; count <= openers.size(); ++count) {
+        openers[count - 1]();
+        QCoreApplication::processEvents();
+        const QList<QMdiSubWindow *> open = main->mdiArea()->subWindowList();
+        ASSERT_EQ(open.size(), qsizetype(count));
+        main->runCommand(TFrmMain::CmdTile);
+        QCoreApplication::processEvents();
+        for (QMdiSubWindow *frame : open)
             expectReachable(frame, QStringLiteral("%1 tiled: %2").arg(count).arg(frame->widget()->windowTitle()));
     }
     EXPECT_TRUE(prompter->texts().isEmpty()) << prompter->texts().join(u'|').toStdString();
