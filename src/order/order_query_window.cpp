@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionFocusRect>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -247,6 +248,11 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook->setTabKeyNavigation(false);
 
     QWidget *bottom = buildTotalsAndButtons();
+    // The header and three rows of either list stay in view however short the window gets.
+    for (DbGrid *grid : {m_dbgOrder, m_dbgBook})
+        grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height()
+                               + 3 * grid->verticalHeader()->defaultSectionSize()
+                               + grid->horizontalScrollBar()->sizeHint().height() + 2 * grid->frameWidth());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
