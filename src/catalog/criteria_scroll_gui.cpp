@@ -13,8 +13,8 @@ CriteriaScrollArea::CriteriaScrollArea(QWidget *content, QWidget *parent) : QScr
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFocusPolicy(Qt::NoFocus);
     viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
     setWidget(content);
+    content->setAutoFillBackground(false);   // after setWidget, which turns it on
     horizontalScrollBar()->installEventFilter(this);
     content->installEventFilter(this);
     fitHeight();

@@ -28,6 +28,8 @@
 #include <QStyleOptionFocusRect>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -198,6 +200,26 @@ GridColumns lineColumns()
     return cols;
 }
 
+// Calls fn whenever the watched widget is resized (before its layout places the children).
+class ResizeHook : public QObject {
+public:
+    ResizeHook(QWidget *watched, std::function<void()> fn) : QObject(watched), m_fn(std::move(fn))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_fn();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_fn;
+};
+
 } // namespace
 
 TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)
@@ -361,6 +383,16 @@ QWidget *TFrmSeh::buildQueryBar()
     barRow->addSpacing(6);
     barRow->addWidget(m_btnQuery);
     barRow->addStretch(1);
+    // The value field and the space after the button share the spare width equally, as if
+    // they were one row: the stretch of the scrolled fields counts their fixed part too.
+    auto *share = new ResizeHook(bar, [this, bar, barRow, fields] {
+        const int fixedPart = fields->sizeHint().width() - m_edtValue->sizeHint().width();
+        const int spare = bar->width() - 16 - 3 * 6 - 6 - m_btnQuery->sizeHint().width() - fixedPart;
+        const int value = std::max(spare / 2, 1);
+        barRow->setStretch(0, fixedPart + value);
+        barRow->setStretch(3, value);
+    });
+    Q_UNUSED(share);
 
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { runQuery(); }); });
     // Enter acts when it is pressed.

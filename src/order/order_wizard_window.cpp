@@ -95,7 +95,9 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidgetResizable(true);
         scroll->viewport()->setAutoFillBackground(false);
+        const bool fills = built[i]->autoFillBackground();
         scroll->setWidget(built[i]);
+        built[i]->setAutoFillBackground(fills);   // setWidget turns it on
         m_pages->addTab(scroll, QString::fromUtf8(PageCaptions[i]));
     }
     QWidget *bar = buildBottomBar();
