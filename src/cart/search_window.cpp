@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -51,10 +52,12 @@ void paintBackground(QWidget *w, const QColor &colour)
 
 // The detail pane beside the result: 372 pixels wide while there is room, narrower (the
 // list keeps the rest) in a small window.
-class SearchDetailPane : public TBookDetailPane {
+// The pane scrolls when the window is too short for it (a tiled window, say): the grid keeps
+// its rows and the buttons stay in view.
+class PaneScrollArea : public QScrollArea {
 public:
-    using TBookDetailPane::TBookDetailPane;
-    QSize sizeHint() const override { return {PaneWidth, TBookDetailPane::sizeHint().height()}; }
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override { return {PaneWidth, QScrollArea::sizeHint().height()}; }
 };
 
 // "查询(&Q)" is read out as "查询".
@@ -191,23 +194,32 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setPopupOptions(0, 0);
     m_grid->setPopupMenu(options.popupMenu);
 
-    m_pane = new SearchDetailPane(prompter, this);
+    m_pane = new TBookDetailPane(prompter);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
     m_pane->setMinimumHeight(0);
     m_pane->setMaximumHeight(QWIDGETSIZE_MAX);
-    m_pane->setMinimumWidth(MinPaneWidth);
-    m_pane->setMaximumWidth(PaneWidth);
-    m_pane->setSizePolicy(QSizePolicy::Preferred, m_pane->sizePolicy().verticalPolicy());
     m_pane->setLoadsPictures(false);
     m_pane->setBookList(&m_books);
-    m_paneStrip = m_pane->createPaneStrip(this);
+    auto *paneArea = new PaneScrollArea(this);
+    paneArea->setObjectName(QStringLiteral("PaneArea"));
+    paneArea->setFrameShape(QFrame::NoFrame);
+    paneArea->setWidgetResizable(true);
+    const bool paneFills = m_pane->autoFillBackground();
+    paneArea->setWidget(m_pane);
+    m_pane->setAutoFillBackground(paneFills);   // setWidget turns it on
+    paneArea->viewport()->setAutoFillBackground(false);
+    paneArea->setMinimumSize(MinPaneWidth, 1);
+    paneArea->setMaximumWidth(PaneWidth);
+    m_paneStrip = new TToggleStrip(Qt::Horizontal, paneArea, this);
+    m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
+    m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
     auto *listArea = new QHBoxLayout;
     listArea->setContentsMargins(0, 0, 0, 0);
     listArea->setSpacing(4);
     listArea->addWidget(m_grid, 1);
-    listArea->addWidget(m_pane);
+    listArea->addWidget(paneArea);
 
     m_shop = makeButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
     m_close = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);

@@ -6,6 +6,7 @@
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
 #include "catalog/book_browse_widget.h"
+#include "catalog/toggle_strip_widget.h"
 #include "data/demo_catalogue.h"
 #include "foreign_leaks.h"
 
@@ -119,7 +120,14 @@ TEST_F(TiledWindowsTest, BrowseButtonsStayInViewWhateverShareTilingGives)
 TEST_F(TiledWindowsTest, SearchOrderAndCartWindowsStayInViewAmongOthers)
 {
     const std::vector<std::function<void()>> openers = {
-        [&] { main->runCommand(TFrmMain::CmdSearch); },
+        [&] {
+            main->runCommand(TFrmMain::CmdSearch);
+            // With the detail pane beside the list, the tallest it gets.
+            auto *strip = main->mdiArea()->subWindowList().last()->widget()->findChild<TToggleStrip *>(
+                QStringLiteral("PaneStrip"));
+            ASSERT_NE(strip, nullptr);
+            strip->setTargetVisible(true);
+        },
         [&] { main->runCommand(TFrmMain::CmdOrderQuery); },
         [&] { main->runCommand(TFrmMain::CmdCart); },
         [&] { main->runCommand(TFrmMain::CmdCategoryBrowse); },
