@@ -4,6 +4,8 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
+#include "catalog/button_flow_gui.h"
+#include "catalog/criteria_scroll_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -33,6 +36,7 @@ namespace {
 constexpr int PanelHeight = 72;
 constexpr int CombinedPanelHeight = 206;
 constexpr int PaneWidth = 372;
+constexpr int MinPaneWidth = 120;
 constexpr int WideValue = 260;
 constexpr int NarrowValue = 120;
 
@@ -45,6 +49,16 @@ void paintBackground(QWidget *w, const QColor &colour)
     pal.setColor(QPalette::Window, colour);
     w->setPalette(pal);
 }
+
+// The detail pane beside the result: 372 pixels wide while there is room, narrower (the
+// list keeps the rest) in a small window.
+// The pane scrolls when the window is too short for it (a tiled window, say): the grid keeps
+// its rows and the buttons stay in view.
+class PaneScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override { return {PaneWidth, QScrollArea::sizeHint().height()}; }
+};
 
 // "查询(&Q)" is read out as "查询".
 QString plainCaption(QString caption)
@@ -180,32 +194,42 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setPopupOptions(0, 0);
     m_grid->setPopupMenu(options.popupMenu);
 
-    m_pane = new TBookDetailPane(prompter, this);
+    m_pane = new TBookDetailPane(prompter);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
     m_pane->setMinimumHeight(0);
     m_pane->setMaximumHeight(QWIDGETSIZE_MAX);
-    m_pane->setFixedWidth(PaneWidth);
     m_pane->setLoadsPictures(false);
     m_pane->setBookList(&m_books);
-    m_paneStrip = m_pane->createPaneStrip(this);
+    auto *paneArea = new PaneScrollArea(this);
+    paneArea->setObjectName(QStringLiteral("PaneArea"));
+    paneArea->setFrameShape(QFrame::NoFrame);
+    paneArea->setWidgetResizable(true);
+    const bool paneFills = m_pane->autoFillBackground();
+    paneArea->setWidget(m_pane);
+    m_pane->setAutoFillBackground(paneFills);   // setWidget turns it on
+    paneArea->viewport()->setAutoFillBackground(false);
+    paneArea->setMinimumSize(MinPaneWidth, 1);
+    paneArea->setMaximumWidth(PaneWidth);
+    m_paneStrip = new TToggleStrip(Qt::Horizontal, paneArea, this);
+    m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
+    m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
     auto *listArea = new QHBoxLayout;
     listArea->setContentsMargins(0, 0, 0, 0);
     listArea->setSpacing(4);
     listArea->addWidget(m_grid, 1);
-    listArea->addWidget(m_pane);
+    listArea->addWidget(paneArea);
 
     m_shop = makeButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
     m_close = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);
     connect(m_shop, &QPushButton::clicked, this, [this] { placeSelection(); });
     connect(m_close, &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
-    auto *buttonBar = new QHBoxLayout;
+    auto *buttonBar = new ButtonFlowLayout;
     buttonBar->setContentsMargins(4, 4, 6, 4);
     buttonBar->setSpacing(6);
-    buttonBar->addStretch(1);
-    buttonBar->addWidget(m_shop);
-    buttonBar->addWidget(m_close);
+    buttonBar->insertWidget(-1, m_shop);
+    buttonBar->insertWidget(-1, m_close);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -267,8 +291,10 @@ QWidget *TFrmQuery::buildSimplePage(int tag, const char *pageName, const char *f
     p.query = makeButton(QString::fromLatin1(buttonName), QStringLiteral("查询(&Q)"), tag);
     p.query->setParent(page);
 
-    auto *row = new QHBoxLayout(page);
-    row->setContentsMargins(6, 4, 6, 4);
+    // The captions and fields scroll when the window is too narrow; the button stays in view.
+    auto *rowFields = new QWidget;
+    auto *row = new QHBoxLayout(rowFields);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     row->addWidget(captionFor(p.field, QStringLiteral("查询项")));
     row->addWidget(p.field);
@@ -278,8 +304,15 @@ QWidget *TFrmQuery::buildSimplePage(int tag, const char *pageName, const char *f
     row->addSpacing(6);
     row->addWidget(captionFor(p.value, QStringLiteral("查询值")));
     row->addWidget(p.value, 1);
-    row->addSpacing(6);
-    row->addWidget(p.query);
+    p.row = new CriteriaScrollArea(rowFields, page);
+    connect(p.row, &CriteriaScrollArea::extraHeightChanged, this, [this] { fitPanel(); });
+
+    auto *pageRow = new QHBoxLayout(page);
+    pageRow->setContentsMargins(6, 4, 6, 4);
+    pageRow->setSpacing(6);
+    pageRow->addWidget(p.row, 1);
+    pageRow->addSpacing(6);
+    pageRow->addWidget(p.query);
 
     connect(p.query, &QPushButton::clicked, this, [this, tag] { guarded([&] { runSearch(tag); }); });
     // Enter acts when it is pressed.
@@ -331,7 +364,9 @@ QWidget *TFrmQuery::buildCombinedPage()
     m_mmName->setReadOnly(true);
     m_mmName->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    auto *inputs = new QHBoxLayout;
+    auto *inputsRow = new QWidget;
+    auto *inputs = new QHBoxLayout(inputsRow);
+    inputs->setContentsMargins(0, 0, 0, 0);
     inputs->setSpacing(6);
     inputs->addWidget(captionFor(m_cbField, QStringLiteral("查询项")));
     inputs->addWidget(m_cbField);
@@ -347,7 +382,9 @@ QWidget *TFrmQuery::buildCombinedPage()
     inputs->addWidget(btnNew);
     inputs->addStretch(1);
 
-    auto *steps = new QHBoxLayout;
+    auto *stepsRow = new QWidget;
+    auto *steps = new QHBoxLayout(stepsRow);
+    steps->setContentsMargins(0, 0, 0, 0);
     steps->setSpacing(6);
     steps->addWidget(btnAdd);
     steps->addWidget(btnOr);
@@ -360,7 +397,8 @@ QWidget *TFrmQuery::buildCombinedPage()
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(4);
-    layout->addLayout(inputs);
+    auto *inputsArea = new CriteriaScrollArea(inputsRow, page);
+    layout->addWidget(inputsArea);
     auto *linesCaption = new QLabel(QStringLiteral("查询条件："), page);
     linesCaption->setBuddy(m_mmName);
     m_mmName->setAccessibleName(QStringLiteral("查询条件"));
@@ -372,7 +410,8 @@ QWidget *TFrmQuery::buildCombinedPage()
     memoColumn->addWidget(m_mmName, 1);
     body->addLayout(memoColumn, 1);
     layout->addLayout(body, 1);
-    layout->addLayout(steps);
+    auto *stepsArea = new CriteriaScrollArea(stepsRow, page);
+    layout->addWidget(stepsArea);
 
     for (QPushButton *b : {btnNew, btnAdd, btnOr, btnLeft, btnRight}) {
         const int tag = b->property("tag").toInt();
@@ -403,6 +442,15 @@ void TFrmQuery::showEvent(QShowEvent *event)
     m_simple[BasePage].value->setFocus();
 }
 
+void TFrmQuery::fitPanel()
+{
+    const int index = m_pages->currentIndex();
+    if (index == CombinedPage)
+        m_panel5->setFixedHeight(CombinedPanelHeight);
+    else if (index >= BasePage && index < CombinedPage)
+        m_panel5->setFixedHeight(PanelHeight + m_simple[index].row->extraHeight());
+}
+
 void TFrmQuery::pageChanged(int index)
 {
     if (index >= BasePage && index < CombinedPage)
@@ -414,7 +462,7 @@ void TFrmQuery::pageChanged(int index)
     m_grid->marksChanged();
 
     const bool combined = index == CombinedPage;
-    m_panel5->setFixedHeight(combined ? CombinedPanelHeight : PanelHeight);
+    fitPanel();
     if (!combined)
         m_panel7->setTargetVisible(true);   // never leave the panel hidden behind another page
     m_panel7->setVisible(combined);

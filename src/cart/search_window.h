@@ -17,6 +17,7 @@
 #include <QSqlDatabase>
 #include <QWidget>
 
+class CriteriaScrollArea;
 class DbGrid;
 class Prompter;
 class QComboBox;
@@ -75,6 +76,7 @@ private:
         QComboBox *relation = nullptr;
         QLineEdit *value = nullptr;
         QPushButton *query = nullptr;
+        CriteriaScrollArea *row = nullptr;
     };
 
     QWidget *buildSimplePage(int tag, const char *pageName, const char *fieldName,
@@ -84,6 +86,8 @@ private:
     QPushButton *makeButton(const QString &objectName, const QString &caption, int tag);
     void pageChanged(int index);
     void layoutCombinedPage();
+    // The search panel's height: the page's own, plus a scroll bar while its row is cut.
+    void fitPanel();
     void showLines();
     // Replaces the result; returns the database's reason when it refuses the statement.
     QString openDataSet(const QString &statement, const QVariantList &values);

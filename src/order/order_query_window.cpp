@@ -1,5 +1,7 @@
 #include "order/order_query_window.h"
 
+#include "catalog/button_flow_gui.h"
+#include "catalog/criteria_scroll_gui.h"
 #include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
@@ -24,7 +26,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionFocusRect>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -195,6 +200,26 @@ GridColumns lineColumns()
     return cols;
 }
 
+// Calls fn whenever the watched widget is resized (before its layout places the children).
+class ResizeHook : public QObject {
+public:
+    ResizeHook(QWidget *watched, std::function<void()> fn) : QObject(watched), m_fn(std::move(fn))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_fn();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_fn;
+};
+
 } // namespace
 
 TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)
@@ -245,6 +270,11 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook->setTabKeyNavigation(false);
 
     QWidget *bottom = buildTotalsAndButtons();
+    // The header and three rows of either list stay in view however short the window gets.
+    for (DbGrid *grid : {m_dbgOrder, m_dbgBook})
+        grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height()
+                               + 3 * grid->verticalHeader()->defaultSectionSize()
+                               + grid->horizontalScrollBar()->sizeHint().height() + 2 * grid->frameWidth());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -332,8 +362,10 @@ QWidget *TFrmSeh::buildQueryBar()
     m_btnQuery = makeButton(QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"));
     m_btnQuery->setParent(bar);
 
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 6, 8, 6);
+    // The captions and fields scroll when the window is too narrow; the button stays in view.
+    auto *fields = new QWidget;
+    auto *row = new QHBoxLayout(fields);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     row->addWidget(dateCaption);
     row->addWidget(m_edtBdate);
@@ -344,9 +376,23 @@ QWidget *TFrmSeh::buildQueryBar()
     row->addWidget(m_cbField);
     row->addWidget(captionFor(m_edtValue, QStringLiteral("查询值")));
     row->addWidget(m_edtValue, 1);
-    row->addSpacing(6);
-    row->addWidget(m_btnQuery);
-    row->addStretch(1);
+    auto *barRow = new QHBoxLayout(bar);
+    barRow->setContentsMargins(8, 6, 8, 6);
+    barRow->setSpacing(6);
+    barRow->addWidget(new CriteriaScrollArea(fields, bar), 1);
+    barRow->addSpacing(6);
+    barRow->addWidget(m_btnQuery);
+    barRow->addStretch(1);
+    // The value field and the space after the button share the spare width equally, as if
+    // they were one row: the stretch of the scrolled fields counts their fixed part too.
+    auto *share = new ResizeHook(bar, [this, bar, barRow, fields] {
+        const int fixedPart = fields->sizeHint().width() - m_edtValue->sizeHint().width();
+        const int spare = bar->width() - 16 - 3 * 6 - 6 - m_btnQuery->sizeHint().width() - fixedPart;
+        const int value = std::max(spare / 2, 1);
+        barRow->setStretch(0, fixedPart + value);
+        barRow->setStretch(3, value);
+    });
+    Q_UNUSED(share);
 
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { runQuery(); }); });
     // Enter acts when it is pressed.
@@ -418,8 +464,10 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
         b->setParent(bottom);
 
-    auto *row = new QHBoxLayout(bottom);
-    row->setContentsMargins(8, 4, 8, 6);
+    // The totals scroll when the window is too narrow; the buttons wrap onto further rows.
+    auto *totals = new QWidget;
+    auto *row = new QHBoxLayout(totals);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     row->addWidget(sum);
     row->addSpacing(12);
@@ -432,10 +480,16 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
         row->addWidget(value);
     }
     row->addStretch(1);
-    row->addWidget(m_btnSend);
-    row->addWidget(m_btnExp);
-    row->addWidget(m_btnDel);
-    row->addWidget(m_btnClose);
+    auto *buttons = new ButtonFlowLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(6);
+    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
+        buttons->insertWidget(-1, b);
+    auto *bottomRow = new QHBoxLayout(bottom);
+    bottomRow->setContentsMargins(8, 4, 8, 6);
+    bottomRow->setSpacing(6);
+    bottomRow->addWidget(new CriteriaScrollArea(totals, bottom), 1);
+    bottomRow->addLayout(buttons);
 
     connect(m_btnSend, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendOrder(); }); });
     connect(m_btnExp, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { exportOrder(); }); });

@@ -2,6 +2,8 @@
 // behaviour is in order_wizard_window.cpp.
 #include "order/order_wizard_window.h"
 
+#include "catalog/button_flow_gui.h"
+
 #include "grid/chinese_font_gui.h"
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
@@ -548,11 +550,16 @@ QWidget *TFrmOrderDo::buildBottomBar()
     m_btnPre = makeButton(bar, "BtnPre", QStringLiteral("上一步(&P)"));
     m_btnNext = makeButton(bar, "BtnNext", QStringLiteral("下一步(&N)"));
     m_btnClose = makeButton(bar, "BtnClose", QStringLiteral("关闭(&C)"));
+    // The buttons wrap onto further rows in a narrow window.
+    auto *buttons = new ButtonFlowLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(8);
+    for (QPushButton *b : {m_btnDel, m_btnPre, m_btnNext, m_btnClose})
+        buttons->insertWidget(-1, b);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 4, 8, 6);
     row->setSpacing(8);
     row->addWidget(note, 1);
-    for (QPushButton *b : {m_btnDel, m_btnPre, m_btnNext, m_btnClose})
-        row->addWidget(b, 0, Qt::AlignVCenter);
+    row->addLayout(buttons);
     return bar;
 }

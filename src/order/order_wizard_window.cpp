@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -88,7 +89,16 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
                         buildDonePage()};
     for (int i = 0; i < 5; ++i) {
         built[i]->setProperty("tag", i + 2);
-        m_pages->addTab(built[i], QString::fromUtf8(PageCaptions[i]));
+        // A page scrolls in a window smaller than its group boxes; at full size it fills the tab.
+        auto *scroll = new QScrollArea;
+        scroll->setObjectName(built[i]->objectName() + QStringLiteral("Scroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->viewport()->setAutoFillBackground(false);
+        const bool fills = built[i]->autoFillBackground();
+        scroll->setWidget(built[i]);
+        built[i]->setAutoFillBackground(fills);   // setWidget turns it on
+        m_pages->addTab(scroll, QString::fromUtf8(PageCaptions[i]));
     }
     QWidget *bar = buildBottomBar();
 

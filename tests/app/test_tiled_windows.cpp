@@ -6,6 +6,7 @@
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
 #include "catalog/book_browse_widget.h"
+#include "catalog/toggle_strip_widget.h"
 #include "data/demo_catalogue.h"
 #include "foreign_leaks.h"
 
@@ -16,6 +17,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -107,6 +110,38 @@ TEST_F(TiledWindowsTest, BrowseButtonsStayInViewWhateverShareTilingGives)
         main->runCommand(TFrmMain::CmdTile);
         QCoreApplication::processEvents();
         for (QMdiSubWindow *frame : browse)
+            expectReachable(frame, QStringLiteral("%1 tiled: %2").arg(count).arg(frame->widget()->windowTitle()));
+    }
+    EXPECT_TRUE(prompter->texts().isEmpty()) << prompter->texts().join(u'|').toStdString();
+}
+
+// The windows with criteria rows and wizard pages, among the browse windows: each added
+// window shrinks every tile, down to a third of the width and a half of the height.
+TEST_F(TiledWindowsTest, SearchOrderAndCartWindowsStayInViewAmongOthers)
+{
+    const std::vector<std::function<void()>> openers = {
+        [&] {
+            main->runCommand(TFrmMain::CmdSearch);
+            // With the detail pane beside the list, the tallest it gets.
+            auto *strip = main->mdiArea()->subWindowList().last()->widget()->findChild<TToggleStrip *>(
+                QStringLiteral("PaneStrip"));
+            ASSERT_NE(strip, nullptr);
+            strip->setTargetVisible(true);
+        },
+        [&] { main->runCommand(TFrmMain::CmdOrderQuery); },
+        [&] { main->runCommand(TFrmMain::CmdCart); },
+        [&] { main->runCommand(TFrmMain::CmdCategoryBrowse); },
+        [&] { main->runCommand(TFrmMain::CmdPublisherBrowse); },
+        [&] { main->openWindow(QStringLiteral("FrmBook115")); },
+    };
+    for (std::size_t count = 1; count <= openers.size(); ++count) {
+        openers[count - 1]();
+        QCoreApplication::processEvents();
+        const QList<QMdiSubWindow *> open = main->mdiArea()->subWindowList();
+        ASSERT_EQ(open.size(), qsizetype(count));
+        main->runCommand(TFrmMain::CmdTile);
+        QCoreApplication::processEvents();
+        for (QMdiSubWindow *frame : open)
             expectReachable(frame, QStringLiteral("%1 tiled: %2").arg(count).arg(frame->widget()->windowTitle()));
     }
     EXPECT_TRUE(prompter->texts().isEmpty()) << prompter->texts().join(u'|').toStdString();

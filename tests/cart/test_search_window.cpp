@@ -66,6 +66,8 @@ protected:
         options.defaultRelation = relation;
         options.showDetail = showDetail;
         w = std::make_unique<TFrmQuery>(prompter, db, options);
+        // Wide enough for the criteria rows (a narrower window scrolls them under a taller panel).
+        w->resize(1000, 700);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
