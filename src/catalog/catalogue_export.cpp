@@ -36,16 +36,21 @@ QStringList columns(Layout layout)
             QStringLiteral("dj"), QStringLiteral("zbh"), QStringLiteral("isbn")};
 }
 
-QByteArray render(const DataSet &list, Layout layout, Progress &progress)
+QList<int> fieldIndexes(const DataSet &list, Layout layout)
 {
-    const QStringList names = columns(layout);
     QList<int> fields;
-    for (const QString &name : names) {
+    for (const QString &name : columns(layout)) {
         const int index = list.fieldIndex(name);
         if (index < 0)
             throw AppError(QStringLiteral("导出失败：列表中没有字段“%1”。").arg(name));
         fields << index;
     }
+    return fields;
+}
+
+QByteArray render(const DataSet &list, Layout layout, Progress &progress)
+{
+    const QList<int> fields = fieldIndexes(list, layout);
 
     const int rows = list.recordCount();
     progress.start(QStringLiteral("正在导出"), rows);

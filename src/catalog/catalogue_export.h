@@ -33,6 +33,8 @@ enum class Layout { A, B };
 
 QStringList captions(Layout layout);
 QStringList columns(Layout layout);
+// The list's field index of each of the layout's columns; a column the list lacks throws.
+QList<int> fieldIndexes(const DataSet &list, Layout layout);
 
 // The whole file's bytes. Throws AppError when the list lacks a column of the layout.
 // progress counts the rows now and then; returns an empty array when it was stopped.

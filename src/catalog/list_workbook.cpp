@@ -44,16 +44,9 @@ struct BookCloser {
 
 bool write(const QString &path, const DataSet &list, Layout layout, Progress &progress)
 {
-    const QStringList names = CatalogueExport::columns(layout);
     const QStringList captions = CatalogueExport::captions(layout);
     const std::vector<Kind> columnKinds = kinds(layout);
-    QList<int> fields;
-    for (const QString &name : names) {
-        const int index = list.fieldIndex(name);
-        if (index < 0)
-            throw AppError(QStringLiteral("导出失败：列表中没有字段“%1”。").arg(name));
-        fields << index;
-    }
+    const QList<int> fields = CatalogueExport::fieldIndexes(list, layout);
 
     // libxlsxwriter writes to a file of its own; its bytes then go to the target whole.
     QTemporaryFile temp;

@@ -145,15 +145,21 @@ struct Reader::Handle {
     }
 };
 
-// The definition of a table, freed whatever happens while it is read.
+// The definition of a table with its columns, freed whatever happens while it is read. A table
+// the file lacks, or one whose definition cannot be read, throws.
 struct TableDef {
     MdbTableDef *def = nullptr;
-    explicit TableDef(MdbCatalogEntry *entry) : def(mdb_read_table(entry))
+    TableDef(MdbCatalogEntry *entry, const QString &path, const QString &name)
     {
+        if (!entry)
+            throw AppError(QStringLiteral("%1 中没有表 %2").arg(path, name));
+        def = mdb_read_table(entry);
         if (def && !mdb_read_columns(def)) {
             mdb_free_tabledef(def);
             def = nullptr;
         }
+        if (!def)
+            throw AppError(damaged(path, QStringLiteral("读不出表 %1 的定义").arg(name)));
     }
     ~TableDef()
     {
@@ -225,12 +231,7 @@ QStringList Reader::tableNames() const
 
 Table Reader::table(const QString &name) const
 {
-    MdbCatalogEntry *entry = m_handle->entry(name);
-    if (!entry)
-        throw AppError(QStringLiteral("%1 中没有表 %2").arg(m_path, name));
-    TableDef t(entry);
-    if (!t.def)
-        throw AppError(damaged(m_path, QStringLiteral("读不出表 %1 的定义").arg(name)));
+    const TableDef t(m_handle->entry(name), m_path, name);
     Table out;
     out.name = name;
     out.rows = t.def->num_rows;
@@ -244,12 +245,7 @@ Table Reader::table(const QString &name) const
 
 qint64 Reader::readRows(const QString &name, const RowSink &sink) const
 {
-    MdbCatalogEntry *entry = m_handle->entry(name);
-    if (!entry)
-        throw AppError(QStringLiteral("%1 中没有表 %2").arg(m_path, name));
-    TableDef t(entry);
-    if (!t.def)
-        throw AppError(damaged(m_path, QStringLiteral("读不出表 %1 的定义").arg(name)));
+    const TableDef t(m_handle->entry(name), m_path, name);
     const unsigned columns = t.def->num_cols;
     std::vector<std::vector<char>> buffers(columns, std::vector<char>(BindSize + 1, '\0'));
     std::vector<int> lengths(columns, 0);
