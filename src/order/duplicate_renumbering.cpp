@@ -3,7 +3,6 @@
 #include "cart/serial_number.h"
 #include "common/app_error.h"
 #include "data/conflict_retry.h"
-#include "data/number_keys.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -117,9 +116,5 @@ QList<RenumberedHeader> renumber(const QSqlDatabase &db, const QDate &today)
 
 QList<RenumberedHeader> RenumberDuplicates(const QSqlDatabase &db, const QDate &today)
 {
-    const QList<RenumberedHeader> done = Sql::retryOnConflict(db, [&] { return renumber(db, today); });
-    const NumberKeys::UpgradeResult keys = NumberKeys::upgrade(db);
-    if (keys.outcome == NumberKeys::Outcome::Duplicates)
-        throw AppError(NumberKeys::duplicatesMessage(keys.duplicates));
-    return done;
+    return Sql::retryOnConflict(db, [&] { return renumber(db, today); });
 }

@@ -24,7 +24,7 @@ struct RenumberedHeader {
 // an order with that number gets a new number, but its lines cannot be told apart and stay with
 // the first (linesStayed). Cart numbers held by several deshopcart rows likewise: the later
 // headers get NextSerialNumber("shopcart", owner "0"); cart lines carry no owner, so they stay
-// with the first. All of it runs in one transaction; then the unique keys are made
-// (NumberKeys::upgrade). Returns what was renumbered, orders first. Throws AppError.
+// with the first. All of it runs in one transaction, after which NumberKeys::upgrade can make
+// the unique keys. Returns what was renumbered, orders first. Throws AppError (nothing changed).
 QList<RenumberedHeader> RenumberDuplicates(const QSqlDatabase &db,
                                            const QDate &today = QDate::currentDate());

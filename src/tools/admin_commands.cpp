@@ -355,6 +355,17 @@ int renumberDuplicates(const Options &options, QTextStream &out, QTextStream &er
         out << QStringLiteral("已为 %1 个订单或购物车重新编号；请在“订单查询”中重新发送或导出改号的订单。")
                    .arg(done.size())
             << Qt::endl;
+    try {
+        const NumberKeys::UpgradeResult keys = NumberKeys::upgrade(connection.db());
+        if (keys.outcome == NumberKeys::Outcome::Duplicates) {
+            // Another desk made a shared number meanwhile (a desk of an older version).
+            err << NumberKeys::duplicatesMessage(keys.duplicates) << Qt::endl;
+            return Failed;
+        }
+    } catch (const AppError &e) {
+        err << QStringLiteral("建立订单号和购物车号的唯一索引失败：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
     out << QStringLiteral("订单号和购物车号已是唯一索引。") << Qt::endl;
     return Ok;
 }

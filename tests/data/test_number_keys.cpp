@@ -213,6 +213,9 @@ TEST_P(NumberKeysTest, SharedNumbersBlockTheUpgradeUntilTheLaterOnesAreRenumbere
                                  QStringLiteral("deorder 202700000004->202700000007 S5 0 stayed"),
                                  QStringLiteral("deshopcart C1->202700000001  0 stayed")}));
 
+    EXPECT_FALSE(NumberKeys::unique(db));
+    EXPECT_EQ(NumberKeys::upgrade(db).outcome, NumberKeys::Outcome::MadeUnique);
+
     // Each header keeps its supplier's lines.
     EXPECT_EQ(rows(db, QStringLiteral("select dhdh,xsfh,dhrq from deorder")),
               (QSet<QString>{QStringLiteral("202700000001/S2/2026-12-31"), QStringLiteral("202700000005/S1/2027-01-01"),
