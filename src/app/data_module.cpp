@@ -1,10 +1,12 @@
 #include "app/data_module.h"
 
+#include "common/app_error.h"
 #include "common/ini_reader.h"
 #include "common/program_paths.h"
 #include "data/connection.h"
 #include "data/jet_conversion.h"
 #include "data/jet_reader.h"
+#include "data/number_keys.h"
 #include "data/schema.h"
 
 namespace DataModule {
@@ -22,6 +24,24 @@ QString catalogueMissingText(const QStringList &missing)
         return QStringLiteral("数据库中没有征订目录：本程序的表和视图一个也没有。") + init;
     return QStringLiteral("数据库中没有完整的征订目录，缺少表或视图：%1。").arg(missing.join(u',')) + init;
 }
+
+namespace {
+
+void upgradeNumberKeys(Prompter &prompter, const QSqlDatabase &db)
+{
+    // The program runs on without the keys: the clerk is told, the administrator renumbers.
+    try {
+        const NumberKeys::UpgradeResult result = NumberKeys::upgrade(db);
+        if (result.outcome == NumberKeys::Outcome::Duplicates)
+            prompter.message(NumberKeys::duplicatesMessage(result.duplicates), QStringLiteral("系统提示"),
+                             MsgFlags::Warning);
+    } catch (const AppError &e) {
+        prompter.message(QStringLiteral("无法为订单号和购物车号建立唯一索引：\n") + e.text(),
+                         QStringLiteral("系统提示"), MsgFlags::Warning);
+    }
+}
+
+} // namespace
 
 DataModuleState create(Prompter &prompter, const QString &connectionName,
                        const JetImport::Progress &conversionProgress)
@@ -65,7 +85,9 @@ DataModuleState create(Prompter &prompter, const QString &connectionName,
         prompter.message(connectionFailureText(catalogueMissingText(missing)), QStringLiteral("错误信息"),
                          MsgFlags::Error);
         state.endRequested = true;
+        return state;
     }
+    upgradeNumberKeys(prompter, state.con);
     return state;
 }
 

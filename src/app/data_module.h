@@ -26,7 +26,9 @@ inline constexpr char ConnectionName[] = "Con";
 // throws AppError ("Error: not a Hex String"), which ends creation with the connection closed.
 // An embedded database that is the supplier's Access/Jet file is offered for conversion
 // first (JetConversion::offer, with progress told to the given callback); declined, it is
-// refused by the connection message as before.
+// refused by the connection message as before. An open database made before the order and
+// cart numbers were unique keys gets them (NumberKeys::upgrade); one that holds a number twice
+// keeps running, and the user is told which numbers and how to renumber them.
 DataModuleState create(Prompter &prompter, const QString &connectionName = QString::fromLatin1(ConnectionName),
                        const JetImport::Progress &conversionProgress = {});
 

@@ -6,6 +6,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 
 const QString &manualNumbering()
@@ -141,8 +143,13 @@ QString drawNumber(const QString &counter, const QSqlDatabase &db, const QString
             period = QStringLiteral("");
         // The counter stores exactly the number it issues: an empty pvalue counts as 0, and
         // "pvalue+1" on it would stay empty and issue the same number again.
-        if (row.storedPeriod == period)
+        if (row.storedPeriod == period) {
             number = row.lastValue + 1;
+        } else if (!PeriodMovesForward(row.pattern, row.storedPeriod, today)) {
+            // A desk whose date lies behind the stored period counts on in that period.
+            number = row.lastValue + 1;
+            period = row.storedPeriod;
+        }
         run(db, QStringLiteral("update %1 set pvalue=?,idate=? where pname=? and userno=?").arg(table),
             {number, period, counter, owner});
     }
@@ -152,7 +159,116 @@ QString drawNumber(const QString &counter, const QSqlDatabase &db, const QString
     return period + QString(qMax(0, width - int(digits.size())), QLatin1Char('0')) + digits;
 }
 
+// One piece of a counter pattern: a quoted or plain text that stands as it is, or a date
+// field written with at least minDigits and at most maxDigits digits.
+struct PatternPiece {
+    QChar field;   // 'Y', 'M', 'D' or null for text
+    int minDigits = 0;
+    int maxDigits = 0;
+    QString text;
+};
+
+QList<PatternPiece> patternPieces(const QString &pformat)
+{
+    QList<PatternPiece> pieces;
+    for (qsizetype i = 0; i < pformat.size();) {
+        const QChar c = pformat.at(i);
+        if (c == u'"' || c == u'\'') {
+            const qsizetype close = pformat.indexOf(c, i + 1);
+            const qsizetype end = close < 0 ? pformat.size() : close;
+            pieces.append({QChar(), 0, 0, pformat.mid(i + 1, end - i - 1)});
+            i = end + 1;
+            continue;
+        }
+        const QChar letter = c.toUpper();
+        qsizetype run = 1;
+        while (i + run < pformat.size() && pformat.at(i + run).toUpper() == letter)
+            ++run;
+        if (letter == u'Y')
+            pieces.append(run <= 2 ? PatternPiece{letter, 2, 2, {}} : PatternPiece{letter, 4, 4, {}});
+        else if (letter == u'M' || letter == u'D')
+            pieces.append(run == 1 ? PatternPiece{letter, 1, 2, {}} : PatternPiece{letter, 2, 2, {}});
+        else
+            pieces.append({QChar(), 0, 0, pformat.mid(i, run)});
+        i += run;
+    }
+    return pieces;
+}
+
+// The date fields read from a period text: year, month, day; -1 where the pattern has none.
+struct PeriodFields {
+    int value[3] = {-1, -1, -1};
+};
+
+int fieldSlot(QChar field)
+{
+    return field == u'Y' ? 0 : field == u'M' ? 1 : 2;
+}
+
+// Reads text from position pos with pieces[index...]; a field of one letter may take one or
+// two digits, so both are tried.
+bool readPeriod(const QList<PatternPiece> &pieces, qsizetype index, const QString &text,
+                qsizetype pos, PeriodFields &fields)
+{
+    if (index == pieces.size())
+        return pos == text.size();
+    const PatternPiece &piece = pieces.at(index);
+    if (piece.field.isNull()) {
+        if (!QStringView(text).mid(pos).startsWith(piece.text))
+            return false;
+        return readPeriod(pieces, index + 1, text, pos + piece.text.size(), fields);
+    }
+    for (int digits = piece.maxDigits; digits >= piece.minDigits; --digits) {
+        if (pos + digits > text.size())
+            continue;
+        const QString part = text.mid(pos, digits);
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (!ok || part.size() != digits || !std::all_of(part.begin(), part.end(), [](QChar d) {
+                return d >= u'0' && d <= u'9';
+            }))
+            continue;
+        if (piece.field == u'M' && (value < 1 || value > 12))
+            continue;
+        if (piece.field == u'D' && (value < 1 || value > 31))
+            continue;
+        const int slot = fieldSlot(piece.field);
+        if (fields.value[slot] >= 0 && fields.value[slot] != value)
+            continue;
+        PeriodFields tried = fields;
+        tried.value[slot] = value;
+        if (readPeriod(pieces, index + 1, text, pos + digits, tried)) {
+            fields = tried;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+bool PeriodMovesForward(const QString &pformat, const QString &storedPeriod, const QDate &today)
+{
+    const QList<PatternPiece> pieces = patternPieces(pformat);
+    PeriodFields stored;
+    if (!readPeriod(pieces, 0, storedPeriod, 0, stored))
+        return true;
+    // Today's fields as the pattern writes them (a two-digit year compares as two digits).
+    int now[3] = {-1, -1, -1};
+    for (const PatternPiece &piece : pieces) {
+        if (piece.field.isNull())
+            continue;
+        const int slot = fieldSlot(piece.field);
+        now[slot] = slot == 0 ? (piece.maxDigits == 2 ? today.year() % 100 : today.year())
+                    : slot == 1 ? today.month()
+                                : today.day();
+    }
+    for (int slot = 0; slot < 3; ++slot) {
+        if (now[slot] != stored.value[slot])
+            return now[slot] > stored.value[slot];
+    }
+    return false;
+}
 
 QString CounterPeriod(const QString &pformat, const QDate &date)
 {

@@ -9,7 +9,10 @@
 
 // Issues the next number of counter (name, userno); an empty name means "shopcart", an empty
 // owner "0". A counter that does not exist yet starts at 1 with the pattern "YYYY" and width 8.
-// The sequence restarts at 1 whenever the period text differs from the one stored with it.
+// The sequence restarts at 1 only when the period moves forward (PeriodMovesForward): a desk
+// whose date lies behind the stored period (a PC with a wrong date, another desk already in
+// the new year) counts on in the stored period, so two desks with different dates never hand
+// out the same number; nobody is told.
 // The counter row stores the number issued; an empty pvalue counts as 0.
 // Runs in its own transaction scope: inside a caller's transaction it is a savepoint and lands
 // or vanishes with the caller's work. A failing statement undoes the scope and throws AppError.
@@ -26,3 +29,10 @@ QString NextSerialNumber(const QString &name, const QSqlDatabase &db, const QStr
 // leading zero, two or more: two digits); text in single or double quotes and every other
 // character stand as they are. Empty and "手工编号" (manual numbering) give no period.
 QString CounterPeriod(const QString &pformat, const QDate &date);
+
+// Whether today's period of the pattern lies after the stored period text. The stored text is
+// read back with the pattern into its year, month and day, which are compared with today's in
+// that order (fields the pattern lacks are left out; a two-digit year compares as two digits).
+// A stored text the pattern cannot read (the pattern was changed since) counts as forward: the
+// counter restarts in today's period. Equal fields are not forward.
+bool PeriodMovesForward(const QString &pformat, const QString &storedPeriod, const QDate &today);

@@ -166,9 +166,10 @@ const QList<Index> &indexes()
         {"ix_debookotype_id", "debookotype", "id"},
         {"ix_debook2type_bh", "debook2type", "bh"},
         {"ix_deshopcart_op", "deshopcart", "op"},
+        {"ux_deshopcart_dhdh", "deshopcart", "dhdh", true},    // one header per cart number
         {"ix_deshopcart_mx_dhdh", "deshopcart_mx", "dhdh,tm", true},   // one line per title
         {"ix_parameter_name", "parameter", "pname,userno", true},
-        {"ix_deorder_dhdh", "deorder", "dhdh"},
+        {"ux_deorder_dhdh", "deorder", "dhdh", true},          // an order number is issued once
         {"ix_deorder_dfdh", "deorder", "dfdh"},
         {"ix_deorder_dhrq", "deorder", "dhrq"},
         {"ix_deorder_mx_dhdh", "deorder_mx", "dhdh"},

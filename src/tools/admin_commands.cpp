@@ -7,8 +7,10 @@
 #include "data/jet_conversion.h"
 #include "data/jet_import.h"
 #include "data/jet_reader.h"
+#include "data/number_keys.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "order/duplicate_renumbering.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -91,6 +93,27 @@ bool openDatabase(const ConnectionConfig &config, bool mayCreate, AdminConnectio
                    .arg(config.server)
             << Qt::endl;
     return false;
+}
+
+// Opens the configured database that holds the schema; reports why not.
+bool openSchemaDatabase(const Options &options, AdminConnection &connection, QTextStream &err)
+{
+    ConnectionConfig config;
+    if (!readConfig(options, &config, err) || !openDatabase(config, false, connection, err))
+        return false;
+    const QStringList missing = Schema::missing(connection.db());
+    if (!missing.isEmpty()) {
+        err << QStringLiteral("%1 中没有完整的表结构，缺少：%2。请先用 init 建立。")
+                   .arg(describe(config), missing.join(u','))
+            << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+QString tableWord(const QString &table)
+{
+    return table == u"deorder" ? QStringLiteral("订单号") : QStringLiteral("购物车号");
 }
 
 } // namespace
@@ -275,6 +298,75 @@ int decipher(const QString &hex, QTextStream &out, QTextStream &err)
         err << e.text() << Qt::endl;
         return Failed;
     }
+    return Ok;
+}
+
+} // namespace Admin
+
+namespace Admin {
+
+int duplicates(const Options &options, QTextStream &out, QTextStream &err)
+{
+    AdminConnection connection;
+    if (!openSchemaDatabase(options, connection, err))
+        return Failed;
+    try {
+        const QList<NumberKeys::Duplicate> found = NumberKeys::duplicates(connection.db());
+        for (const NumberKeys::Duplicate &d : found)
+            out << QStringLiteral("%1 %2：%3 行").arg(tableWord(d.table), d.number).arg(d.rows) << Qt::endl;
+        if (found.isEmpty())
+            out << QStringLiteral("没有重复的订单号或购物车号。") << Qt::endl;
+        else
+            out << QStringLiteral("共 %1 个编号重复；用 renumber-duplicates 为后来的订单重新编号。").arg(found.size())
+                << Qt::endl;
+    } catch (const AppError &e) {
+        err << QStringLiteral("读取编号失败：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
+    return Ok;
+}
+
+int renumberDuplicates(const Options &options, QTextStream &out, QTextStream &err)
+{
+    AdminConnection connection;
+    if (!openSchemaDatabase(options, connection, err))
+        return Failed;
+    QList<RenumberedHeader> done;
+    try {
+        done = RenumberDuplicates(connection.db());
+    } catch (const AppError &e) {
+        err << QStringLiteral("重新编号失败，没有改动：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
+    for (const RenumberedHeader &r : done) {
+        QString line = QStringLiteral("%1 %2 -> %3").arg(tableWord(r.table), r.oldNumber, r.newNumber);
+        if (r.table == u"deorder") {
+            line += QStringLiteral("（供货商 %1，").arg(r.supplierCode);
+            line += r.linesStayed ? QStringLiteral("明细无法与同号的同一供货商订单区分，留在原订单号下）")
+                                  : QStringLiteral("明细 %1 行随之改号）").arg(r.movedLines);
+        } else {
+            line += QStringLiteral("（购物车明细留在原购物车号下）");
+        }
+        out << line << Qt::endl;
+    }
+    if (done.isEmpty())
+        out << QStringLiteral("没有重复的订单号或购物车号。") << Qt::endl;
+    else
+        out << QStringLiteral("已为 %1 个订单或购物车重新编号；请在“订单查询”中重新发送或导出改号的订单。")
+                   .arg(done.size())
+            << Qt::endl;
+    try {
+        const NumberKeys::UpgradeResult keys = NumberKeys::upgrade(connection.db());
+        if (keys.outcome == NumberKeys::Outcome::Duplicates) {
+            // Another desk made a shared number meanwhile (a desk of an older version).
+            err << NumberKeys::duplicatesMessage(keys.duplicates) << Qt::endl;
+            return Failed;
+        }
+    } catch (const AppError &e) {
+        err << QStringLiteral("建立订单号和购物车号的唯一索引失败：%1").arg(e.text()) << Qt::endl;
+        return Failed;
+    }
+    out << QStringLiteral("订单号和购物车号已是唯一索引。") << Qt::endl;
     return Ok;
 }
 

@@ -18,6 +18,11 @@ int init(const Options &options, QTextStream &out, QTextStream &err);
 int demo(const Options &options, QTextStream &out, QTextStream &err);
 // Replaces the catalogue of the configured database by the one in an Access/Jet file.
 int importCatalogue(const Options &options, const QString &jetFile, QTextStream &out, QTextStream &err);
+// Lists the order and cart numbers held by more than one row.
+int duplicates(const Options &options, QTextStream &out, QTextStream &err);
+// Gives the later rows of each duplicated number fresh numbers (RenumberDuplicates), prints
+// "old -> new" for each, and makes the numbers unique keys.
+int renumberDuplicates(const Options &options, QTextStream &out, QTextStream &err);
 int encipher(const QString &clear, QTextStream &out, QTextStream &err);
 int decipher(const QString &hex, QTextStream &out, QTextStream &err);
 

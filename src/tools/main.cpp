@@ -21,6 +21,10 @@ const char *const Description =
     "                             分类、书目、长文本、封面、规划教材标记和本单位信息）。\n"
     "                             已有书目时拒绝；--force 替换原有目录。进度写到标准错误。\n"
     "  import-catalogue FILE      用供货商的 Access/Jet 文件 FILE 中的目录替换数据库中的目录（一个事务）。\n"
+    "  duplicates                 列出被多个订单（或购物车）共用的订单号和购物车号。\n"
+    "  renumber-duplicates        为共用编号的后来的订单（按订货日期、再按表中行序，第一个保留\n"
+    "                             原号）取新的订单号，明细按供货商随之改号（一个事务）；列出\n"
+    "                             “原号 -> 新号”，然后把订单号和购物车号建成唯一索引。\n"
     "  passwd TEXT                显示 TEXT 加密后的形式，可填入 syscfg.dbm 的 sPwd。\n"
     "  passwd --decipher HEX      显示 sPwd 形式 HEX 的明文。\n"
     "\n"
@@ -67,7 +71,7 @@ int main(int argc, char **argv)
                                       QStringLiteral("passwd：把参数当作加密形式，显示明文。"));
     parser.addOptions({config, force, titles, decipher});
     parser.addPositionalArgument(QStringLiteral("命令"),
-                                 QStringLiteral("init、demo 或 passwd。"),
+                                 QStringLiteral("init、demo、import-catalogue、duplicates、renumber-duplicates 或 passwd。"),
                                  QStringLiteral("命令 [参数]"));
 
     if (!parser.parse(app.arguments()))
@@ -101,8 +105,8 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("--titles 只能用于 demo 命令。"));
     if (parser.isSet(decipher) && command != u"passwd")
         return usageError(QStringLiteral("--decipher 只能用于 passwd 命令。"));
-    if (options.force && command == u"passwd")
-        return usageError(QStringLiteral("--force 不能用于 passwd 命令。"));
+    if (options.force && (command == u"passwd" || command == u"duplicates" || command == u"renumber-duplicates"))
+        return usageError(QStringLiteral("--force 不能用于 %1 命令。").arg(command));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -124,6 +128,12 @@ int main(int argc, char **argv)
         if (args.size() != 2)
             return usageError(QStringLiteral("import-catalogue 命令需要一个参数：Access/Jet 文件。"));
         return Admin::importCatalogue(options, args.at(1), out, err);
+    }
+    if (command == u"duplicates" || command == u"renumber-duplicates") {
+        if (args.size() != 1)
+            return usageError(QStringLiteral("%1 命令不带参数。").arg(command));
+        return command == u"duplicates" ? Admin::duplicates(options, out, err)
+                                        : Admin::renumberDuplicates(options, out, err);
     }
     if (command == u"passwd") {
         if (args.size() != 2)

@@ -5,6 +5,7 @@
 #include "common/app_error.h"
 #include "data/sql_helper.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -158,6 +159,63 @@ TEST_F(SerialNumberTest, EmptyValueCountsAsZeroAndNumbersNeverRepeat)
             EXPECT_EQ(stored.pvalue, n);
             EXPECT_EQ(stored.idate, QStringLiteral("2026"));
         }
+    }
+}
+
+// Only a period that moves forward restarts the count; a desk dated behind the stored period
+// counts on in it, so two desks with different dates never issue one number twice.
+TEST_F(SerialNumberTest, RestartsOnlyWhenThePeriodMovesForward)
+{
+    const struct {
+        const char *what;
+        const char *pattern;
+        const char *stored;
+        QDate today;
+        const char *expected;   // the number issued after 41
+        const char *storedAfter;
+    } cases[] = {
+        {"same year", "YYYY", "2026", QDate(2026, 12, 31), "202600000042", "2026"},
+        {"next year", "YYYY", "2026", QDate(2027, 1, 1), "202700000001", "2027"},
+        {"year behind", "YYYY", "2027", QDate(2026, 12, 31), "202700000042", "2027"},
+        {"years behind (wrong clock)", "YYYY", "2027", QDate(2001, 6, 1), "202700000042", "2027"},
+        {"month forward", "YYYYMM", "202611", QDate(2026, 12, 1), "20261200000001", "202612"},
+        {"month behind", "YYYYMM", "202612", QDate(2026, 11, 30), "20261200000042", "202612"},
+        {"month behind, year forward", "YYYYMM", "202612", QDate(2027, 1, 1), "20270100000001", "202701"},
+        {"day behind", "YYYY-MM-DD", "2026-03-05", QDate(2026, 3, 4), "2026-03-0500000042", "2026-03-05"},
+        {"two-digit year behind", "'NO'YY", "NO27", QDate(2026, 5, 5), "NO2700000042", "NO27"},
+        {"one-letter month, two digits stored", "YYYY.M", "2026.11", QDate(2026, 9, 1), "2026.1100000042", "2026.11"},
+        {"one-letter month forward", "YYYY.M", "2026.9", QDate(2026, 10, 1), "2026.1000000001", "2026.10"},
+        {"pattern changed: unreadable", "YYYYMM", "2027", QDate(2026, 3, 5), "20260300000001", "202603"},
+        {"pattern changed: a later text", "YYYY", "2026-XX", QDate(2025, 1, 1), "202500000001", "2025"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        setCounter(QStringLiteral("order"), 41, QString::fromUtf8(c.stored), 8, QString::fromUtf8(c.pattern));
+        EXPECT_EQ(next(QStringLiteral("order"), c.today), QString::fromUtf8(c.expected));
+        EXPECT_EQ(counter(QStringLiteral("order")).idate, QString::fromUtf8(c.storedAfter));
+    }
+}
+
+// Two desks on either side of New Year's Eve take turns: every counter hands out each number
+// once, and once the later desk has counted, every number is in the later year.
+TEST_F(SerialNumberTest, DesksEitherSideOfNewYearTakingTurnsNeverRepeat)
+{
+    for (const char *const counterName : {"shopcart", "OrderBill", "order"}) {
+        const QString name = QString::fromLatin1(counterName);
+        SCOPED_TRACE(name.toStdString());
+        QSet<QString> issued;
+        QString last;
+        for (int turn = 0; turn < 6; ++turn) {
+            const QDate today = turn % 2 == 0 ? QDate(2026, 12, 31) : QDate(2027, 1, 1);
+            const QString number = next(name, today);
+            EXPECT_FALSE(issued.contains(number)) << number.toStdString();
+            issued.insert(number);
+            if (turn >= 1) {
+                EXPECT_TRUE(number.startsWith(u"2027")) << number.toStdString();
+            }
+            last = number;
+        }
+        EXPECT_EQ(last, QStringLiteral("202700000005"));
     }
 }
 

@@ -165,11 +165,45 @@ TEST_F(AdminToolTest, DecipherRefusesAFormThatIsNotWholeHex)
     EXPECT_EQ(lower.out.trimmed(), QStringLiteral("masterkey"));
 }
 
+// A database from before the order number was a unique key, with two orders of two suppliers
+// on one number: listed, the later one renumbered with its supplier's lines, then the key made.
+TEST_F(AdminToolTest, SharedOrderNumbersAreListedAndTheLaterOnesRenumbered)
+{
+    ASSERT_EQ(admin({QStringLiteral("init")}).exitCode, 0);
+    for (const char *statement : {
+             "drop index ux_deorder_dhdh",
+             "create index ix_deorder_dhdh on deorder (dhdh)",
+             "insert into deorder (dhdh,dhrq,xsfh) values ('202700000001','2026-12-31','S1')",
+             "insert into deorder (dhdh,dhrq,xsfh) values ('202700000001','2027-01-01','S2')",
+             "insert into deorder_mx (dhdh,tm,ghbm) values ('202700000001','T1','S1')",
+             "insert into deorder_mx (dhdh,tm,ghbm) values ('202700000001','T2','S2')",
+             "insert into deorder_mx (dhdh,tm,ghbm) values ('202700000001','T3','S2')",
+             "insert into parameter (userno,pname,pvalue,idate,len,pformat) values ('0','order',1,'2027',8,'YYYY')",
+         })
+        query(QString::fromLatin1(statement));
+    ASSERT_EQ(query(QStringLiteral("select count(*) from deorder")).toInt(), 2);
+
+    const Result listed = admin({QStringLiteral("duplicates")});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("订单号 202700000001：2 行"))) << listed.out.toStdString();
+
+    const Result renumbered = admin({QStringLiteral("renumber-duplicates")});
+    EXPECT_EQ(renumbered.exitCode, 0) << renumbered.err.toStdString();
+    EXPECT_TRUE(renumbered.out.contains(QStringLiteral("订单号 202700000001 -> 202700000002（供货商 S2，明细 2 行随之改号）")))
+        << renumbered.out.toStdString();
+    EXPECT_EQ(query(QStringLiteral("select xsfh from deorder where dhdh='202700000002'")).toString(), QStringLiteral("S2"));
+    EXPECT_EQ(query(QStringLiteral("select count(*) from deorder_mx where dhdh='202700000002' and ghbm='S2'")).toInt(), 2);
+    EXPECT_EQ(query(QStringLiteral("select count(*) from deorder_mx where dhdh='202700000001'")).toInt(), 1);
+    EXPECT_EQ(query(QStringLiteral("select \"unique\" from pragma_index_list('deorder') where name='ux_deorder_dhdh'")).toInt(), 1);
+    EXPECT_TRUE(admin({QStringLiteral("duplicates")}).out.contains(QStringLiteral("没有重复")));
+}
+
 TEST_F(AdminToolTest, HelpNamesEveryCommand)
 {
     const Result help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char *word : {"init", "demo", "--titles", "passwd", "--decipher", "--config", "--force"})
+    for (const char *word : {"init", "demo", "--titles", "passwd", "--decipher", "--config", "--force",
+                             "duplicates", "renumber-duplicates"})
         EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
 }
 
@@ -188,6 +222,8 @@ TEST_F(AdminToolTest, MistakesEndWithAMessageAndANonZeroExit)
         {"demo with zero titles", {QStringLiteral("demo"), QStringLiteral("--titles"), QStringLiteral("0")}, {}},
         {"titles on init", {QStringLiteral("init"), QStringLiteral("--titles"), QStringLiteral("5")}, {}},
         {"passwd without text", {QStringLiteral("passwd")}, {}},
+        {"duplicates with an argument", {QStringLiteral("duplicates"), QStringLiteral("x")}, {}},
+        {"renumbering without a database", {QStringLiteral("renumber-duplicates")}, {}},
         {"decipher of a non-hex text", {QStringLiteral("passwd"), QStringLiteral("--decipher"), QStringLiteral("XYZ")}, {}},
         {"missing config file", {QStringLiteral("--config"), missing, QStringLiteral("init")}, {}},
         {"config without a kind", {QStringLiteral("init")}, "[All]\r\nsGetRelation=x\r\n"},

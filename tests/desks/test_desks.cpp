@@ -7,6 +7,7 @@
 #include "foreign_leaks.h"
 #include "temp_tree.h"
 
+#include "cart/cart.h"
 #include "cart/serial_number.h"
 #include "common/program_paths.h"
 #include "data/conflict_retry.h"
@@ -14,7 +15,9 @@
 #include "data/demo_catalogue.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
+#include "order/order_making.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -145,6 +148,57 @@ TEST_P(DesksTest, FourDesksMakeSoundOrders)
     record(reports);
 }
 
+// Two desks whose dates lie either side of New Year's Eve make orders by turns on one database:
+// no order or batch number is issued twice, and once the later desk has counted, every number
+// is in its year.
+TEST_P(DesksTest, DesksEitherSideOfNewYearTakingTurnsNeverShareANumber)
+{
+    struct Desk {
+        QSqlDatabase db;
+        QDate today;
+        QString op;
+    };
+    const Desk desks[] = {{db, QDate(2026, 12, 31), QStringLiteral("late_clock")},
+                          {open(QStringLiteral("new_year_desk")), QDate(2027, 1, 1), QStringLiteral("new_year")}};
+    ASSERT_TRUE(desks[1].db.isOpen());
+    QStringList titles;
+    QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from debooks where ghbm is not null order by tm"));
+    while (q.next() && titles.size() < 6)
+        titles << q.value(0).toString().trimmed();
+    q = QSqlQuery();
+    OrderParties parties;
+    parties.ordererNo = QStringLiteral("B01");
+    parties.consigneeNo = QStringLiteral("1");
+    parties.payerNo = QStringLiteral("1");
+
+    QStringList orders, batches;
+    for (int turn = 0; turn < 6; ++turn) {
+        const Desk &desk = desks[turn % 2];
+        SCOPED_TRACE(turn);
+        QString keys = titles.mid(turn % 3, 3).join(u',');
+        ASSERT_TRUE(AddToCart(keys, desk.db, desk.op).complete());
+        QList<ConfirmedLine> confirmed;
+        QSqlQuery cart = Sql::exec(desk.db, QStringLiteral("select tm,sl from qrydeshopcart where op=?"), {desk.op});
+        while (cart.next())
+            confirmed.append({cart.value(0).toString().trimmed(), cart.value(1).toLongLong()});
+        cart = QSqlQuery();
+        MadeOrders made;
+        ASSERT_NO_THROW(made = MakeOrders(desk.db, desk.op, parties, confirmed, desk.today));
+        ASSERT_FALSE(made.orders.isEmpty());
+        for (const QString &number : made.orderNumbers() + QStringList{made.batchNumber}) {
+            if (turn > 0) {
+                EXPECT_TRUE(number.startsWith(u"2027")) << number.toStdString();
+            }
+        }
+        orders << made.orderNumbers();
+        batches << made.batchNumber;
+    }
+    EXPECT_EQ(QSet<QString>(orders.begin(), orders.end()).size(), orders.size()) << orders.join(u' ').toStdString();
+    EXPECT_EQ(QSet<QString>(batches.begin(), batches.end()).size(), batches.size()) << batches.join(u' ').toStdString();
+    EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from deorder")).toInt(), orders.size());
+    EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(distinct dhdh) from deorder")).toInt(), orders.size());
+}
+
 // The unique keys of the counter, cart and order tables: those of the SQLite schema, and a
 // second row for a key is refused alike.
 QSet<QString> uniqueKeys(const QSqlDatabase &db)
@@ -207,7 +261,8 @@ QSet<QString> uniqueKeys(const QSqlDatabase &db)
 TEST_P(DesksTest, CounterCartAndOrderKeysMeanWhatTheyMeanOnSqlite)
 {
     const QSet<QString> expected = {QStringLiteral("parameter(pname,userno)"),
-                                    QStringLiteral("deshopcart_mx(dhdh,tm)")};
+                                    QStringLiteral("deshopcart_mx(dhdh,tm)"),
+                                    QStringLiteral("deshopcart(dhdh)"), QStringLiteral("deorder(dhdh)")};
     {
         TempTree reference;
         EXPECT_EQ(uniqueKeys(reference.createDatabase()), expected) << "the SQLite schema itself";
@@ -225,6 +280,9 @@ TEST_P(DesksTest, CounterCartAndOrderKeysMeanWhatTheyMeanOnSqlite)
                                            " values ('0','twice',1,'2026',8,'YYYY')").arg(parameter), true},
         {"a title twice in one cart", QStringLiteral("insert into deshopcart_mx (dhdh,tm,sl) values ('C1','T1',1)"), true},
         {"a title in two carts", QStringLiteral("insert into deshopcart_mx (dhdh,tm,sl) values ('C%1','T2',1)"), false},
+        {"an order number twice", QStringLiteral("insert into deorder (dhdh,dfdh) values ('O1','B1')"), true},
+        {"a cart number twice", QStringLiteral("insert into deshopcart (dhdh,op) values ('C1','a')"), true},
+        {"a batch in two orders", QStringLiteral("insert into deorder (dhdh,dfdh) values ('O%1','B2')"), false},
     };
     int serial = 0;
     for (const auto &c : cases) {
