@@ -299,10 +299,13 @@ void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const Q
 
     // The workbook is made in a folder of its own under the system's temporary folder; its
     // bytes then go to the target through the whole-file writer like every other file.
+    errno = 0;
     QTemporaryDir work(QDir::tempPath() + QStringLiteral("/zhengding-workbook-XXXXXX"));
     if (!work.isValid())
-        throw fail(QStringLiteral("无法在临时文件夹 %1 中生成工作簿：%2")
-                       .arg(QDir::toNativeSeparators(QDir::tempPath()), work.errorString()));
+        throw fail(QStringLiteral("无法在临时文件夹 %1 中生成工作簿（%2）")
+                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                            WholeFile::reasonText(QDir::tempPath() + QStringLiteral("/x"), errno,
+                                                  work.errorString())));
     const QString madePath = work.filePath(QStringLiteral("order.xlsx"));
 
     lxw_workbook *book = workbook_new(QFile::encodeName(madePath).constData());
