@@ -365,7 +365,7 @@ void benchSize(const QString &cache, int titles, bool memoryOnly)
                            "insert into deshopcart (dhdh,op,state) values ('202600000001','','N');\n"
                            "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
                            " select '202600000001',tm,10,sm,yc,zbh,zz,isbn,dj,dj*10,ghbm,ghmc,cbbm,cbmc"
-                           " from qrydebooks where tm in (select tm from debooks where ywbc=%1);\n"
+                           " from qrydebooks where dj>=0 and tm in (select tm from debooks where ywbc=%1);\n"
                            "COMMIT;\n")
                 .arg(sqlLiteral(large)),
             emptyCart);
@@ -471,6 +471,9 @@ QString makeOrdersScript(const QSqlDatabase &db, const QList<ConfirmedLine> &con
     const QString shippingDate = RequestedShippingDate(kOrderDay).toString(QStringLiteral("yyyy-MM-dd"));
     QString s = QStringLiteral("PRAGMA foreign_keys=ON;\n.output /dev/null\nBEGIN IMMEDIATE;\n");
     s += inlined(QStringLiteral("select dhdh,tm,sm,ghbm,ghmc from qrydeshopcart where op=?;\n"), {kOperator});
+    s += inlined(QStringLiteral("select m.tm,m.sm,m.dj,b.tm,b.dj from qrydeshopcart m"
+                                " left join qrydebooks b on b.tm=m.tm where m.op=?;\n"),
+                 {kOperator});
     QList<QPair<QString, QString>> lines;   // (dhdh, tm) as the cart is read
     {
         QSqlQuery q = Sql::exec(db, QStringLiteral("select dhdh,tm from qrydeshopcart where op=?"), {kOperator});

@@ -1,5 +1,6 @@
 #include "cart/cart.h"
 
+#include "cart/catalogue_price.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
 #include "common/app_settings.h"
@@ -111,7 +112,8 @@ CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op
     const QString insertLines = QStringLiteral(
         "insert into deshopcart_mx (dhdh,tm,sl,sm,yc,zbh,zz,isbn,dj,my,ghbm,ghmc,cbbm,cbmc)"
         " select cast(? as varchar(20)),tm,cast(? as integer),sm,yc,zbh,zz,isbn,dj,"
-        "dj*cast(? as integer),ghbm,ghmc,cbbm,cbmc from qrydebooks where tm");
+        "dj*cast(? as integer),ghbm,ghmc,cbbm,cbmc from qrydebooks where ")
+        + CataloguePrice::acceptedSql(QStringLiteral("dj")) + QStringLiteral(" and tm");
     for (qsizetype first = 0; first < titles.size(); first += CartBatch) {
         const QStringList batch = titles.mid(first, CartBatch);
         const QString in = inList(batch.size());
@@ -192,6 +194,26 @@ CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op
                     line.commit();
                 }
             }
+        }
+
+        // A title left out by the price condition is in the catalogue: say what its price lacks.
+        QStringList lineless;
+        for (const QString &key : fresh)
+            if (!added.contains(key) && !refusals.contains(key))
+                lineless << key;
+        if (!lineless.isEmpty()) {
+            QVariantList values;
+            for (const QString &key : lineless)
+                values << key;
+            q = Sql::exec(db, QStringLiteral("select tm,sm,dj from qrydebooks where tm") + inList(lineless.size()),
+                          values);
+            while (q.next()) {
+                const QString key = q.value(0).toString();
+                const QString fault = CataloguePrice::fault(q.value(2));
+                if (!fault.isEmpty() && !refusals.contains(key))
+                    refusals.insert(key, {key, q.value(1).toString(), fault});
+            }
+            q = QSqlQuery();
         }
 
         for (const QString &key : batch) {

@@ -26,7 +26,7 @@ struct CartAddResult {
     struct Refused {
         QString key;      // tm
         QString title;    // sm, empty when the catalogue has no such title
-        QString reason;   // the database's words, or that the catalogue has no such title
+        QString reason;   // the database's words, the price's fault, or that the catalogue has no such title
     };
     QStringList added;          // a line was inserted
     QStringList alreadyThere;   // the cart had a line for it already
@@ -40,8 +40,9 @@ struct CartAddResult {
 // Adds the titles of keys to the cart of operator op with the default order quantity (read now)
 // and consumes keys. The cart header and its number are created when op has no cart yet. A cart
 // holds at most one line per title: a title already there, or listed twice, gets no second
-// line. Empty keys are passed over. A title without a catalogue row, or whose line cannot be
-// inserted, is reported in the result with the reason and the others still land. Any other
+// line. Empty keys are passed over. A title without a catalogue row, without a price or with a
+// negative one (see CataloguePrice), or whose line cannot be inserted, is reported in the
+// result with the reason and the others still land. Any other
 // database error undoes the whole call (no header, no lines, no number used), leaves keys as
 // they were and throws AppError.
 // The titles go in as sets (a few hundred keys bound to one statement), all in one

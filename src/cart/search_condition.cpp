@@ -1,5 +1,7 @@
 #include "cart/search_condition.h"
 
+#include "data/like_pattern.h"
+
 #include <QHash>
 
 namespace {
@@ -55,6 +57,18 @@ QVariant bound(const QString &value)
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
+// A typed value matches as typed: "%" and "_" in it are no wildcards.
+BoundCondition like(const QString &column, const QString &pattern)
+{
+    return {LikePattern::condition(column, pattern), {pattern}};
+}
+
+// A field without a value is not equal to the value either.
+QString notEqual(const QString &column)
+{
+    return QStringLiteral("(%1 <> ? or %1 is null)").arg(column);
+}
+
 } // namespace
 
 QString SearchSelectText()
@@ -106,11 +120,11 @@ BoundCondition SimpleCondition(const QString &caption, int position, const QStri
 {
     const QString column = FieldColumnName(caption);
     switch (position) {
-    case 0: return {column + QStringLiteral(" like ?"), {u'%' + value + u'%'}};
-    case 1: return {column + QStringLiteral(" like ?"), {value + u'%'}};
-    case 2: return {column + QStringLiteral(" like ?"), {u'%' + value}};
+    case 0: return like(column, u'%' + LikePattern::escaped(value) + u'%');
+    case 1: return like(column, LikePattern::escaped(value) + u'%');
+    case 2: return like(column, u'%' + LikePattern::escaped(value));
     case 3: return {column + QStringLiteral(" = ?"), {bound(value)}};
-    case 4: return {column + QStringLiteral(" <> ?"), {bound(value)}};
+    case 4: return {notEqual(column), {bound(value)}};
     default: return {};
     }
 }
@@ -165,16 +179,20 @@ QString AddConditionStep(ConditionLines &lines, StepKind kind, const ConditionIn
     } else if (op == u"between") {
         line.sql = column + QStringLiteral(" between ? and ?");
         line.values = {bound(input.value), bound(input.value2)};
+    } else if (op == u"like") {
+        const QString typed = LikePattern::escaped(input.value);
+        const QString pattern = word == StartsWith ? typed + u'%'
+                                : word == EndsWith ? u'%' + typed
+                                                   : u'%' + typed + u'%';
+        const BoundCondition c = like(column, pattern);
+        line.sql = c.text;
+        line.values = c.values;
+    } else if (op == u"<>") {
+        line.sql = notEqual(column);
+        line.values = {bound(input.value)};
     } else {
-        QString literal = input.value;
-        if (word == StartsWith)
-            literal = input.value + u'%';
-        else if (word == EndsWith)
-            literal = u'%' + input.value;
-        else if (word == Contains)
-            literal = u'%' + input.value + u'%';
         line.sql = column + u' ' + op + QStringLiteral(" ?");
-        line.values = {bound(literal)};
+        line.values = {bound(input.value)};
     }
 
     switch (input.position) {

@@ -6,7 +6,9 @@
 // Conditions carry "?" placeholders and the values they stand for: a value is never part of
 // the statement text, so a quote in it (O'Brien) finds its rows instead of breaking the
 // statement. For values without quotes the rows are those of the plain text form
-// (sm like '%数学%', cbmc ='高等教育出版社', isbn between'7-04' and '7-05').
+// (sm like '%数学%', cbmc ='高等教育出版社', isbn between'7-04' and '7-05'), with two mends:
+// a typed "%" or "_" matches as typed (LIKE … ESCAPE, see data/like_pattern.h), and "不等于"
+// also selects the rows whose field is NULL: "(col <> ? or col is null)".
 //
 //   ConditionLines lines;
 //   AddConditionStep(lines, StepKind::Condition, {"书名", "包含", 6, "数学"});

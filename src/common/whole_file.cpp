@@ -3,10 +3,13 @@
 #include "common/app_error.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace WholeFile {
 namespace {
@@ -45,6 +48,33 @@ QString diagnose(const QString &path, QFileDevice::FileError error, int errorNum
     return reasonText(path, errorNumber, error == QFileDevice::NoError ? QString() : qtText);
 }
 
+// An existing file that may not be written is refused rather than replaced (the rename of the
+// finished temporary file would replace it whatever its mode). Read-only is told from the mode
+// bits too, so that a file nobody may write stays untouched even for the administrator.
+QString readOnlyReason(const QString &path)
+{
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QString();
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.constData(), W_OK) != 0)
+        return QStringLiteral("文件 %1 是只读的，没有被替换")
+            .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return QString();
+}
+
+// Whether everything written so far is in the file: flushed, and the file as long as the
+// furthest position written (a writer may seek back, never past the end).
+bool reachedTheDisk(QSaveFile &file)
+{
+    errno = 0;
+    const bool flushed = file.flush();
+    const int number = errno;
+    const bool whole = flushed && file.error() == QFileDevice::NoError && file.size() >= file.pos();
+    errno = number;
+    return whole;
+}
+
 } // namespace
 
 QString reasonText(const QString &path, int errorNumber, const QString &fallback)
@@ -68,6 +98,8 @@ QString reasonText(const QString &path, int errorNumber, const QString &fallback
         return QStringLiteral("%1 是一个文件夹").arg(QDir::toNativeSeparators(path));
     case EIO:
         return QStringLiteral("磁盘读写出错");
+    case EFBIG:
+        return QStringLiteral("文件超出了系统允许的大小");
     default:
         break;
     }
@@ -99,15 +131,23 @@ QString readReason(const QString &path, const QString &fallback)
 bool write(const QString &path, const Writer &writer, QString *error)
 {
     QSaveFile file(path);
-    QString reason;
+    QString reason = readOnlyReason(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!reason.isEmpty()) {
+        // refused before anything was written
+    } else if (!file.open(QIODevice::WriteOnly)) {
         const int number = errno;
         reason = diagnose(path, file.error(), number, file.errorString());
     } else if (!writer(file, &reason)) {
         const int number = errno;
         if (reason.isEmpty())
             reason = diagnose(path, file.error(), number, file.errorString());
+        file.cancelWriting();
+    } else if (!reachedTheDisk(file)) {
+        // A short write (a full disk, a size limit) is no error to Qt: QSaveFile would commit
+        // the file cut short. What the system said is in errno.
+        const int number = errno;
+        reason = number == 0 ? QStringLiteral("文件没有完整写入磁盘") : reasonText(path, number);
         file.cancelWriting();
     } else if (!file.commit()) {
         const int number = errno;

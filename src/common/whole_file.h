@@ -1,7 +1,8 @@
 #pragma once
 // The one way the program writes a file: completely or not at all. The bytes go to a temporary
 // file beside the target, which replaces the target only once everything was written; a
-// failure leaves the target as it was.
+// failure leaves the target as it was. An existing read-only target (no write permission for
+// the user, or no write bit in its mode at all) is refused with that reason, never replaced.
 #include <QByteArray>
 #include <QString>
 #include <functional>

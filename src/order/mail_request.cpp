@@ -66,20 +66,56 @@ QString decodeMailFile(const QByteArray &bytes)
     return text;
 }
 
+QString addressFault(const QString &address)
+{
+    if (address.isEmpty())
+        return QStringLiteral("没有地址");
+    if (address.startsWith(u'-'))
+        return QStringLiteral("以“-”开头");
+    // Characters a mailto link (query, escapes, lists, scheme) or a shell would read.
+    static const QString Read = QStringLiteral("?&#%;,:<>\"'`$\\()[]{}|*!");
+    for (const QChar c : address) {
+        if (c.isSpace())
+            return QStringLiteral("含有空白");
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            return QStringLiteral("含有控制字符");
+        if (Read.contains(c))
+            return QStringLiteral("含有字符“%1”").arg(c);
+    }
+    const qsizetype at = address.indexOf(u'@');
+    if (at < 0 || address.indexOf(u'@', at + 1) >= 0)
+        return QStringLiteral("不是恰好含有一个“@”");
+    if (at == 0 || at == address.size() - 1)
+        return QStringLiteral("“@”前后必须都有内容");
+    return QString();
+}
+
 QStringList readRecipients(const QString &path)
 {
     bool exists = false;
     const QString text = decodeMailFile(readFile(path, &exists));
     QStringList recipients;
-    for (QString line : text.split(u'\n')) {
+    const QStringList lines = text.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
         // Files joined into one keep each one's byte-order mark at the start of a line; an
         // invisible mark in an address would only make the address fail.
         line.remove(QChar(0xFEFF));
         line = line.trimmed();
         if (line.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive))
             line = line.mid(5).trimmed();
-        if (!line.isEmpty())
-            recipients << line;
+        if (line.isEmpty())
+            continue;
+        const QString fault = addressFault(line);
+        if (!fault.isEmpty()) {
+            const QString shown = line.size() > 60 ? line.left(60) + QStringLiteral("…") : line;
+            throw AppError(QStringLiteral("收件人文件 %1 第 %2 行不是一个邮件地址（%3）：%4\n"
+                                          "请改正该行；邮件没有交给邮件程序。")
+                               .arg(QDir::toNativeSeparators(path))
+                               .arg(i + 1)
+                               .arg(fault, shown));
+        }
+        recipients << line;
     }
     return recipients;
 }

@@ -3,8 +3,10 @@
 // subject, body and the order text as attachment.
 //
 //   recipients  "../init/mailadd.txt" (beside the program folder): every non-empty line,
-//               trimmed, without a leading "SMTP:", is one recipient; no file, no recipient
-//               (the composer opens for the user to fill one in)
+//               trimmed, without a leading "SMTP:", is one recipient and must be one bare
+//               mail address (see addressFault); any other line stops the mail, naming the
+//               file and the line. No file, no recipient (the composer opens for the user to
+//               fill one in)
 //   subject     the order's title, "图书征订单" (wizard) or "图书征定单" (order query)
 //   body        "../init/mail.txt" with its line breaks; no file, no body
 //   attachment  the order text, written into a spool folder of its own under the name
@@ -40,7 +42,13 @@ namespace OrderMail {
 
 // Text of a mail file: UTF-8 when valid (leading byte-order marks dropped), else GBK.
 QString decodeMailFile(const QByteArray &bytes);
-// The recipients of an address file; a missing file gives none.
+// Why address is not one bare mail address, or an empty text when it is one: no blank, no
+// leading "-" (xdg-email would read it as an option), exactly one "@" with text on both
+// sides, no control character and none of the characters a mailto link or a shell reads
+// (? & # % ; , : < > " ' ` $ \ ( ) [ ] { } | * !).
+QString addressFault(const QString &address);
+// The recipients of an address file; a missing file gives none. Throws AppError naming the
+// file and the line (counted from 1) of the first line that is not one mail address.
 QStringList readRecipients(const QString &path);
 // The body file with its line breaks as "\n"; a missing file gives an empty body.
 QString readBody(const QString &path);

@@ -1,5 +1,6 @@
 #include "order/order_making.h"
 
+#include "cart/catalogue_price.h"
 #include "cart/serial_number.h"
 #include "common/date_format.h"
 #include "data/conflict_retry.h"
@@ -77,6 +78,31 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
     if (!unsupplied.isEmpty())
         throw OrderRefusedError(QStringLiteral("以下书目没有供货商编号，不能生成订单：\n")
                                 + unsupplied.join(u'\n'));
+
+    // The price each line carries, and the catalogue's price now (it may have changed since
+    // the title went into the cart): both must be one an order can carry.
+    {
+        QSqlQuery q = Sql::exec(db,
+                                QStringLiteral("select m.tm,m.sm,m.dj,b.tm,b.dj from qrydeshopcart m"
+                                               " left join qrydebooks b on b.tm=m.tm where m.op=?"),
+                                {op});
+        QStringList unpriced;
+        QStringList seen;
+        while (q.next()) {
+            const QString tm = q.value(0).toString();
+            QString fault = CataloguePrice::fault(q.value(2));
+            if (fault.isEmpty() && !q.value(3).isNull())
+                fault = CataloguePrice::fault(q.value(4));
+            if (fault.isEmpty() || seen.contains(tm))
+                continue;
+            seen << tm;
+            const QString title = q.value(1).toString();
+            unpriced << QStringLiteral("%1（%2）：%3").arg(title.isEmpty() ? tm : title, tm, fault);
+        }
+        if (!unpriced.isEmpty())
+            throw OrderRefusedError(QStringLiteral("以下书目的估定价不能用于订单，不能生成订单：\n")
+                                    + unpriced.join(u'\n'));
+    }
 
     // The confirmed quantities go into the lines the orders copy, in every cart of op.
     QHash<QString, qint64> quantityOf;

@@ -75,8 +75,9 @@ QDate RequestedShippingDate(const QDate &today);
 // price × quantity. The confirmed quantities are written into the cart first. The cart then
 // loses exactly the lines that were ordered.
 //
-// The cart must hold exactly the titles of confirmed, else CartChangedError. An empty cart or
-// lines without a supplier code give OrderRefusedError. Any other failure gives AppError with
+// The cart must hold exactly the titles of confirmed, else CartChangedError. An empty cart,
+// lines without a supplier code, and lines whose price (the line's own, or the catalogue's
+// now) is missing or negative give OrderRefusedError naming the titles and why. Any other failure gives AppError with
 // OrderMakingFailedText() and the cause on a second line. In every one of these cases no
 // order, no number and no change of the cart remains.
 MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &parties,

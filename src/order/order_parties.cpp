@@ -95,8 +95,10 @@ QString MissingPartyMessage(const OrderParties &p)
 
 OrderParties PartiesForOrder(OrderParties parties)
 {
-    parties.consigneeNo = QStringLiteral("1");
-    parties.payerNo = QStringLiteral("1");
+    if (parties.consigneeNo.trimmed().isEmpty())
+        parties.consigneeNo = QStringLiteral("1");
+    if (parties.payerNo.trimmed().isEmpty())
+        parties.payerNo = QStringLiteral("1");
     return parties;
 }
 
@@ -105,7 +107,8 @@ void SaveDefaultParties(const QSqlDatabase &db, const OrderParties &p)
     Sql::Transaction transaction(db);
     Sql::exec(db, QStringLiteral("update bookstore set bname=?,contact=?,tele=?"),
               {text(p.ordererName), text(p.ordererContact), text(p.ordererTel)});
-    Sql::exec(db, QStringLiteral("delete from decltrla"));
+    // Only the two rows LoadDefaultParties reads are replaced; every other party stays.
+    Sql::exec(db, QStringLiteral("delete from decltrla where cls in ('SHR','FKR') and def='Y' and state='N'"));
     Sql::exec(db,
               QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,def,state,cls)"
                              " values (?,?,?,?,?,?,?,'Y','N','SHR')"),

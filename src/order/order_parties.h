@@ -33,10 +33,11 @@ OrderParties LoadDefaultParties(const QSqlDatabase &db);
 QString MissingPartyMessage(const OrderParties &parties);
 
 // The parties as they go into orders and into the remembered defaults: the consignee and the
-// payer are always number "1".
+// payer keep their numbers (as read from decltrla); an empty number becomes "1".
 OrderParties PartiesForOrder(OrderParties parties);
 
-// Rewrites the unit record's name, contact and telephone from the orderer and replaces every
-// remembered party by the consignee and the payer given (both default and in use), all in one
-// transaction: on any failure the earlier unit record and parties stay and AppError is thrown.
+// Rewrites the unit record's name, contact and telephone from the orderer and replaces the
+// remembered default consignee and payer (cls 'SHR' / 'FKR', def 'Y', state 'N') by the ones
+// given, all in one transaction; every other row of decltrla stays. On any failure the earlier
+// unit record and parties stay and AppError is thrown.
 void SaveDefaultParties(const QSqlDatabase &db, const OrderParties &parties);

@@ -2,6 +2,7 @@
 
 #include "common/app_error.h"
 #include "common/date_format.h"
+#include "data/like_pattern.h"
 #include "data/sql_helper.h"
 
 #include <QSqlQuery>
@@ -19,24 +20,6 @@ const FieldColumn fieldColumns[] = {
     {"收货人编号", "shrh"}, {"收货人名称", "shrm"}, {"付款方式", "fkfs"},
     {"结算方式", "jsfs"},   {"发货方式", "fhfs"},   {"发货到站", "fhdz"},
 };
-
-// The escape character of the substring pattern; '!' needs no escaping in any engine's
-// string literals, unlike a backslash.
-constexpr char16_t escapeChar = u'!';
-
-QString likePattern(const QString &value)
-{
-    QString out;
-    out.reserve(value.size() + 2);
-    out += u'%';
-    for (const QChar c : value) {
-        if (c == u'%' || c == u'_' || c == escapeChar)
-            out += escapeChar;
-        out += c;
-    }
-    out += u'%';
-    return out;
-}
 
 } // namespace
 
@@ -69,12 +52,8 @@ BoundStatement OrderQueryStatement(const OrderFilter &filter)
         const QString column = OrderQueryColumn(filter.fieldCaption);
         if (column.isEmpty())
             throw AppError(QStringLiteral("未知的查询字段：") + filter.fieldCaption);
-        const QString pattern = likePattern(filter.value);
-        // The cast keeps an engine from taking the column's width for the pattern's.
-        s.text += QStringLiteral(" and %1 like cast(? as varchar(%2)) escape '%3'")
-                      .arg(column)
-                      .arg(pattern.size())
-                      .arg(QChar(escapeChar));
+        const QString pattern = u'%' + LikePattern::escaped(filter.value) + u'%';
+        s.text += QStringLiteral(" and ") + LikePattern::condition(column, pattern);
         s.values << pattern;
     }
     s.text += QStringLiteral(" order by dhdh");

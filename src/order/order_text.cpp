@@ -29,13 +29,17 @@ QString cell(const std::optional<double> &number)
 QString text(const OrderDocument &order, OrderSource source)
 {
     const OrderHeader &h = order.header;
+    // The second address line goes on the address line after a blank, so the shape holds.
+    QString address = h.shdz;
+    if (!h.shdz2.trimmed().isEmpty())
+        address = address.isEmpty() ? h.shdz2 : address + u' ' + h.shdz2;
     const QString tab = QStringLiteral("\t");
     const QString eol = QStringLiteral("\r\n");
     const std::pair<const char16_t *, const QString *> labelled[] = {
         {u"订货单号：", &h.dhdh},   {u"订货日期：", &h.dhrq},   {u"订货人编号：", &h.dhrh},
         {u"订货人名称：", &h.dhrm}, {u"订货联系人：", &h.dhlr}, {u"订货人电话：", &h.dhlh},
         {u"收货人编号：", &h.shrh}, {u"收货人名称：", &h.shrm}, {u"收货联系人：", &h.shlr},
-        {u"收货人电话：", &h.shlh}, {u"收货人地址：", &h.shdz}, {u"收货人邮编：", &h.shyb},
+        {u"收货人电话：", &h.shlh}, {u"收货人地址：", &address}, {u"收货人邮编：", &h.shyb},
         {u"付款人编号：", &h.fkrh}, {u"付款人名称：", &h.fkrm}, {u"付款联系人：", &h.fklr},
         {u"付款人电话：", &h.fklh}, {u"结算方式：", &h.jsfs},   {u"付款方式：", &h.fkfs},
         {u"发货方式：", &h.fhfs},   {u"发货到站：", &h.fhdz},   {u"要求发货日期：", &h.fhrq},

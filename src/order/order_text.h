@@ -3,7 +3,8 @@
 // every GBK character), CR LF after every line (the last one included). For an order of R rows it has 24 + 1 + R lines:
 //
 //   1      the title: "图书征订单" (wizard) or "图书征定单" (order query)
-//   2–22   "订货单号：" TAB dhdh … "要求发货日期：" TAB fhrq (21 labelled header values)
+//   2–22   "订货单号：" TAB dhdh … "要求发货日期：" TAB fhrq (21 labelled header values); line 12,
+//          "收货人地址：", carries shdz, then a blank and shdz2 when shdz2 is not blank
 //   23     "备注：" directly followed by bz
 //   24     a single space
 //   25     the table head: 征订号 书名 ISBN 版别 订购数量 (wizard)

@@ -2,16 +2,17 @@
 
 #include "common/app_error.h"
 #include "common/column_units.h"
+#include "common/whole_file.h"
 #include "data/number_text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -291,19 +292,25 @@ void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const Q
                          const Options &options)
 {
     const std::vector<Cell> cells = layout(order, source, options);
-    const QFileInfo target(path);
+    const auto fail = [&path](const QString &reason) {
+        return AppError(FailedText + u'\n'
+                        + QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), reason));
+    };
 
-    // The new workbook is finished beside the target before it replaces anything.
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                        + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        throw AppError(FailedText);
-    const QString tempPath = temp.fileName();
-    temp.close();
+    // The workbook is made in a folder of its own under the system's temporary folder; its
+    // bytes then go to the target through the whole-file writer like every other file.
+    errno = 0;
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/zhengding-workbook-XXXXXX"));
+    if (!work.isValid())
+        throw fail(QStringLiteral("无法在临时文件夹 %1 中生成工作簿（%2）")
+                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                            WholeFile::reasonText(QDir::tempPath() + QStringLiteral("/x"), errno,
+                                                  work.errorString())));
+    const QString madePath = work.filePath(QStringLiteral("order.xlsx"));
 
-    lxw_workbook *book = workbook_new(QFile::encodeName(tempPath).constData());
+    lxw_workbook *book = workbook_new(QFile::encodeName(madePath).constData());
     if (!book)
-        throw AppError(FailedText);
+        throw fail(QStringLiteral("无法生成工作簿"));
     lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
     const Formats formats(book);
     bool ok = sheet && writeCells(sheet, formats, cells);
@@ -315,18 +322,25 @@ void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const Q
         worksheet_set_row(sheet, totalsRow, LXW_DEF_ROW_HEIGHT, formats.bold);
     }
     // workbook_close frees the workbook whatever happens.
-    ok = workbook_close(book) == LXW_NO_ERROR && ok;
-    if (!ok)
-        throw AppError(FailedText);
+    errno = 0;
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR || !ok) {
+        const int number = errno;
+        QString why = QString::fromUtf8(lxw_strerror(closed));
+        if (number != 0)
+            why = WholeFile::reasonText(madePath, number, why);
+        throw fail(QStringLiteral("无法在临时文件夹 %1 中生成工作簿（%2）")
+                       .arg(QDir::toNativeSeparators(QDir::tempPath()), why));
+    }
 
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser
-                                     | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-    if (target.exists())
-        permissions = QFile::permissions(path);
-    QFile::setPermissions(tempPath, permissions);
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) != 0)
-        throw AppError(FailedText);
-    temp.setAutoRemove(false);
+    QFile made(madePath);
+    if (!made.open(QIODevice::ReadOnly))
+        throw fail(WholeFile::readReason(madePath));
+    const QByteArray bytes = made.readAll();
+    made.close();
+    QString reason;
+    if (!WholeFile::write(path, bytes, &reason))
+        throw fail(reason);
 }
 
 SaveRequest saveRequest()

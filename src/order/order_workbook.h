@@ -30,9 +30,10 @@ struct Options {
     QStringList totals = {QStringLiteral("sl"), QStringLiteral("my")};
 };
 
-// Writes the workbook to path, replacing an existing file only once the new one is complete
-// (a temporary file in the same folder, then renamed over it); on failure the old file is
-// left as it was. Throws AppError "该文件可能正在使用，无法导入！" when it cannot be written.
+// Writes the workbook to path through the whole-file writer: an existing file is replaced
+// only once the new one is complete, and on failure the old file is left as it was; a
+// read-only file is refused, not replaced. Throws AppError when it cannot be written:
+// "该文件可能正在使用，无法导入！" and, on the second line, "无法写入文件 <path>：<cause>".
 void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const QString &path,
                          const Options &options = {});
 

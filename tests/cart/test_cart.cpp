@@ -273,6 +273,42 @@ TEST_F(CartTest, UnknownKeysAddNothingAndAreReported)
     EXPECT_FALSE(result.complete());
 }
 
+TEST_F(CartTest, ATitleWithoutAPriceOrWithANegativeOneIsRefusedAndNamed)
+{
+    const struct {
+        QVariant dj;
+        bool lands;
+        QString reason;
+    } cases[] = {
+        {QVariant(QMetaType::fromType<double>()), false, QStringLiteral("没有估定价")},
+        {-1.0, false, QStringLiteral("估定价为负数（-1）")},
+        {0.0, true, QString()},   // free material goes in at amount 0
+        {12.5, true, QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dj.toString().toStdString());
+        emptyCart();
+        Sql::exec(db, QStringLiteral("update debooks set dj=? where tm='B2'"), {c.dj});
+        const CartAddResult result = add(QStringLiteral("A1,B2,C3"));
+        if (c.lands) {
+            EXPECT_TRUE(result.complete());
+            EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")}));
+            const QList<Line> all = lines();
+            ASSERT_EQ(all.size(), 3);
+            EXPECT_EQ(all[1].my, c.dj.toDouble() * all[1].sl);
+            continue;
+        }
+        EXPECT_EQ(result.added, (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
+        ASSERT_EQ(result.refused.size(), 1);
+        EXPECT_EQ(result.refused[0].key, QStringLiteral("B2"));
+        EXPECT_EQ(result.refused[0].title, QStringLiteral("大学物理"));
+        EXPECT_EQ(result.refused[0].reason, c.reason);
+        EXPECT_EQ(lineKeys(), (QStringList{QStringLiteral("A1"), QStringLiteral("C3")}));
+        EXPECT_TRUE(CartAddMessage(result).contains(QStringLiteral("《大学物理》（条码 B2）：") + c.reason))
+            << CartAddMessage(result).toStdString();
+    }
+}
+
 TEST_F(CartTest, RepeatedKeyGivesOneLineInNewAndExistingCarts)
 {
     add(QStringLiteral("A1,A1"));

@@ -92,11 +92,12 @@ TEST(SimpleCondition, ColumnOperatorAndBoundValue)
         const char *text;
         const char *bound;   // nullptr: no value
     } cases[] = {
-        {"书名", 0, "数学", "sm like ?", "%数学%"},
-        {"作者", 1, "王", "zz like ?", "王%"},
-        {"ISBN", 2, "-5", "isbn like ?", "%-5"},
+        {"书名", 0, "数学", "sm like cast(? as varchar(4)) escape '!'", "%数学%"},
+        {"作者", 1, "王", "zz like cast(? as varchar(2)) escape '!'", "王%"},
+        {"ISBN", 2, "-5", "isbn like cast(? as varchar(3)) escape '!'", "%-5"},
+        {"书名", 0, "5%_!", "sm like cast(? as varchar(9)) escape '!'", "%5!%!_!!%"},
         {"出版社名称", 3, "读者'之友", "cbmc = ?", "读者'之友"},
-        {"书名", 4, "数学", "sm <> ?", "数学"},
+        {"书名", 4, "数学", "(sm <> ? or sm is null)", "数学"},
         {"isbn", 3, "978", "sm = ?", "978"},
         {"书名", -1, "数学", "", nullptr},
         {"书名", 5, "数学", "", nullptr},
@@ -164,14 +165,15 @@ TEST(AddConditionStep, ConditionLinesForEveryRelation)
         const char *display;
     } cases[] = {
         {"出版社名称", 0, "高等教育出版社", "", "cbmc = ?", {"高等教育出版社"}, "出版社名称 等于 高等教育出版社"},
-        {"书名", 1, "数学", "", "sm <> ?", {"数学"}, "书名 不等于 数学"},
+        {"书名", 1, "数学", "", "(sm <> ? or sm is null)", {"数学"}, "书名 不等于 数学"},
         {"ISBN", 2, "7-04", "", "isbn > ?", {"7-04"}, "ISBN 大于 7-04"},
         {"ISBN", 3, "7-04", "", "isbn >= ?", {"7-04"}, "ISBN 大于等于 7-04"},
         {"ISBN", 4, "7-05", "", "isbn < ?", {"7-05"}, "ISBN 小于 7-05"},
         {"ISBN", 5, "7-05", "", "isbn <= ?", {"7-05"}, "ISBN 小于等于 7-05"},
-        {"书名", 6, "数学", "", "sm like ?", {"%数学%"}, "书名 包含 数学"},
-        {"作者", 7, "王", "", "zz like ?", {"王%"}, "作者 以 王 开头"},
-        {"外文书名", 8, "II", "", "wwsm like ?", {"%II"}, "外文书名 以 II 结尾"},
+        {"书名", 6, "数学", "", "sm like cast(? as varchar(4)) escape '!'", {"%数学%"}, "书名 包含 数学"},
+        {"作者", 7, "王", "", "zz like cast(? as varchar(2)) escape '!'", {"王%"}, "作者 以 王 开头"},
+        {"外文书名", 8, "II", "", "wwsm like cast(? as varchar(3)) escape '!'", {"%II"}, "外文书名 以 II 结尾"},
+        {"书名", 6, "5%_", "", "sm like cast(? as varchar(7)) escape '!'", {"%5!%!_%"}, "书名 包含 5%_"},
         {"ISBN", 9, "7-04", "7-05", "isbn between ? and ?", {"7-04", "7-05"}, "ISBN 在 7-04 和 7-05 之间"},
         // A value typed for an empty test is not asked for, not used and not shown.
         {"丛书名称", 10, "ignored", "", "(csm is null or csm = '')", {}, "丛书名称 为空"},
@@ -199,7 +201,7 @@ TEST(CombinedCondition, LinesInBracketsEachEndingInCrLf)
     AddConditionStep(lines, StepKind::And);
     AddConditionStep(lines, StepKind::Condition, {"作者", "等于", 0, "张三", ""});
     const BoundCondition c = CombinedCondition(lines);
-    EXPECT_EQ(c.text, QStringLiteral("(sm like ?\r\n and\r\nzz = ?\r\n)"));
+    EXPECT_EQ(c.text, QStringLiteral("(sm like cast(? as varchar(4)) escape '!'\r\n and\r\nzz = ?\r\n)"));
     EXPECT_EQ(c.values, (QVariantList{"%数学%", "张三"}));
     EXPECT_EQ(lines.displayLines(), (QStringList{"书名 包含 数学", " 和", "作者 等于 张三"}));
 }
@@ -276,10 +278,13 @@ TEST_F(ConditionRowsTest, SimpleConditionSelectsTheRowsOfThePlainForm)
     for (const auto &c : cases) {
         const QString value = QString::fromUtf8(c.value);
         const QString column = FieldColumnName(QString::fromUtf8(c.caption));
+        // Typed as it is matched: wildcards escaped, and "不等于" keeps the rows without a value.
+        const QString typed = QString(value).replace(QStringLiteral("%"), QStringLiteral("!%"))
+                                  .replace(QStringLiteral("_"), QStringLiteral("!_"));
         const QString spliced = QStringList{
-            column + " like '%" + value + "%'", column + " like '" + value + "%'",
-            column + " like '%" + value + "'", column + " = '" + value + "'",
-            column + " <> '" + value + "'"}.at(c.position);
+            column + " like '%" + typed + "%' escape '!'", column + " like '" + typed + "%' escape '!'",
+            column + " like '%" + typed + "' escape '!'", column + " = '" + value + "'",
+            "(" + column + " <> '" + value + "' or " + column + " is null)"}.at(c.position);
         const BoundCondition bound = SimpleCondition(QString::fromUtf8(c.caption), c.position, value);
         const QStringList expected = rows(spliced);
         EXPECT_EQ(rows(bound.text, bound.values), expected) << spliced.toStdString();
@@ -287,6 +292,47 @@ TEST_F(ConditionRowsTest, SimpleConditionSelectsTheRowsOfThePlainForm)
     }
     // The table is worth something only if most cases select rows.
     EXPECT_GE(nonEmpty, 10);
+}
+
+// "%", "_" and the escape character typed into a value match as typed, and "不等于" keeps the
+// titles whose field has no value, in the single-field search and in a combined condition.
+TEST_F(ConditionRowsTest, TypedWildcardsMatchAsTypedAndNotEqualKeepsTitlesWithoutAValue)
+{
+    const struct {
+        const char *tm, *sm;
+    } more[] = {{"T7", "满分100%题解"}, {"T8", "C_语言"}, {"T9", "CX语言"}, {"T10", "惊叹!号"}};
+    for (const auto &r : more)
+        Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm,dj) values (?,?,'数学丛书',1)"),
+                  {QString::fromUtf8(r.tm), QString::fromUtf8(r.sm)});
+    const struct {
+        const char *caption;
+        const char *relation;
+        const char *value;
+        QStringList tms;
+    } cases[] = {
+        {"书名", "包含", "%", {"T7"}},
+        {"书名", "包含", "_", {"T8"}},
+        {"书名", "以...开头", "C_", {"T8"}},
+        {"书名", "以...结尾", "0%题解", {"T7"}},
+        {"书名", "包含", "!", {"T10"}},
+        {"书名", "包含", "!号", {"T10"}},
+        {"丛书名称", "不等于", "数学丛书", {"T2", "T3", "T4", "T6"}},
+        {"丛书名称", "不等于", "外语丛书", {"T1", "T10", "T2", "T3", "T5", "T6", "T7", "T8", "T9"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.relation) + " " + c.value);
+        const QString caption = QString::fromUtf8(c.caption);
+        const QString relation = QString::fromUtf8(c.relation);
+        const QString value = QString::fromUtf8(c.value);
+        const BoundCondition single = SimpleCondition(caption, int(SimpleRelations().indexOf(relation)), value);
+        EXPECT_EQ(rows(single.text, single.values), c.tms);
+        ConditionLines lines;
+        ASSERT_EQ(AddConditionStep(lines, StepKind::Condition,
+                                   {caption, relation, int(CombinedRelations().indexOf(relation)), value, {}}),
+                  QString());
+        const BoundCondition combined = CombinedCondition(lines);
+        EXPECT_EQ(rows(combined.text, combined.values), c.tms);
+    }
 }
 
 TEST_F(ConditionRowsTest, CombinedConditionSelectsTheRowsOfThePlainForm)

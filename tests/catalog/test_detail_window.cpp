@@ -33,7 +33,8 @@ protected:
         tree.copyFromDist(QStringLiteral("bookimages"));
         insertBook({{"tm", "T1"}, {"zbh", "1"}, {"sm", "高等数学"}, {"isbn", "7-04-000001-X"}, {"zz", "Smith"},
                     {"dj", 12.5}, {"fmtp", "cover01.jpg"}});
-        insertBook({{"tm", "T2"}, {"zbh", "2"}, {"sm", "大学物理"}, {"isbn", "9787040002"}, {"zz", "李四"}});
+        insertBook({{"tm", "T2"}, {"zbh", "2"}, {"sm", "大学物理"}, {"isbn", "9787040002"}, {"zz", "李四"},
+                    {"dj", 30}});
         insertBook({{"tm", "T3"}, {"zbh", "3"}, {"sm", "线性代数"}, {"isbn", "9787111003"}, {"zz", "王五"}});
         books = openBooks();
         BookList::prepare(*books);

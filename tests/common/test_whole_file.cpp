@@ -1,6 +1,7 @@
 // Every file the program writes is written completely or not at all.
 #include "common/app_error.h"
 #include "common/whole_file.h"
+#include "file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,56 @@ TEST(WholeFileTest, ReplacesTheTargetOnlyWhenEverythingWasWritten)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.txt")})
             << c.what << ": no temporary file is left behind";
     }
+}
+
+// A write that fails after it started (the disk is full) or a read-only target: the old file
+// stays whole, and a read-only one is not replaced even for the administrator.
+TEST(WholeFileTest, TheOldFileStaysWholeWhenTheWriteFailsOrTheFileIsReadOnly)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("out.txt"));
+    const QByteArray old(3000, 'o');
+    const QByteArray fresh(6000, 'n');
+    const struct {
+        const char *what;
+        QFile::Permissions mode;
+        rlim_t sizeLimit;   // 0: none
+        bool written;
+        QString reason;     // a part of it
+    } cases[] = {
+        {"writable, replaced", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup, 0, true, QString()},
+        {"disk full after 1000 bytes", QFile::ReadOwner | QFile::WriteOwner, 1000, false,
+         QStringLiteral("文件超出了系统允许的大小")},
+        {"read-only for all", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther, 0, false,
+         QStringLiteral("是只读的")},
+        {"read-only for its owner", QFile::ReadOwner, 0, false, QStringLiteral("是只读的")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(target);
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(old);
+        file.close();
+        ASSERT_TRUE(QFile::setPermissions(target, c.mode));
+
+        QString reason;
+        bool written = false;
+        if (c.sizeLimit) {
+            FileSizeLimit full(c.sizeLimit);
+            ASSERT_TRUE(full.ok());
+            written = WholeFile::write(target, fresh, &reason);
+        } else {
+            written = WholeFile::write(target, fresh, &reason);
+        }
+        EXPECT_EQ(written, c.written);
+        EXPECT_TRUE(reason.contains(c.reason)) << reason.toStdString();
+        EXPECT_EQ(contents(target), c.written ? fresh : old);
+        EXPECT_EQ(QFile::permissions(target) & 0x7077, c.mode);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.txt")})
+            << "no temporary file is left behind";
+    }
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST(WholeFileTest, AFileThatCannotBeWrittenIsToldWhyWithItsPath)

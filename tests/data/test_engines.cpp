@@ -12,6 +12,7 @@
 
 #include "app/data_module.h"
 #include "cart/cart.h"
+#include "cart/search_condition.h"
 #include "common/string_cipher.h"
 #include "data/connection.h"
 #include "data/demo_catalogue.h"
@@ -107,6 +108,7 @@ protected:
                       .toInt(),
                   Sql::scalar(db, QStringLiteral("select count(*) from detsnrty")).toInt());
         exerciseCart();
+        exerciseTypedSearchAndPrices();
 
         ASSERT_NO_THROW(Schema::drop(db));
         EXPECT_FALSE(Schema::exists(db));
@@ -140,6 +142,34 @@ protected:
         const CartAddResult again = AddToCart(keys, db, QString());
         EXPECT_TRUE(again.added.isEmpty());
         EXPECT_EQ(again.alreadyThere, titles);
+        EXPECT_EQ(Sql::transactionDepth(db), 0);
+    }
+
+    // A typed "%" and "_" match as typed (LIKE … ESCAPE on the engine), "不等于" keeps a title
+    // whose field is NULL, and a title without a price stays out of the cart with the reason.
+    void exerciseTypedSearchAndPrices()
+    {
+        Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm) values ('W1','满分100%_题解',null)"));
+        Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm,dj) values ('W2','满分1000题解','丛书',1)"));
+        const auto found = [&](const BoundCondition &c) {
+            QStringList out;
+            QSqlQuery q = Sql::exec(db, SearchSelectText() + c.text, c.values);
+            while (q.next())
+                out << q.value(1).toString().trimmed();
+            out.sort();
+            return out;
+        };
+        EXPECT_EQ(found(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("0%_题"))), QStringList{"W1"});
+        EXPECT_EQ(found(SimpleCondition(QStringLiteral("书名"), 1, QStringLiteral("满分100%"))), QStringList{"W1"});
+        const QStringList others = found(SimpleCondition(QStringLiteral("丛书名称"), 4, QStringLiteral("丛书")));
+        EXPECT_TRUE(others.contains(QStringLiteral("W1")));
+        EXPECT_FALSE(others.contains(QStringLiteral("W2")));
+
+        QString keys = QStringLiteral("W1,W2");
+        const CartAddResult added = AddToCart(keys, db, QStringLiteral("w"));
+        EXPECT_EQ(added.added, QStringList{"W2"});
+        ASSERT_EQ(added.refused.size(), 1);
+        EXPECT_EQ(added.refused.first().reason, QStringLiteral("没有估定价"));
         EXPECT_EQ(Sql::transactionDepth(db), 0);
     }
 };

@@ -4,6 +4,8 @@
 #include "foreign_leaks.h"
 #include "temp_tree.h"
 
+#include "cart/cart.h"
+#include "cart/search_condition.h"
 #include "common/app_error.h"
 #include "common/string_cipher.h"
 #include "data/connection.h"
@@ -174,6 +176,64 @@ TEST_F(OrderFirebirdTest, OrdersAreMadeFoundAndDeleted)
 
     EXPECT_EQ(DeleteOrders(db, {QStringLiteral("202600000001")}), 1);
     EXPECT_EQ(rows(QStringLiteral("select dhdh from deorder_mx")), QStringList{QStringLiteral("202600000002")});
+}
+
+// Firebird types a bound value by its context and compares padded text: the price refusals,
+// typed wildcards (LIKE with an escape, a pattern longer than nothing the column declares)
+// and "不等于" with a field without a value.
+TEST_F(OrderFirebirdTest, PricesAndTypedSearchValues)
+{
+    const struct {
+        const char *tm, *sm, *csm;   // csm nullptr: NULL
+        QVariant dj;
+    } books[] = {
+        {"P1", "满分100%题解", nullptr, 10.0},
+        {"P2", "C_语言", nullptr, QVariant(QMetaType::fromType<double>())},
+        {"P3", "CX语言", "丛书", 5.0},
+        {"P4", "惊叹!号", "丛书", -1.0},
+    };
+    for (const auto &b : books)
+        Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm,dj,ghbm,ghmc) values (?,?,?,?,'G01','一号')"),
+                  {QString::fromLatin1(b.tm), QString::fromUtf8(b.sm),
+                   b.csm ? QVariant(QString::fromUtf8(b.csm)) : QVariant(), b.dj});
+
+    const auto search = [&](const BoundCondition &c) {
+        QStringList out;
+        QSqlQuery q = Sql::exec(db, SearchSelectText() + c.text, c.values);
+        while (q.next())
+            out << q.value(1).toString().trimmed();
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("%"))), QStringList{"P1"});
+    EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 1, QStringLiteral("C_"))), QStringList{"P2"});
+    EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("!"))), QStringList{"P4"});
+    EXPECT_EQ(search(SimpleCondition(QStringLiteral("丛书名称"), 4, QStringLiteral("丛书"))),
+              (QStringList{"P1", "P2"}));
+    ConditionLines lines;
+    ASSERT_EQ(AddConditionStep(lines, StepKind::Condition,
+                               {QStringLiteral("书名"), QStringLiteral("以...结尾"), 8, QStringLiteral("0%题解"), {}}),
+              QString());
+    EXPECT_EQ(search(CombinedCondition(lines)), QStringList{"P1"});
+
+    QString keys = QStringLiteral("P1,P2,P3,P4");
+    const CartAddResult added = AddToCart(keys, db, QString());
+    EXPECT_EQ(added.added, (QStringList{"P1", "P3"}));
+    ASSERT_EQ(added.refused.size(), 2);
+    EXPECT_EQ(added.refused[0].reason, QStringLiteral("没有估定价"));
+    EXPECT_EQ(added.refused[1].reason, QStringLiteral("估定价为负数（-1）"));
+
+    // The catalogue's price went wrong after the title went into the cart.
+    Sql::exec(db, QStringLiteral("update debooks set dj=null where tm='P3'"));
+    try {
+        MakeOrders(db, QString(), parties(), confirmedCart(), QDate(2026, 3, 5));
+        ADD_FAILURE() << "ordered without a price";
+    } catch (const OrderRefusedError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("CX语言（P3）：没有估定价"))) << e.what();
+    }
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+    Sql::exec(db, QStringLiteral("update debooks set dj=0 where tm='P3'"));
+    EXPECT_EQ(MakeOrders(db, QString(), parties(), confirmedCart(), QDate(2026, 3, 5)).lineCount, 2);
 }
 
 } // namespace

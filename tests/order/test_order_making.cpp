@@ -236,6 +236,54 @@ TEST_F(OrderMakingTest, LinesWithoutASupplierCodeAreRefusedByTitle)
     }
 }
 
+// A price missing or negative in the cart line, or in the catalogue now (changed since the
+// title went into the cart), refuses the run naming the title; 0 and a plain price order.
+TEST_F(OrderMakingTest, TitlesWithoutAPriceOrWithANegativeOneAreRefusedByTitle)
+{
+    const QVariant null(QMetaType::fromType<double>());
+    const struct {
+        const char *where;
+        QVariant lineDj;
+        QVariant catalogueDj;   // invalid: no catalogue row
+        QString reason;         // empty: ordered
+    } cases[] = {
+        {"line NULL", null, QVariant(), QStringLiteral("没有估定价")},
+        {"line -1", -1.0, QVariant(), QStringLiteral("估定价为负数（-1）")},
+        {"line 0", 0.0, QVariant(), QString()},
+        {"line 12.5", 12.5, QVariant(), QString()},
+        {"catalogue NULL now", 12.5, null, QStringLiteral("没有估定价")},
+        {"catalogue -1 now", 12.5, -1.0, QStringLiteral("估定价为负数（-1）")},
+        {"catalogue 0 now", 12.5, 0.0, QString()},
+        {"catalogue 12.5 now", 12.5, 12.5, QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.where);
+        reset();
+        Sql::exec(db, QStringLiteral("delete from debooks"));
+        addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 10, 1, QStringLiteral("G01"), QStringLiteral("一号"));
+        addLine(QStringLiteral("B2"), QStringLiteral("大学物理"), 1, 2, QStringLiteral("G01"), QStringLiteral("一号"));
+        Sql::exec(db, QStringLiteral("update deshopcart_mx set dj=?,my=?*sl where tm='B2'"), {c.lineDj, c.lineDj});
+        if (c.catalogueDj.isValid())
+            Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,dj,ghbm) values ('B2','大学物理',?,'G01')"),
+                      {c.catalogueDj});
+        const QStringList before = cartLines();
+        if (c.reason.isEmpty()) {
+            EXPECT_EQ(makeCart().lineCount, 2);
+            EXPECT_EQ(rows(QStringLiteral("select dj,my from deorder_mx where tm='B2'")),
+                      QStringList{QStringLiteral("%1|%2").arg(c.lineDj.toDouble()).arg(c.lineDj.toDouble() * 2)});
+            continue;
+        }
+        try {
+            makeCart();
+            ADD_FAILURE() << "order making went through";
+        } catch (const OrderRefusedError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("大学物理（B2）：") + c.reason)) << e.what();
+            EXPECT_FALSE(e.text().contains(QStringLiteral("高等数学"))) << e.what();
+        }
+        expectNothingMade(before);
+    }
+}
+
 TEST_F(OrderMakingTest, ACartThatChangedSinceItWasConfirmedMakesNothing)
 {
     const struct {

@@ -107,10 +107,66 @@ TEST_F(OrderPartiesTest, SavingReplacesThePartiesAndRewritesTheUnit)
     const OrderParties p = filled();
     SaveDefaultParties(db, p);
     EXPECT_EQ(parties(), (QStringList{QStringLiteral("FKR|1|教育局|NULL|NULL|张三|NULL|030-3|Y|N"),
-                                      QStringLiteral("SHR|1|第一'中学|东街'1号||李二|100001|020-2|Y|N")}));
+                                      QStringLiteral("SHR|1|第一'中学|东街'1号||李二|100001|020-2|Y|N"),
+                                      QStringLiteral("XYZ|7|别的|西路|二层|联系人|200002|021-2|N|N")}));
     EXPECT_EQ(rows(QStringLiteral("select bno,bname,contact,tele,zipcode,address from bookstore")),
               QStringList{QStringLiteral("B01|读者'之友书店|王'一|010-1|100001|东街 1 号")});
     EXPECT_EQ(LoadDefaultParties(db), p);
+}
+
+// Saving replaces only the default consignee and payer in use; every other party (other
+// classes, rows that are not defaults, rows not in use) stays, and a party's number read from
+// the table goes into the orders and back into the table.
+TEST_F(OrderPartiesTest, SavingReplacesOnlyTheDefaultsAndKeepsTheirNumbers)
+{
+    const struct {
+        const char *what;
+        const char *cls, *state, *def;
+        bool stays;
+    } rowsBefore[] = {
+        {"default consignee", "SHR", "N", "Y", false},
+        {"default payer", "FKR", "N", "Y", false},
+        {"another consignee", "SHR", "N", "N", true},
+        {"a payer not in use", "FKR", "X", "Y", true},
+        {"another class", "GHS", "N", "Y", true},
+    };
+    QStringList staying;
+    for (const auto &r : rowsBefore) {
+        Sql::exec(db,
+                  QStringLiteral("insert into decltrla (uno,uname,state,def,cls) values (?,?,?,?,?)"),
+                  {QStringLiteral("S07"), QString::fromUtf8(r.what), QString::fromLatin1(r.state),
+                   QString::fromLatin1(r.def), QString::fromLatin1(r.cls)});
+        if (r.stays)
+            staying << QStringLiteral("%1|%2|%3").arg(QString::fromLatin1(r.cls), QString::fromUtf8(r.what),
+                                                     QString::fromLatin1(r.def));
+    }
+    const OrderParties loaded = LoadDefaultParties(db);
+    EXPECT_EQ(loaded.consigneeNo, QStringLiteral("S07"));
+    EXPECT_EQ(loaded.payerNo, QStringLiteral("S07"));
+
+    OrderParties p = loaded;
+    p.consigneeName = QStringLiteral("新收货人");
+    p.payerName = QStringLiteral("新付款人");
+    const OrderParties ordered = PartiesForOrder(p);
+    EXPECT_EQ(ordered.consigneeNo, QStringLiteral("S07"));
+    EXPECT_EQ(ordered.payerNo, QStringLiteral("S07"));
+    SaveDefaultParties(db, ordered);
+
+    QStringList expected = staying;
+    expected << QStringLiteral("FKR|新付款人|Y") << QStringLiteral("SHR|新收货人|Y");
+    expected.sort();
+    QStringList after = rows(QStringLiteral("select cls,uname,def from decltrla"));
+    after.sort();
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(rows(QStringLiteral("select distinct uno from decltrla")), QStringList{QStringLiteral("S07")});
+    EXPECT_EQ(LoadDefaultParties(db), ordered);
+
+    // Without a number (nothing remembered) the parties are number "1".
+    OrderParties unnumbered = ordered;
+    unnumbered.consigneeNo.clear();
+    unnumbered.payerNo = QStringLiteral(" ");
+    EXPECT_EQ(PartiesForOrder(unnumbered).consigneeNo, QStringLiteral("1"));
+    EXPECT_EQ(PartiesForOrder(unnumbered).payerNo, QStringLiteral("1"));
 }
 
 TEST_F(OrderPartiesTest, AnEmptyUnitTableStaysEmpty)

@@ -131,6 +131,69 @@ TEST_F(OrderSendingTest, TheComposerGetsTheCurrentOrderUnderTheWindowsTitle)
     }
 }
 
+// Each line of the recipients file is one bare address; any other line stops the mail before
+// xdg-email starts, and the clerk is told the file and the line.
+TEST_F(OrderSendingTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLine)
+{
+    installStandIn("exit 0\n");
+    const struct {
+        const char *what;
+        QByteArray file;
+        QStringList recipients;   // what the stand-in gets last; empty: refused
+        int badLine;              // the line named when refused
+    } cases[] = {
+        {"plain", "a@x.cn\r\n", {"a@x.cn"}, 0},
+        {"SMTP: prefix", "SMTP:a@b.cn\r\n", {"a@b.cn"}, 0},
+        {"blanks around", "  a@x.cn \t\r\n", {"a@x.cn"}, 0},
+        {"empty lines skipped", "\r\na@x.cn\r\n\r\n   \r\nb@y.cn\r\n", {"a@x.cn", "b@y.cn"}, 0},
+        {"--bcc and an address", "a@x.cn\r\n--bcc\r\nspy@evil.cn\r\n", {}, 2},
+        {"--attach a file", "--attach /etc/passwd\r\na@x.cn\r\n", {}, 1},
+        {"-x", "a@x.cn\r\n\r\n-x\r\n", {}, 3},
+        {"SMTP: then an option", "SMTP:--bcc\r\n", {}, 1},
+        {"two @", "a@b@c\r\n", {}, 1},
+        {"no @", "a.x.cn\r\n", {}, 1},
+        {"inner blank", "a@x.cn\r\na b@c\r\n", {}, 2},
+        {"mailto query", "a@b?attach=x\r\n", {}, 1},
+        {"a mailto link", "mailto:a@b.cn\r\n", {}, 1},
+        {"shell", "a@x.cn;rm\r\n", {}, 1},
+        {"name and address", "张三 <a@x.cn>\r\n", {}, 1},
+    };
+    const QString file = QDir::toNativeSeparators(tree.path(QStringLiteral("init/mailadd.txt")));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        tree.writeFile(QStringLiteral("init/mailadd.txt"), c.file);
+        QDir(record).removeRecursively();
+        QDir(spoolRoot).removeRecursively();
+        prompter.shown.clear();
+        openLists(0);
+        const bool sent = SendOrderMail(prompter, headers, rows, OrderSource::Query, options());
+        if (c.badLine == 0) {
+            EXPECT_TRUE(sent);
+            EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+            const QStringList args = recordedArguments();
+            ASSERT_GE(args.size(), c.recipients.size());
+            EXPECT_EQ(args.mid(args.size() - c.recipients.size()), c.recipients);
+            // Options come only from the program; no recipient line is one.
+            for (const QString &a : args) {
+                if (a.startsWith(u'-')) {
+                    EXPECT_TRUE(a == QStringLiteral("--utf8") || a == QStringLiteral("--subject")
+                                || a == QStringLiteral("--body") || a == QStringLiteral("--attach"))
+                        << a.toStdString();
+                }
+            }
+            continue;
+        }
+        EXPECT_FALSE(sent);
+        EXPECT_TRUE(recordedArguments().isEmpty()) << "xdg-email was started";
+        EXPECT_TRUE(spoolFolders().isEmpty());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+        const QString text = prompter.shown[0].text;
+        EXPECT_TRUE(text.contains(file)) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("第 %1 行").arg(c.badLine))) << text.toStdString();
+    }
+}
+
 TEST_F(OrderSendingTest, AFailedHandOverIsToldAndNotCountedAsSent)
 {
     const struct {

@@ -28,7 +28,7 @@ const QString HeaderLines = QStringLiteral(
     "收货人名称：\t第一中学教务处\r\n"
     "收货联系人：\t张三\r\n"
     "收货人电话：\t13800000000\r\n"
-    "收货人地址：\t北京市海淀区学院路1号\r\n"
+    "收货人地址：\t北京市海淀区学院路1号 东门收发室\r\n"
     "收货人邮编：\t100083\r\n"
     "付款人编号：\t1\r\n"
     "付款人名称：\t第一中学财务处\r\n"
@@ -63,6 +63,36 @@ TEST(OrderText, WizardTextIsExactGbkWith28LinesForThreeRows)
     EXPECT_EQ(bytes, Gbk::encode(expected));
     EXPECT_EQ(bytes.count("\r\n"), 28);
     EXPECT_EQ(bytes.count('\n'), 28);   // no bare LF anywhere
+}
+
+// The second address line reaches the supplier on the address line (line 12); without one
+// the line is the first address alone, and the text keeps its 28 lines either way.
+TEST(OrderText, TheSecondAddressLineFollowsTheFirstOnLineTwelve)
+{
+    const struct {
+        const char *what;
+        QString shdz;
+        QString shdz2;
+        QString line;
+    } cases[] = {
+        {"both", QStringLiteral("学院路1号"), QStringLiteral("东门收发室"), QStringLiteral("学院路1号 东门收发室")},
+        {"no second line", QStringLiteral("学院路1号"), QString(), QStringLiteral("学院路1号")},
+        {"a blank second line", QStringLiteral("学院路1号"), QStringLiteral("  "), QStringLiteral("学院路1号")},
+        {"only the second line", QString(), QStringLiteral("东门收发室"), QStringLiteral("东门收发室")},
+        {"a tab in the second line", QStringLiteral("学院路1号"), QStringLiteral("东门\t收发室"),
+         QStringLiteral("学院路1号 东门 收发室")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        OrderDocument order = sampleOrder();
+        order.header.shdz = c.shdz;
+        order.header.shdz2 = c.shdz2;
+        for (const OrderSource source : {OrderSource::Wizard, OrderSource::Query}) {
+            const QStringList lines = OrderText::text(order, source).split(QStringLiteral("\r\n"));
+            ASSERT_EQ(lines.size(), 29);   // 28 lines and the empty rest after the last CR LF
+            EXPECT_EQ(lines[11], QStringLiteral("收货人地址：\t") + c.line);
+        }
+    }
 }
 
 TEST(OrderText, QueryTextHasItsTitleHeadAndSevenFieldsWithPlainNumbers)
@@ -108,7 +138,7 @@ TEST(OrderText, TabsAndLineBreaksInValuesBecomeSpacesAndTheShapeHolds)
         {"tab in the remarks", &OrderHeader::bz, nullptr, QStringLiteral("上午\t送到"), 22,
          QStringLiteral("备注：上午 送到")},
         {"CR LF in an address", &OrderHeader::shdz, nullptr, QStringLiteral("学院路\r\n1号"), 11,
-         QStringLiteral("收货人地址：\t学院路  1号")},
+         QStringLiteral("收货人地址：\t学院路  1号 东门收发室")},
         {"LF in a name", &OrderHeader::dhrm, nullptr, QStringLiteral("第一\n中学"), 4,
          QStringLiteral("订货人名称：\t第一 中学")},
         {"tab in a title", nullptr, &OrderRow::sm, QStringLiteral("线性代数\t习题集"), 25,

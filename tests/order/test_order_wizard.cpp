@@ -496,6 +496,21 @@ TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
     EXPECT_TRUE(button("BtnNext")->isEnabled());
 }
 
+TEST_F(OrderWizardTest, ARecipientLineThatIsNoAddressIsToldAndNoMailProgramStarts)
+{
+    tree.writeFile(QStringLiteral("init/mailadd.txt"), "orders@s1.cn\r\n--bcc\r\nspy@x.cn\r\n");
+    toSend();
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("mailadd.txt 第 2 行"))) << prompter.shown[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(mailLog));
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_TRUE(w->sentOrders().isEmpty());
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
+}
+
 TEST_F(OrderWizardTest, CancellingTheExportStaysOnTheSendPage)
 {
     toSend();

@@ -344,23 +344,4 @@ TEST(OrderWorkbookCalc, CalcReadsTheCellsFormatsTotalsAndWidthsOfTheWorkbooks)
     CalcBooks::cleanUp();
 }
 
-TEST(OrderWorkbookFile, UnwritableTargetRaisesTheErrorAndLeavesNoTrace)
-{
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("taken.xlsx"));   // a folder where the file should go
-    const QString targets[] = {dir.path() + QStringLiteral("/taken.xlsx"),
-                               dir.path() + QStringLiteral("/missing/order.xlsx")};
-    for (const QString &target : targets) {
-        try {
-            OrderWorkbook::ExportOrderWorkbook(sampleOrder(), OrderSource::Wizard, target);
-            ADD_FAILURE() << "no error for " << target.toStdString();
-        } catch (const AppError &e) {
-            EXPECT_EQ(e.text(), QStringLiteral("该文件可能正在使用，无法导入！"));
-        }
-    }
-    EXPECT_TRUE(QFileInfo(targets[0]).isDir());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("taken.xlsx")});
-}
-
 } // namespace
