@@ -1,6 +1,7 @@
 #include "catalog/catalogue_statements.h"
 
 #include "catalog/book_list.h"
+#include "data/like_pattern.h"
 #include "data/sqlite_collation.h"
 
 namespace CatalogueStatements {
@@ -42,8 +43,10 @@ Statement publishers(const QSqlDatabase &db, const QString &filter)
                               : QStringLiteral(" order by xh,puname");
     if (filter.isEmpty())
         return {QStringLiteral("select puno,puname from qrypublishers") + order, {}};
-    const QString pattern = u'%' + filter + u'%';
-    return {QStringLiteral("select puno,puname from qrypublishers where puname like ? or puno like ?") + order,
+    const QString pattern = u'%' + LikePattern::escaped(filter) + u'%';
+    return {QStringLiteral("select puno,puname from qrypublishers where ")
+                + LikePattern::condition(QStringLiteral("puname"), pattern) + QStringLiteral(" or ")
+                + LikePattern::condition(QStringLiteral("puno"), pattern) + order,
             {pattern, pattern}};
 }
 

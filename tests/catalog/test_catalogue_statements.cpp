@@ -177,17 +177,18 @@ TEST_F(CatalogueStatementsTest, CategoryListsOfEachMode)
 TEST_F(CatalogueStatementsTest, PublishersInDisplayThenPinyinOrder)
 {
     Sql::exec(db, QStringLiteral("delete from publishers"));
-    Sql::exec(db, QStringLiteral("delete from debooks where tm not in (select tm from debooks limit 5)"));
+    Sql::exec(db, QStringLiteral("delete from debooks where tm not in (select tm from debooks limit 6)"));
     const QStringList tms = column(QStringLiteral("select tm from debooks"));
-    ASSERT_EQ(tms.size(), 5);
+    ASSERT_EQ(tms.size(), 6);
     const struct {
         const char *code;
         const char *name;
         int xh;
     } publishers[] = {
         {"P1", "张家出版社", 2}, {"P2", "阿城出版社", 2}, {"P3", "白山出版社", 2}, {"P4", "中华书局", 1}, {"P5", "O'Neil Press", 3},
+        {"P6", "100%_Books", 4},
     };
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         Sql::exec(db, QStringLiteral("insert into publishers (puno,puname,xh) values (?,?,?)"),
                   {QString::fromLatin1(publishers[i].code), QString::fromUtf8(publishers[i].name), publishers[i].xh});
         Sql::exec(db, QStringLiteral("update debooks set cbbm=? where tm=?"), {QString::fromLatin1(publishers[i].code), tms[i]});
@@ -198,11 +199,16 @@ TEST_F(CatalogueStatementsTest, PublishersInDisplayThenPinyinOrder)
         const char *filter;
         QStringList codes;
     } cases[] = {
-        {"", {"P4", "P2", "P3", "P1", "P5"}},
+        {"", {"P4", "P2", "P3", "P1", "P5", "P6"}},
         {"出版社", {"P2", "P3", "P1"}},
         {"P4", {"P4"}},
         {"O'Neil", {"P5"}},
         {"没有", {}},
+        // Typed "%" and "_" are the publisher's characters, not wildcards.
+        {"%", {"P6"}},
+        {"_", {"P6"}},
+        {"0%_B", {"P6"}},
+        {"出_社", {}},
     };
     for (const auto &c : cases) {
         const Statement s = CatalogueStatements::publishers(db, QString::fromUtf8(c.filter));
