@@ -50,6 +50,7 @@ TFrmDetail::Context TDM::detailContext()
     TFrmDetail::Context c;
     c.db = Con;
     c.prompter = m_prompter.get();
+    c.operatorCode = sUserName;
     return c;
 }
 

@@ -8,6 +8,7 @@
 #include "temp_tree.h"
 
 #include "cart/serial_number.h"
+#include "common/operator_code.h"
 #include "common/program_paths.h"
 #include "data/conflict_retry.h"
 #include "data/connection.h"
@@ -140,6 +141,28 @@ TEST_P(DesksTest, FourDesksMakeSoundOrders)
 {
     const QList<DeskReport> reports =
         run({QStringLiteral("--rounds"), QStringLiteral("6"), QStringLiteral("--titles"), QStringLiteral("5")});
+    const QStringList problems = orderRunProblems(db, reports);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+    record(reports);
+}
+
+// Four desks as the program ships: no operator code configured, each desk with its own login
+// name (one longer than the cart's column). Each takes its own code from its login, fills its
+// own cart, and every batch holds exactly the titles its own desk put in.
+TEST_P(DesksTest, FourDesksAsShippedOrderFromTheirOwnCarts)
+{
+    const QStringList logins = {QStringLiteral("zhang"), QStringLiteral("li"), QStringLiteral("wang"),
+                                QStringLiteral("clerk.of.the.second.floor.desk4")};
+    const QList<DeskReport> reports =
+        runDesks(QStringLiteral(ZD_DESK_WORKER), tree.bin(), 4,
+                 {QStringLiteral("--rounds"), QStringLiteral("6"), QStringLiteral("--titles"), QStringLiteral("5")},
+                 tree.path(QStringLiteral("desks")), 300000, logins);
+    QStringList codes, expected;
+    for (const DeskReport &r : reports)
+        codes << r.op;
+    for (const QString &login : logins)
+        expected << OperatorCode::resolve(QString(), login);
+    EXPECT_EQ(codes, expected);
     const QStringList problems = orderRunProblems(db, reports);
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
     record(reports);

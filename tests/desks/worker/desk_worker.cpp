@@ -2,7 +2,9 @@
 // database that <bin>/syscfg.dbm names, as the program does, waits until the go file exists
 // (so that all desks start together) and then either
 //   --rounds N / --seconds S: puts --titles K random titles into the cart of operator --op
-//                             and makes orders from it, round after round, or
+//                             (without --op: the desk's operator code as the program takes
+//                             it, OperatorCode::current()) and makes orders from it, round
+//                             after round, or
 //   --numbers N:              draws N numbers from counter "order" (every second one inside a
 //                             transaction of its own caller).
 // What it did goes to --out as lines (see DeskReport in desk_run.h); errors it caught are
@@ -10,6 +12,7 @@
 #include "cart/cart.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
+#include "common/operator_code.h"
 #include "common/program_paths.h"
 #include "data/conflict_retry.h"
 #include "data/connection.h"
@@ -183,11 +186,13 @@ int work(const QCommandLineParser &args)
         QThread::msleep(2);
     }
     Output out;
+    const QString op = args.isSet(QStringLiteral("op")) ? args.value(QStringLiteral("op")) : OperatorCode::current();
+    out.lines << QStringLiteral("operator ") + op;
     try {
         if (args.isSet(QStringLiteral("numbers")))
             drawNumbers(db, args.value(QStringLiteral("numbers")).toInt(), out);
         else
-            makeOrders(db, args.value(QStringLiteral("op")), args.value(QStringLiteral("titles")).toInt(),
+            makeOrders(db, op, args.value(QStringLiteral("titles")).toInt(),
                        args.value(QStringLiteral("rounds")).toInt(),
                        args.value(QStringLiteral("seconds")).toDouble(), out);
     } catch (const AppError &e) {
