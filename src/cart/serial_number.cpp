@@ -50,7 +50,7 @@ QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &v
         throw AppError(Sql::errorText(q));
     for (const QVariant &v : values)
         q.addBindValue(v);
-    const Sql::LockWaitBound bound(db);
+    const Sql::LockWaitBound bound(db, Sql::mayWaitForLock(text));
     if (q.exec())
         return q;
     const QSqlError error = q.lastError();

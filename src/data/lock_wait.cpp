@@ -102,9 +102,18 @@ private:
 
 } // namespace
 
-LockWaitBound::LockWaitBound(const QSqlDatabase &db)
+bool mayWaitForLock(const QString &statement)
 {
-    if (db.driverName() != u"QIBASE" || !db.driver())
+    const QString text = statement.trimmed();
+    if (!text.startsWith(QLatin1String("select"), Qt::CaseInsensitive))
+        return true;
+    return text.contains(QLatin1String("with lock"), Qt::CaseInsensitive)
+           || text.contains(QLatin1String("for update"), Qt::CaseInsensitive);
+}
+
+LockWaitBound::LockWaitBound(const QSqlDatabase &db, bool needed)
+{
+    if (!needed || db.driverName() != u"QIBASE" || !db.driver())
         return;
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || handle.metaType().sizeOf() != int(sizeof(FbHandle)))

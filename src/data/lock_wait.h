@@ -6,6 +6,7 @@
 // lock timeout cannot be given there). Past the bound the statement fails with the busy
 // error (BusyError), which the windows turn into "数据库正被其他工作站使用。是否重试？".
 #include <QSqlDatabase>
+#include <QString>
 
 #include <cstdint>
 
@@ -19,7 +20,8 @@ inline constexpr int LockWaitLimitMs = 10000;
 // other engines, whose own timeouts bound the wait.
 class LockWaitBound {
 public:
-    explicit LockWaitBound(const QSqlDatabase &db);
+    // needed false: nothing is watched (a statement that cannot wait for a lock).
+    explicit LockWaitBound(const QSqlDatabase &db, bool needed = true);
     ~LockWaitBound();
     LockWaitBound(const LockWaitBound &) = delete;
     LockWaitBound &operator=(const LockWaitBound &) = delete;
@@ -27,5 +29,9 @@ public:
 private:
     std::uint64_t m_ticket = 0;   // 0: nothing watched
 };
+
+// Whether the statement can wait for another desk's lock: anything but a plain select (a
+// multi-version engine reads without waiting), so a long read is never cut off as a wait.
+bool mayWaitForLock(const QString &statement);
 
 } // namespace Sql

@@ -136,7 +136,7 @@ QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &
         raise(q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(v);
-    const LockWaitBound bound(db);
+    const LockWaitBound bound(db, mayWaitForLock(text));
     if (!q.exec())
         raise(q.lastError());
     return q;
@@ -151,7 +151,7 @@ QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
         raise(q.lastError());
     for (const auto &[name, value] : values)
         q.bindValue(name.startsWith(u':') ? name : u':' + name, value);
-    const LockWaitBound bound(db);
+    const LockWaitBound bound(db, mayWaitForLock(text));
     if (!q.exec())
         raise(q.lastError());
     return q;
