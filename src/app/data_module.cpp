@@ -2,6 +2,7 @@
 
 #include "common/app_error.h"
 #include "common/ini_reader.h"
+#include "common/operator_code.h"
 #include "common/program_paths.h"
 #include "data/connection.h"
 #include "data/jet_conversion.h"
@@ -50,6 +51,7 @@ DataModuleState create(Prompter &prompter, const QString &connectionName,
     state.defaultRelation = Ini::readProfileString(QStringLiteral("ALL"), QStringLiteral("sGetRelation"),
                                                    QStringLiteral("包含"));
     state.dbKind = Ini::readProfileString(QStringLiteral("All"), QStringLiteral("sDbType"));
+    state.userName = OperatorCode::current();
     if (state.dbKind.isEmpty()) {
         prompter.message(QStringLiteral("请初始化系统配置！"), QStringLiteral("错误信息"), MsgFlags::Error);
         state.endRequested = true;

@@ -12,7 +12,7 @@ struct DataModuleState {
     QSqlDatabase con;
     QString defaultRelation;   // ALL/sGetRelation, default "包含"
     QString dbKind;            // All/sDbType
-    QString userName;          // sUserName: nothing sets it
+    QString userName;          // sUserName: the operator code (OperatorCode::current())
     bool endRequested = false;
 };
 

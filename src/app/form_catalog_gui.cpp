@@ -16,7 +16,9 @@
 namespace FormCatalog {
 
 // The factories are the one place where windows meet the data module: each window is handed
-// the connection, the prompter, the shared pop-up menu and its settings when it is made.
+// the connection, the prompter, the shared pop-up menu and its settings when it is made, and
+// every window that reads or fills a cart gets the desk's one operator code (DM->sUserName).
+// The order query takes none: it lists the orders of every desk.
 static void add(const char *className, FormRegistry::Factory factory)
 {
     FormRegistry::instance().registerClass(QString::fromLatin1(className), std::move(factory));
@@ -31,16 +33,21 @@ void registerAll()
         BrowseSetup setup;
         setup.popupMenu = &DM->popupMenu();
         setup.showDetail = AppSettings::showDetail(QStringLiteral("FrmMag"));
+        setup.operatorCode = DM->sUserName;
         return new TFrmMagN(DM->prompter(), DM->Con, setup, owner);
     });
     add("TFrmbookTypeB", [](QWidget *owner) -> QWidget * {
-        return new TFrmbookTypeB(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);
+        BrowseSetup setup;
+        setup.popupMenu = &DM->popupMenu();
+        setup.operatorCode = DM->sUserName;
+        return new TFrmbookTypeB(DM->prompter(), DM->Con, setup, owner);
     });
     add("TFrmQuery", [](QWidget *owner) -> QWidget * {
         TFrmQuery::Options options;
         options.defaultRelation = DM->defaultRelation;
         options.showDetail = AppSettings::showDetail(QStringLiteral("FrmQuery"));
         options.popupMenu = &DM->popupMenu();
+        options.operatorCode = DM->sUserName;
         return new TFrmQuery(DM->prompter(), DM->Con, options, owner);
     });
     add("TFrmSeh", [](QWidget *owner) -> QWidget * {
@@ -55,7 +62,10 @@ void registerAll()
         return new TFrmOrderDo(DM->prompter(), DM->Con, options, owner);
     });
     add("TFrmbook115", [](QWidget *owner) -> QWidget * {
-        return new TFrmbook115(DM->prompter(), DM->Con, {&DM->popupMenu()}, owner);
+        BrowseSetup setup;
+        setup.popupMenu = &DM->popupMenu();
+        setup.operatorCode = DM->sUserName;
+        return new TFrmbook115(DM->prompter(), DM->Con, setup, owner);
     });
 }
 

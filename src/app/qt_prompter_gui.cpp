@@ -2,6 +2,7 @@
 
 #include "app/progress_dialog_gui.h"
 #include "common/user_settings.h"
+#include "common/wait_notice.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 
 int QtPrompter::message(const QString &text, const QString &caption, int flags)
 {
+    const WaitNotice::Pause pause;   // no wait cursor or waiting text over a question
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
@@ -86,6 +88,7 @@ QString QtPrompter::qtFilters(const QString &filters)
 
 QString QtPrompter::saveFileName(const SaveRequest &request)
 {
+    const WaitNotice::Pause pause;
     QFileDialog dialog(QApplication::activeWindow(), request.caption);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

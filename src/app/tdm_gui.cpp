@@ -2,6 +2,7 @@
 
 #include "app/form_registry_gui.h"
 #include "app/jet_progress_dialog.h"
+#include "app/wait_notice_gui.h"
 #include "cart/order_count_dialog.h"
 #include "catalog/detail_window.h"
 #include "common/guarded.h"
@@ -27,6 +28,7 @@ TDM::~TDM()
     }
     if (DM == this)
         DM = nullptr;
+    WaitNoticeGui::uninstall();
 }
 
 bool TDM::create()
@@ -42,6 +44,8 @@ bool TDM::create()
         sUserName = state.userName;
         ready = !state.endRequested;
     });
+    if (ready)
+        WaitNoticeGui::install();   // a change that may wait for another desk says so
     return ready;
 }
 
@@ -50,6 +54,7 @@ TFrmDetail::Context TDM::detailContext()
     TFrmDetail::Context c;
     c.db = Con;
     c.prompter = m_prompter.get();
+    c.operatorCode = sUserName;
     return c;
 }
 

@@ -24,7 +24,7 @@ public:
     QSqlDatabase Con;
     QString defaultRelation;
     QString dbKind;
-    QString sUserName;
+    QString sUserName;   // the operator code of this desk, for every window
 
     Prompter &prompter() { return *m_prompter; }
     // The pop-up menu all grids share (made on first use).

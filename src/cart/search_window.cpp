@@ -558,7 +558,7 @@ bool TFrmQuery::placeSelection()
     bool placed = false;
     guarded([&] {
         retryWhileBusy(m_prompter, [&] {
-            placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(),
+            placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), m_options.operatorCode,
                                     m_prompter);
         });
     });

@@ -39,6 +39,7 @@ public:
         QString defaultRelation = QStringLiteral("包含");   // ALL/sGetRelation
         bool showDetail = false;                             // ShowDetailYoN of FrmQuery is "Y"
         PpMenu *popupMenu = nullptr;                         // the shared grid pop-up; none: no menu
+        QString operatorCode;                                // whose cart "放入购物车" fills
     };
 
     // Tags of the pages and of their query buttons.

@@ -1,6 +1,7 @@
 #include "cart/serial_number.h"
 
 #include "data/conflict_retry.h"
+#include "data/lock_wait.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 
@@ -37,7 +38,7 @@ QString twoDigits(int value)
 {
     if (Sql::isConflict(error))
         throw Sql::ConflictError(Sql::errorText(error));
-    throw AppError(Sql::errorText(error));
+    Sql::raise(error);   // another desk's hold past the lock wait bound: BusyError
 }
 
 // Runs one statement of the counter. A lost race with another desk becomes a ConflictError,
@@ -51,6 +52,7 @@ QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &v
         throw AppError(Sql::errorText(q));
     for (const QVariant &v : values)
         q.addBindValue(v);
+    const Sql::LockWaitBound bound(db, Sql::mayWaitForLock(text));
     if (q.exec())
         return q;
     const QSqlError error = q.lastError();
@@ -93,7 +95,12 @@ CounterRow lockCounter(const QSqlDatabase &db, const QString &table, const QStri
     }
     QSqlQuery q = run(db, select, {counter, owner});
     CounterRow row;
-    if (q.next()) {
+    bool fetched = false;
+    {
+        const Sql::LockWaitBound bound(db);   // Firebird waits for the row's lock as it fetches it
+        fetched = q.next();
+    }
+    if (fetched) {
         row.found = true;
         row.lastValue = q.value(0).toLongLong();
         row.storedPeriod = q.value(1).toString();

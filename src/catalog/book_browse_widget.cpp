@@ -189,7 +189,7 @@ bool BookBrowseWidget::placeSelection()
 {
     bool placed = false;
     guardedRetry(m_prompter, [&] {
-        placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), QString(), m_prompter);
+        placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), m_operatorCode, m_prompter);
     });
     m_grid->marksChanged();
     return placed;

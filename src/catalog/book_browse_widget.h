@@ -53,6 +53,8 @@ public:
     void setColumns(const GridColumns &columns);
     void setLoadsPictures(bool on);
     void setExportLayout(CatalogueExport::Layout layout) { m_layout = layout; }
+    // Whose cart placeSelection() fills (the desk's operator code).
+    void setOperatorCode(const QString &code) { m_operatorCode = code; }
     // Shows or hides the pane and puts the strip's matching picture on top.
     void setPaneVisible(bool visible);
     bool paneVisible() const;
@@ -82,6 +84,7 @@ private:
     DataSet m_books;
     MarkedRowList m_marked;
     CatalogueExport::Layout m_layout = CatalogueExport::Layout::A;
+    QString m_operatorCode;
 
     QVBoxLayout *m_listLayout;
     ButtonFlowLayout *m_buttonBar;

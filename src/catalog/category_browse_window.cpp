@@ -118,6 +118,7 @@ TFrmbookTypeB::TFrmbookTypeB(Prompter &prompter, const QSqlDatabase &db, const B
     m_browse = new BookBrowseWidget(prompter, db, right);
     m_browse->setColumns(BookList::categoryColumns());
     m_browse->grid()->setPopupMenu(setup.popupMenu);
+    m_browse->setOperatorCode(setup.operatorCode);
     m_browse->setLoadsPictures(true);
     m_browse->setExportLayout(CatalogueExport::Layout::A);
     connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });

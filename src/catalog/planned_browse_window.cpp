@@ -19,6 +19,7 @@ TFrmbook115::TFrmbook115(Prompter &prompter, const QSqlDatabase &db, const Brows
     m_browse = new BookBrowseWidget(prompter, db, this);
     m_browse->setColumns(BookList::categoryColumns(744));
     m_browse->grid()->setPopupMenu(setup.popupMenu);
+    m_browse->setOperatorCode(setup.operatorCode);
     m_browse->setLoadsPictures(false);
     m_browse->setExportLayout(CatalogueExport::Layout::A);
     connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });

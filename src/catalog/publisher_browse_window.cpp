@@ -190,6 +190,7 @@ TFrmMagN::TFrmMagN(Prompter &prompter, const QSqlDatabase &db, const BrowseSetup
     m_splitter1->addWidget(m_panel1);
     m_splitter1->addWidget(buildRight(prompter, db));
     m_browse->grid()->setPopupMenu(setup.popupMenu);
+    m_browse->setOperatorCode(setup.operatorCode);
     m_splitter1->setStretchFactor(0, 0);
     m_splitter1->setStretchFactor(1, 1);
     m_splitter1->setSizes({LeftWidth, 848 - LeftWidth - 8});

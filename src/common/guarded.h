@@ -12,6 +12,7 @@
 // whether to try again, and "重试" runs the whole action again.
 #include "common/app_error.h"
 #include "common/prompter.h"
+#include "common/wait_notice.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -72,11 +73,13 @@ inline QString busyRetryQuestion(const BusyError &e)
 // Runs work; when it fails with BusyError, asks the user (Retry/Cancel) and runs the whole work
 // again on "重试". Work must be a whole transaction, so that a failed run left nothing half-done.
 // On "取消" the BusyError goes on to the caller, who reports it as any other failure.
+// While the work runs, the wait notice is up (WaitNotice); it is down while the user is asked.
 template <typename Work>
 void retryWhileBusy(Prompter &prompter, Work &&work)
 {
     for (;;) {
         try {
+            const WaitNotice notice;
             work();
             return;
         } catch (const BusyError &e) {

@@ -4,6 +4,7 @@
 #include "common/program_paths.h"
 #include "common/string_cipher.h"
 #include "data/jet_reader.h"
+#include "data/lock_wait.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 #include "data/sqlite_desks.h"
@@ -69,7 +70,7 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
                         errorText);
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(Sql::LockWaitLimitMs));
     } else if (config.kind == u"Fb") {
         db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), connectionName);
         db.setDatabaseName(config.server);
@@ -118,7 +119,16 @@ QSqlDatabase openImpl(const ConnectionConfig &config, const QString &connectionN
         SqliteCollation::installPinyin(db);
     }
     // Behind ODBC the engine is found out now, once, rather than inside some later transaction.
-    Schema::dialectOf(db);
+    // A PostgreSQL server bounds its lock waits as SQLite and Firebird are bounded here.
+    if (Schema::dialectOf(db) == Schema::Dialect::Postgres) {
+        QSqlQuery bound(db);
+        if (!bound.exec(QStringLiteral("SET lock_timeout = %1").arg(Sql::LockWaitLimitMs))) {
+            const QString text = Sql::errorText(bound);
+            bound = QSqlQuery();
+            db = QSqlDatabase();
+            return fail(connectionName, text, errorText);
+        }
+    }
     return db;
 }
 

@@ -1,6 +1,7 @@
 #include "data/sql_helper.h"
 
 #include "common/app_error.h"
+#include "data/lock_wait.h"
 #include "data/sqlite_desks.h"
 
 #include <QHash>
@@ -71,10 +72,14 @@ Failure failureOf(const QSqlError &e)
         return Failure::ReadOnly;
     if (says({"database is locked", "database table is locked", "lock conflict", "deadlock",
               "could not serialize", "lock timeout", "lock time-out", "could not obtain lock",
-              "update conflicts with concurrent update"})
+              "update conflicts with concurrent update",
+              // Firebird: a statement that still waited at the end of the lock wait bound
+              // (LockWaitBound cancels it; nothing else in the program cancels a statement)
+              "operation was cancelled"})
         || hasState({"40001", "40P01", "55P03"})
-        // isc_lock_conflict, isc_deadlock, isc_lock_timeout
-        || (numeric && (number == 335544345 || number == 335544336 || number == 335544510)))
+        // isc_lock_conflict, isc_deadlock, isc_lock_timeout, isc_cancelled
+        || (numeric && (number == 335544345 || number == 335544336 || number == 335544510
+                        || number == 335544794)))
         return Failure::Busy;
     return Failure::Other;
 }
@@ -131,6 +136,7 @@ QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &
         raise(q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(v);
+    const LockWaitBound bound(db, mayWaitForLock(text));
     if (!q.exec())
         raise(q.lastError());
     return q;
@@ -145,6 +151,7 @@ QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
         raise(q.lastError());
     for (const auto &[name, value] : values)
         q.bindValue(name.startsWith(u':') ? name : u':' + name, value);
+    const LockWaitBound bound(db, mayWaitForLock(text));
     if (!q.exec())
         raise(q.lastError());
     return q;

@@ -3,6 +3,7 @@
 #include "temp_tree.h"
 
 #include "common/app_error.h"
+#include "data/lock_wait.h"
 #include "data/sql_helper.h"
 
 #include <QSqlDatabase>
@@ -53,6 +54,8 @@ TEST(DatabaseFailures, DriverTextsAreSorted)
          QString(), QStringLiteral("335544336"), Sql::Failure::Busy},
         {"Firebird lock time-out", QStringLiteral("lock time-out on wait transaction"), QString(),
          QStringLiteral("335544510"), Sql::Failure::Busy},
+        {"Firebird statement cancelled at the lock wait bound", QStringLiteral("operation was cancelled"),
+         QStringLiteral("Unable to execute query"), QStringLiteral("-901"), Sql::Failure::Busy},
         {"Firebird read-only", QStringLiteral("attempted update on read-only database"), QString(),
          QStringLiteral("335544361"), Sql::Failure::ReadOnly},
         {"Firebird disk full", QStringLiteral("I/O error during \"write\" operation for file \"/db/zd.fdb\"\n"
@@ -180,6 +183,26 @@ TEST_F(SqliteFailures, AFullDatabaseSaysTheDiskIsFull)
     EXPECT_TRUE(text.contains(QStringLiteral("database or disk is full"))) << text.toStdString();
     // Nothing of the failed statement landed.
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from filler")).toInt(), 0);
+}
+
+// Only a statement that can wait for another desk's lock is bounded: a long plain read on
+// Firebird is never cut off as if it had waited.
+TEST(DatabaseFailures, OnlyStatementsThatCanWaitForALockAreBounded)
+{
+    const struct {
+        const char *statement;
+        bool bounded;
+    } cases[] = {
+        {"select * from qrydebooks order by sm", false},
+        {"  SELECT count(*) from deorder", false},
+        {"select pvalue from parameter where pname=? with lock", true},
+        {"select pvalue from parameter where pname=? FOR UPDATE", true},
+        {"update parameter set pvalue=pvalue+1 where pname=?", true},
+        {"insert into deorder_mx select * from qrydeshopcart", true},
+        {"delete from deshopcart where op=?", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Sql::mayWaitForLock(QString::fromLatin1(c.statement)), c.bounded) << c.statement;
 }
 
 } // namespace

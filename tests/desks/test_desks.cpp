@@ -9,14 +9,23 @@
 
 #include "cart/cart.h"
 #include "cart/serial_number.h"
+#include "common/operator_code.h"
 #include "common/program_paths.h"
 #include "data/conflict_retry.h"
 #include "data/connection.h"
 #include "data/demo_catalogue.h"
+#include "data/lock_wait.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
 #include "order/order_making.h"
 
+#include <QDate>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -197,6 +206,86 @@ TEST_P(DesksTest, DesksEitherSideOfNewYearTakingTurnsNeverShareANumber)
     EXPECT_EQ(QSet<QString>(batches.begin(), batches.end()).size(), batches.size()) << batches.join(u' ').toStdString();
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from deorder")).toInt(), orders.size());
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(distinct dhdh) from deorder")).toInt(), orders.size());
+}
+
+// Four desks as the program ships: no operator code configured, each desk with its own login
+// name (one longer than the cart's column). Each takes its own code from its login, fills its
+// own cart, and every batch holds exactly the titles its own desk put in.
+TEST_P(DesksTest, FourDesksAsShippedOrderFromTheirOwnCarts)
+{
+    const QStringList logins = {QStringLiteral("zhang"), QStringLiteral("li"), QStringLiteral("wang"),
+                                QStringLiteral("clerk.of.the.second.floor.desk4")};
+    const QList<DeskReport> reports =
+        runDesks(QStringLiteral(ZD_DESK_WORKER), tree.bin(), 4,
+                 {QStringLiteral("--rounds"), QStringLiteral("6"), QStringLiteral("--titles"), QStringLiteral("5")},
+                 tree.path(QStringLiteral("desks")), 300000, logins);
+    QStringList codes, expected;
+    for (const DeskReport &r : reports)
+        codes << r.op;
+    for (const QString &login : logins)
+        expected << OperatorCode::resolve(QString(), login);
+    EXPECT_EQ(codes, expected);
+    const QStringList problems = orderRunProblems(db, reports);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+    record(reports);
+}
+
+// A desk that stops inside its transaction while it holds the order counter: another desk's
+// number drawing gives up with the busy error once the lock wait bound has passed, and draws
+// the next number when it tries again after the hold ended. The desk is a process of its own
+// with a deadline, so a desk that waited for ever fails the test instead of stalling it.
+TEST_P(DesksTest, AHeldCounterEndsInTheBusyErrorAndTheRetryAfterwardsDraws)
+{
+    ASSERT_EQ(NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0")).right(8), QStringLiteral("00000001"));
+    const QString work = tree.path(QStringLiteral("held"));
+    QDir().mkpath(work);
+    const QString out = work + QStringLiteral("/desk.txt");
+    const QString answered = work + QStringLiteral("/answered");
+    QProcess desk;
+    desk.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    desk.setProcessEnvironment(environment);
+    {
+        Sql::Transaction hold(db);
+        ASSERT_EQ(NextSerialNumber(QStringLiteral("order"), db, QStringLiteral("0")).right(8),
+                  QStringLiteral("00000002"));
+        desk.start(QStringLiteral(ZD_DESK_WORKER),
+                   {QStringLiteral("--bin"), tree.bin(), QStringLiteral("--op"), QStringLiteral("D1"),
+                    QStringLiteral("--out"), out, QStringLiteral("--numbers"), QStringLiteral("1"),
+                    QStringLiteral("--after-busy"), answered});
+        ASSERT_TRUE(desk.waitForStarted());
+        QDeadlineTimer deadline(Sql::LockWaitLimitMs + 30000);
+        while (!QFileInfo::exists(answered + QStringLiteral(".busy")) && desk.state() != QProcess::NotRunning
+               && !deadline.hasExpired())
+            desk.waitForFinished(20);
+        EXPECT_TRUE(QFileInfo::exists(answered + QStringLiteral(".busy")))
+            << "the desk did not give up while the counter was held: "
+            << QString::fromLocal8Bit(desk.readAll()).toStdString();
+        hold.rollback();   // the hold ends
+    }
+    QFile(answered).open(QIODevice::WriteOnly);
+    if (desk.state() != QProcess::NotRunning && !desk.waitForFinished(60000)) {
+        desk.kill();
+        desk.waitForFinished();
+        FAIL() << "the desk did not end after the hold";
+    }
+    ASSERT_EQ(desk.exitCode(), 0) << QString::fromLocal8Bit(desk.readAll()).toStdString();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList errors = lines.filter(QRegularExpression(QStringLiteral("^error ")));
+    ASSERT_EQ(errors.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(errors.first().mid(6).startsWith(Sql::failureSentence(Sql::Failure::Busy)))
+        << errors.first().toStdString();
+    // The held number was rolled back: the retry draws it.
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^number "))),
+              QStringList{QStringLiteral("number ") + QString::number(QDate::currentDate().year())
+                          + QStringLiteral("00000002")});
+    const QStringList calls = lines.filter(QRegularExpression(QStringLiteral("^call ")));
+    if (!calls.isEmpty())
+        std::printf("  the busy error came after %s ms (bound %d ms)\n", qPrintable(calls.first().mid(5)),
+                    Sql::LockWaitLimitMs);
 }
 
 // The unique keys of the counter, cart and order tables: those of the SQLite schema, and a

@@ -30,6 +30,8 @@ void readReport(const QString &path, DeskReport &r)
         const QString rest = line.section(u' ', 1);
         if (word == u"errors")
             r.errors = rest.toInt();
+        else if (word == u"operator")
+            r.op = rest;
         else if (word == u"retries")
             r.retries = rest.toInt();
         else if (word == u"error")
@@ -114,7 +116,8 @@ qint64 sequenceOf(const QString &number)
 }
 
 QList<DeskReport> runDesks(const QString &worker, const QString &bin, int desks,
-                           const QStringList &workerArgs, const QString &workFolder, int timeoutMs)
+                           const QStringList &workerArgs, const QString &workFolder, int timeoutMs,
+                           const QStringList &logins)
 {
     QDir().mkpath(workFolder);
     const QString go = workFolder + QStringLiteral("/go");
@@ -136,9 +139,18 @@ QList<DeskReport> runDesks(const QString &worker, const QString &bin, int desks,
         QFile::remove(out + QStringLiteral(".ready"));
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::MergedChannels);
-        p->setProcessEnvironment(environment);
-        p->start(worker, QStringList{QStringLiteral("--bin"), bin, QStringLiteral("--op"), r.op,
-                                     QStringLiteral("--out"), out, QStringLiteral("--go"), go}
+        QStringList identity{QStringLiteral("--op"), r.op};
+        if (!logins.isEmpty()) {
+            QProcessEnvironment desk = environment;
+            desk.insert(QStringLiteral("LOGNAME"), logins.value(i - 1));
+            desk.insert(QStringLiteral("USER"), logins.value(i - 1));
+            p->setProcessEnvironment(desk);
+            identity.clear();
+        } else {
+            p->setProcessEnvironment(environment);
+        }
+        p->start(worker, QStringList{QStringLiteral("--bin"), bin} + identity
+                             + QStringList{QStringLiteral("--out"), out, QStringLiteral("--go"), go}
                              + workerArgs);
         processes.push_back(std::move(p));
     }

@@ -31,9 +31,12 @@ struct DeskReport {
 // Starts `desks` workers with operator codes D1, D2, … over the database that bin/syscfg.dbm
 // names, lets them start together once all have connected, waits for them (at most
 // timeoutMs) and reads their reports. workerArgs are the worker's mode options.
+// With `logins` (one per desk), the desks are started as the program ships instead: no
+// operator code is given, and desk i runs with login name logins[i] ($LOGNAME and $USER),
+// from which it takes its code as the program does; its report's op is that code.
 QList<DeskReport> runDesks(const QString &worker, const QString &bin, int desks,
                            const QStringList &workerArgs, const QString &workFolder,
-                           int timeoutMs = 300000);
+                           int timeoutMs = 300000, const QStringList &logins = {});
 
 // Everything wrong with a run of order-making desks, in words; empty when the run is sound:
 // every worker ended with code 0 and no error; batch, order and cart numbers are unique and

@@ -2,14 +2,19 @@
 // database that <bin>/syscfg.dbm names, as the program does, waits until the go file exists
 // (so that all desks start together) and then either
 //   --rounds N / --seconds S: puts --titles K random titles into the cart of operator --op
-//                             and makes orders from it, round after round, or
+//                             (without --op: the desk's operator code as the program takes
+//                             it, OperatorCode::current()) and makes orders from it, round
+//                             after round, or
 //   --numbers N:              draws N numbers from counter "order" (every second one inside a
-//                             transaction of its own caller).
+//                             transaction of its own caller). With --after-busy FILE, a draw
+//                             that fails with the busy error makes the file FILE.busy and,
+//                             once FILE exists, is tried again (as "重试" would).
 // What it did goes to --out as lines (see DeskReport in desk_run.h); errors it caught are
 // counted there. The exit code is 0 unless the desk could not work at all.
 #include "cart/cart.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
+#include "common/operator_code.h"
 #include "common/program_paths.h"
 #include "data/conflict_retry.h"
 #include "data/connection.h"
@@ -47,7 +52,20 @@ double since(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void drawNumbers(const QSqlDatabase &db, int count, Output &out)
+// Waits until the test says that it let go of what it held (at most a minute).
+bool busyAnswered(const QString &afterBusy)
+{
+    QFile(afterBusy + QStringLiteral(".busy")).open(QIODevice::WriteOnly);
+    QDeadlineTimer deadline(60000);
+    while (!QFileInfo::exists(afterBusy)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void drawNumbers(const QSqlDatabase &db, int count, Output &out, const QString &afterBusy = {})
 {
     for (int i = 0; i < count; ++i) {
         QElapsedTimer timer;
@@ -67,6 +85,14 @@ void drawNumbers(const QSqlDatabase &db, int count, Output &out)
                 });
             }
             out.lines << QStringLiteral("number ") + number;
+        } catch (const BusyError &e) {
+            out.error(e.text());
+            if (!afterBusy.isEmpty()) {
+                out.lines << QStringLiteral("call %1").arg(since(timer), 0, 'f', 3);
+                if (busyAnswered(afterBusy))
+                    --i;   // the same draw again
+                continue;
+            }
         } catch (const AppError &e) {
             out.error(e.text());
         }
@@ -183,11 +209,14 @@ int work(const QCommandLineParser &args)
         QThread::msleep(2);
     }
     Output out;
+    const QString op = args.isSet(QStringLiteral("op")) ? args.value(QStringLiteral("op")) : OperatorCode::current();
+    out.lines << QStringLiteral("operator ") + op;
     try {
         if (args.isSet(QStringLiteral("numbers")))
-            drawNumbers(db, args.value(QStringLiteral("numbers")).toInt(), out);
+            drawNumbers(db, args.value(QStringLiteral("numbers")).toInt(), out,
+                        args.value(QStringLiteral("after-busy")));
         else
-            makeOrders(db, args.value(QStringLiteral("op")), args.value(QStringLiteral("titles")).toInt(),
+            makeOrders(db, op, args.value(QStringLiteral("titles")).toInt(),
                        args.value(QStringLiteral("rounds")).toInt(),
                        args.value(QStringLiteral("seconds")).toDouble(), out);
     } catch (const AppError &e) {
@@ -209,7 +238,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser args;
-    for (const char *option : {"bin", "op", "titles", "rounds", "seconds", "numbers", "out", "go"})
+    for (const char *option : {"bin", "op", "titles", "rounds", "seconds", "numbers", "out", "go", "after-busy"})
         args.addOption(QCommandLineOption(QString::fromLatin1(option), QString(), QStringLiteral("value")));
     args.process(app);
     try {
