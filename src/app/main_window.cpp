@@ -324,5 +324,11 @@ void TFrmMain::closeEvent(QCloseEvent *event)
         return;
     }
     m_mdi->closeAllSubWindows();
+    // A window that asked to stay (the order wizard with orders not yet sent) keeps the program.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->isVisible()) {
+            event->ignore();
+            return;
+        }
     event->accept();
 }

@@ -143,6 +143,17 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
 
     for (int i = 0; i < m_pages->count(); ++i)
         m_pages->setTabVisible(i, false);
+
+    // The pages change only through the steps: the tab widget's own switching (Ctrl+Tab,
+    // Ctrl+PgUp/PgDn, the wheel over the tab bar) would skip the checks of a step, so its keys
+    // are taken away and any other change of the current tab is turned back.
+    m_pageTabs = m_pages->tabBar();
+    m_pages->installEventFilter(this);
+    m_pageTabs->installEventFilter(this);
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index != m_page && m_page >= 0)
+            m_pages->setCurrentIndex(m_page);
+    });
 }
 
 TFrmOrderDo::~TFrmOrderDo()
@@ -153,7 +164,7 @@ TFrmOrderDo::~TFrmOrderDo()
 
 int TFrmOrderDo::currentPage() const
 {
-    return m_pages->currentIndex();
+    return m_page;
 }
 
 void TFrmOrderDo::showEvent(QShowEvent *event)
@@ -170,6 +181,17 @@ void TFrmOrderDo::closeEvent(QCloseEvent *event)
     // What was typed last still reaches the cart.
     commitGridEdit();
     guarded([&] { flushQuantities(); });
+    // Orders of the batch that went nowhere yet are named before the window goes.
+    const QStringList pending = pendingOrders();
+    if (!pending.isEmpty()
+        && !m_prompter.askYesNo(QStringLiteral("本批订单 %1 还没有发送或导出。\n"
+                                               "关闭后可以在\"订单查询\"模块中发送或导出。\n"
+                                               "确定关闭订单制作窗口吗？")
+                                    .arg(joinOrders(pending)),
+                                true)) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
 }
 
@@ -200,6 +222,7 @@ void TFrmOrderDo::restart()
 
 void TFrmOrderDo::showPage(int page)
 {
+    m_page = page;
     for (int i = 0; i < m_pages->count(); ++i)
         m_pages->setTabVisible(i, i == page);
     m_pages->setCurrentIndex(page);
@@ -792,6 +815,13 @@ void TFrmOrderDo::updateOrderTotals()
 
 bool TFrmOrderDo::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && (watched == m_pages || watched == m_pageTabs)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+                             || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+        if (pageKey && key->modifiers().testFlag(Qt::ControlModifier))
+            return true;
+    }
     auto *edit = qobject_cast<QLineEdit *>(watched);
     if (!edit)
         return QWidget::eventFilter(watched, event);

@@ -145,6 +145,7 @@ private:
     DataSet m_dsOk, m_dsHz, m_dsOther, m_dsOrderMx;
     MarkedRowList m_marked;
 
+    int m_page = -1;   // the page the steps last showed
     bool m_shownOnce = false;
     bool m_partiesFilled = false;
     bool m_handOverPending = false;
@@ -157,6 +158,7 @@ private:
     bool m_flushQueued = false;
 
     QTabWidget *m_pages = nullptr;
+    QObject *m_pageTabs = nullptr;   // the tab bar of m_pages
     DbGrid *m_dbgOk = nullptr;
     DbGrid *m_dbGrid1 = nullptr;
     DbGrid *m_dbgOrder = nullptr;

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -76,6 +78,7 @@ protected:
     }
 
     std::unique_ptr<PpMenu> menu;
+    std::unique_ptr<QMdiArea> area;   // goes after the window (TearDown)
 
     void open()
     {
@@ -506,6 +509,107 @@ TEST_F(OrderWizardTest, CancellingTheExportStaysOnTheSendPage)
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     EXPECT_TRUE(w->exportedOrders().isEmpty());
+}
+
+TEST_F(OrderWizardTest, ClosingWithOrdersNotYetSentOrExportedAsksFirst)
+{
+    // Before any order is made, and after every order went somewhere, the window just closes.
+    open();
+    prompter.shown.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+
+    toSend();
+    const QStringList made = w->madeOrders();
+    ASSERT_EQ(made.size(), 3);
+    // Each close names the orders still waiting; the default answer keeps the window.
+    for (int left = 3; left > 0; --left) {
+        SCOPED_TRACE(left);
+        prompter.shown.clear();
+        EXPECT_FALSE(w->close());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNoDefaultNo);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(prompter.shown[0].text.contains(made[i]), i >= 3 - left) << (prompter.shown[0].text).toStdString();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+        // One more order exported; the last export goes on to the summary.
+        prompter.saveAnswers.enqueue(tree.path(QStringLiteral("order%1.xlsx").arg(left)));
+        QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    }
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
+    prompter.shown.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST_F(OrderWizardTest, InTheMainAreaBtnCloseAsksAndYesCloses)
+{
+    toSend();
+    area = std::make_unique<QMdiArea>();
+    QMdiSubWindow *frame = area->addSubWindow(w.get());
+    area->resize(1200, 800);
+    area->show();
+    frame->show();
+    QTest::mouseClick(button("BtnClose"), Qt::LeftButton);
+    ASSERT_EQ(prompter.shown.size(), 2);   // the confirmation of the orders, then the close
+    EXPECT_TRUE(prompter.shown[1].text.contains(w->madeOrders().join(QStringLiteral("、")))) << (prompter.shown[1].text).toStdString();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(w->isVisible());
+
+    prompter.answers.enqueue(MsgResult::Yes);
+    QTest::mouseClick(button("BtnClose"), Qt::LeftButton);
+    EXPECT_EQ(prompter.shown.size(), 3);
+    EXPECT_FALSE(frame->isVisible());
+}
+
+// Outside the main window's area nothing takes Ctrl+Tab before the page widget does: the keys
+// must not reach a page that its step has not checked.
+TEST_F(OrderWizardTest, PagesChangeOnlyThroughTheSteps)
+{
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_PageDown, Qt::ControlModifier},
+        {Qt::Key_PageUp, Qt::ControlModifier},
+    };
+    open();
+    auto *pages = find<QTabWidget>("PgcOrder");
+    for (int page : {int(TFrmOrderDo::BooksPage), int(TFrmOrderDo::PartiesPage)}) {
+        if (page == TFrmOrderDo::PartiesPage) {
+            next();
+            ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+            for (const char *name : {"EdtName_Dh", "EdtName_Sh", "EdtName_Fk"})
+                edit(name)->clear();
+        }
+        const QString caption = visibleTab();
+        for (const auto &k : keys) {
+            SCOPED_TRACE(testing::Message() << "page " << page << " key " << k.key);
+            for (int times = 0; times < 2; ++times) {
+                QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : w.get();
+                QTest::keyClick(target, k.key, k.modifiers);
+                if (page == TFrmOrderDo::PartiesPage) {
+                    edit("EdtLxr_Dh")->setFocus();
+                    QTest::keyClick(edit("EdtLxr_Dh"), k.key, k.modifiers);
+                }
+            }
+            EXPECT_EQ(pages->currentIndex(), page);
+            EXPECT_EQ(visibleTab(), caption);
+        }
+        // Any other way of changing the tab is turned back as well.
+        pages->setCurrentIndex(TFrmOrderDo::ConfirmPage);
+        EXPECT_EQ(pages->currentIndex(), page);
+        EXPECT_EQ(w->currentPage(), page);
+    }
+    // 下一步 still checks the parties of the page that shows.
+    prompter.shown.clear();
+    next();
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请填写订货人名称")});
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
 }
 
 TEST_F(OrderWizardTest, BackThenNextKeepsWhatWasTyped)
