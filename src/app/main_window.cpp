@@ -252,9 +252,9 @@ void TFrmMain::openCart()
 {
     FormRegistry &registry = FormRegistry::instance();
     if (QWidget *open = registry.findOpen(QStringLiteral("FrmOrderDo"))) {
-        // A finished run (its closing page) gives way to a new one; any other page is kept.
-        if (auto *wizard = qobject_cast<TFrmOrderDo *>(open); wizard && wizard->currentPage() == TFrmOrderDo::DonePage)
-            wizard->restart();
+        // A finished run gives way to a new one; a cart changed meanwhile is read again.
+        if (auto *wizard = qobject_cast<TFrmOrderDo *>(open))
+            wizard->cartRequested();
         FormRegistry::bringToFront(open);
     } else
         registry.open(QStringLiteral("FrmOrderDo"), FormRegistry::MdiChild, QStringLiteral("0"));

@@ -15,6 +15,7 @@
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
+#include "data/sql_helper.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -216,6 +218,44 @@ void TFrmOrderDo::restart()
     setCaption(m_btnNext, QStringLiteral("下一步(&N)"));
     setCaption(m_btnPre, QStringLiteral("上一步(&P)"));
     showPage(BooksPage);
+}
+
+void TFrmOrderDo::cartRequested()
+{
+    if (m_page == DonePage) {
+        restart();
+        return;
+    }
+    // Once the orders are made the batch is sent first; before that the list follows the cart.
+    if (m_page < BooksPage || m_page > ConfirmPage || m_handOverPending)
+        return;
+    commitGridEdit();
+    guarded([&] {
+        flushQuantities();
+        if (!cartChangedSinceRead())
+            return;
+        m_dsHz.close();
+        m_dsOk.close();
+        showPage(BooksPage);
+    });
+}
+
+// Whether the cart's titles differ from those the list read (a closed list counts as changed).
+bool TFrmOrderDo::cartChangedSinceRead() const
+{
+    if (!m_dsOk.isOpen())
+        return true;
+    QStringList listed;
+    for (int row = 0; row < m_dsOk.recordCount(); ++row)
+        listed << m_dsOk.text(row, QStringLiteral("tm"));
+    QStringList now;
+    QSqlQuery q = Sql::exec(m_db, QStringLiteral("select tm from qrydeshopcart where op=?"),
+                            {m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode});
+    while (q.next())
+        now << q.value(0).toString();
+    listed.sort();
+    now.sort();
+    return listed != now;
 }
 
 // --- pages ------------------------------------------------------------------------------

@@ -53,7 +53,13 @@ public:
 
     // A new run from page 1: lists closed, marks and parties forgotten, the cart read again.
     void restart();
+    // The window is asked for again ("购物车"): a finished run gives way to a new one, and
+    // before the orders are made a cart whose titles changed since page 1 read it is read
+    // again on page 1, the typed parties kept. Errors are shown, not passed on.
+    void cartRequested();
     int currentPage() const;
+    // The operator whose cart the window orders.
+    QString operatorCode() const { return m_options.operatorCode; }
 
     // The window's lists.
     DataSet &books() { return m_dsOk; }          // DsOk
@@ -132,6 +138,7 @@ private:
     void flushQuantities();
     QList<CartQuantity> allQuantities() const;
     void openBooks();
+    bool cartChangedSinceRead() const;
     void openOrders();
     void orderRowChanged();
     void updateOrderTotals();
