@@ -75,10 +75,13 @@ QDate RequestedShippingDate(const QDate &today);
 // price × quantity. The confirmed quantities are written into the cart first. The cart then
 // loses exactly the lines that were ordered.
 //
-// The cart must hold exactly the titles of confirmed, else CartChangedError. An empty cart or
-// lines without a supplier code give OrderRefusedError. Any other failure gives AppError with
-// OrderMakingFailedText() and the cause on a second line. In every one of these cases no
-// order, no number and no change of the cart remains.
+// The cart must hold exactly the titles of confirmed and of leftInCart, else CartChangedError;
+// the titles of leftInCart (those the user chose not to order this time) are neither ordered
+// nor touched and stay in the cart. Nothing to order, or lines without a supplier code, give
+// OrderRefusedError. Any other failure gives AppError with OrderMakingFailedText() and the
+// cause on a second line. In every one of these cases no order, no number and no change of
+// the cart remains.
 MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &parties,
                       const QList<ConfirmedLine> &confirmed,
-                      const QDate &today = QDate::currentDate());
+                      const QDate &today = QDate::currentDate(),
+                      const QStringList &leftInCart = {});

@@ -245,7 +245,7 @@ bool TFrmOrderDo::cartChangedSinceRead() const
 {
     if (!m_dsOk.isOpen())
         return true;
-    QStringList listed;
+    QStringList listed = m_leftOut;
     for (int row = 0; row < m_dsOk.recordCount(); ++row)
         listed << m_dsOk.text(row, QStringLiteral("tm"));
     QStringList now;
@@ -280,6 +280,9 @@ void TFrmOrderDo::tbShow(int page)
     case BooksPage:
         m_btnDel->setVisible(true);
         m_btnPre->setEnabled(false);
+        // Page 1 shows the whole cart, the lines of quantity 0 included.
+        if (!m_leftOut.isEmpty())
+            setLeftOut({});
         if (!m_dsOk.isOpen())
             guarded([&] { openBooks(); });
         m_lbCount->setText(QString::number(m_dsOk.isOpen() ? m_dsOk.recordCount() : 0));
@@ -387,12 +390,68 @@ void TFrmOrderDo::booksNext()
         }
     }
     SaveCartQuantities(m_db, allQuantities());
+    if (!askAboutZeroQuantities())
+        return;
     // The parties are offered once per run: going back and forth keeps what was typed.
     if (!m_partiesFilled) {
         fillPartyEdits(LoadDefaultParties(m_db));
         m_partiesFilled = true;
     }
     advance();
+}
+
+bool TFrmOrderDo::askAboutZeroQuantities()
+{
+    QStringList keys, names;
+    for (int row = 0; row < m_dsOk.recordCount(); ++row) {
+        if (m_dsOk.value(row, QStringLiteral("sl")).toLongLong() != 0)
+            continue;
+        keys << m_dsOk.text(row, QStringLiteral("tm"));
+        names << QStringLiteral("《%1》（条码 %2）").arg(m_dsOk.text(row, QStringLiteral("sm")), keys.last());
+    }
+    if (keys.isEmpty())
+        return true;
+    constexpr int Named = 20;
+    QString list = names.mid(0, Named).join(u'\n');
+    if (names.size() > Named)
+        list += QStringLiteral("\n等 %1 种").arg(names.size());
+    const bool orderAsZero = m_prompter.askYesNo(
+        QStringLiteral("以下 %1 种书目的订购数量为 0：\n%2\n是否仍按数量 0 订购这些书目？\n"
+                       "选择\"否\"则本次不订购这些书目，它们留在购物车中。")
+            .arg(keys.size())
+            .arg(list),
+        true);
+    if (orderAsZero)
+        return true;
+    if (keys.size() == m_dsOk.recordCount()) {
+        m_prompter.info(QStringLiteral("购物车中书目的订购数量都是 0，没有可以订购的书目"));
+        return false;
+    }
+    setLeftOut(keys);
+    guarded([&] { openBooks(); });
+    return m_dsOk.isOpen();
+}
+
+void TFrmOrderDo::setLeftOut(const QStringList &keys)
+{
+    m_leftOut = keys;
+    QVariantList values{m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode};
+    QString without;
+    if (!keys.isEmpty()) {
+        without = QStringLiteral(" and tm not in (?") + QStringLiteral(",?").repeated(keys.size() - 1) + u')';
+        for (const QString &key : keys)
+            values << key;
+    }
+    m_dsOk.close();
+    m_dsHz.close();
+    m_dsOk.setStatement(QStringLiteral("select sl,sm,tm,yc,zbh,isbn,zz,dj,my,ghbm,ghmc,cbbm,cbmc,dhdh"
+                                       " from qrydeshopcart where op=?")
+                            + without,
+                        values);
+    m_dsHz.setStatement(QStringLiteral("select count(tm) as ncount,sum(sl) as sl,sum(my) as my"
+                                       " from qrydeshopcart where op=?")
+                            + without,
+                        values);
 }
 
 void TFrmOrderDo::partiesNext()
@@ -448,7 +507,8 @@ void TFrmOrderDo::confirmNext()
     MadeOrders made;
     try {
         retryWhileBusy(m_prompter, [&] {
-            made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed);
+            made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed,
+                              QDate::currentDate(), m_leftOut);
         });
     } catch (const CartChangedError &e) {
         m_prompter.info(e.text());

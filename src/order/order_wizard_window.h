@@ -139,6 +139,11 @@ private:
     QList<CartQuantity> allQuantities() const;
     void openBooks();
     bool cartChangedSinceRead() const;
+    // Lines of quantity 0: the clerk orders them as 0, or (by default) leaves them in the cart;
+    // false when nothing is left to order.
+    bool askAboutZeroQuantities();
+    // DsOk and DsHz list the cart without the titles of keys (closed; they open when shown).
+    void setLeftOut(const QStringList &keys);
     void openOrders();
     void orderRowChanged();
     void updateOrderTotals();
@@ -162,6 +167,7 @@ private:
     QSet<QString> m_sent, m_exported;
     int m_lineCount = 0;
     QList<CartQuantity> m_dirty;
+    QStringList m_leftOut;   // titles of quantity 0 that this run does not order
     bool m_flushQueued = false;
 
     QTabWidget *m_pages = nullptr;

@@ -262,6 +262,37 @@ TEST_F(OrderMakingTest, ACartThatChangedSinceItWasConfirmedMakesNothing)
     }
 }
 
+TEST_F(OrderMakingTest, TitlesLeftInTheCartAreNeitherOrderedNorTouched)
+{
+    addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 10, 1, QStringLiteral("G01"), QStringLiteral("一号"));
+    addLine(QStringLiteral("B2"), QStringLiteral("大学物理"), 10, 0, QStringLiteral("G01"), QStringLiteral("一号"));
+    addLine(QStringLiteral("C3"), QStringLiteral("线性代数"), 10, 0, QStringLiteral("G03"), QStringLiteral("三号"));
+    addLine(QStringLiteral("D4"), QStringLiteral("概率论"), 10, 4, QStringLiteral("G02"), QStringLiteral("二号"));
+    const QStringList left{QStringLiteral("B2"), QStringLiteral("C3")};
+    const QStringList before = cartLines();
+    // The cart must still be exactly what was confirmed plus what was left.
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {{QStringLiteral("A1"), 1}}, day, left), CartChangedError);
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {{QStringLiteral("A1"), 1}, {QStringLiteral("D4"), 4}},
+                            day, {QStringLiteral("B2")}),
+                 CartChangedError);
+    expectNothingMade(before);
+    // Nothing but left lines: nothing to order.
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {}, day, QStringList{left} << "A1" << "D4"),
+                 OrderRefusedError);
+    expectNothingMade(before);
+
+    // B2 shares its supplier with an ordered line, C3 is its supplier's only line: neither is
+    // ordered, no order goes to C3's supplier, and both stay in the cart as they were.
+    const MadeOrders made = MakeOrders(db, QString(), someParties(),
+                                       {{QStringLiteral("A1"), 3}, {QStringLiteral("D4"), 4}}, day, left);
+    EXPECT_EQ(made.orders.size(), 2);
+    EXPECT_EQ(made.lineCount, 2);
+    EXPECT_EQ(rows(QStringLiteral("select xsfh from deorder order by xsfh")), (QStringList{"G01", "G02"}));
+    EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), (QStringList{"A1|3", "D4|4"}));
+    EXPECT_EQ(cartLines(), (QStringList{"B2|0|0", "C3|0|0"}));
+    EXPECT_EQ(count(QStringLiteral("deshopcart")), 1);
+}
+
 TEST_F(OrderMakingTest, AnEmptyCartIsRefusedOrReportedAsChanged)
 {
     EXPECT_THROW(make({}), OrderRefusedError);

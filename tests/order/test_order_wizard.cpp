@@ -293,10 +293,9 @@ TEST_F(OrderWizardTest, EachRequiredFieldStopsThePartiesPage)
     EXPECT_EQ(count(QStringLiteral("deorder")), 0);
 }
 
-TEST_F(OrderWizardTest, EmptyQuantityStopsAndZeroPasses)
+TEST_F(OrderWizardTest, EmptyQuantityStops)
 {
     Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=null where tm='T3'"));
-    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0 where tm='T4'"));
     open();
     next();
     EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请确定图书的订购数量")});
@@ -311,7 +310,92 @@ TEST_F(OrderWizardTest, EmptyQuantityStopsAndZeroPasses)
     next();
     ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     EXPECT_EQ(rows(QStringLiteral("select tm,sl,my from deorder_mx order by tm")),
-              (QStringList{"T1|10|125", "T2|5|100", "T3|2|16", "T4|0|0"}));
+              (QStringList{"T1|10|125", "T2|5|100", "T3|2|16", "T4|1|30"}));
+}
+
+// A line of quantity 0 is not sent to its supplier without a word: 下一步 on page 1 names it
+// and, unless the clerk says to order it as 0, the run leaves it in the cart.
+TEST_F(OrderWizardTest, ZeroQuantitiesAreAskedAboutAndLeftInTheCartByDefault)
+{
+    const struct {
+        const char *name;
+        QList<int> answers;   // to the question about the zero lines; none: the default
+        QStringList ordered;  // deorder_mx: tm|sl
+        QStringList cart;     // what stays in the cart
+        const char *totals;   // 品种 on the confirmation page
+        int orders;
+    } cases[] = {
+        {"default: left out", {}, {"T1|10", "T4|1"}, {"T2|0|0", "T3|0|0"}, "2", 1},
+        {"no: left out", {MsgResult::No}, {"T1|10", "T4|1"}, {"T2|0|0", "T3|0|0"}, "2", 1},
+        {"yes: ordered as 0", {MsgResult::Yes}, {"T1|10", "T2|0", "T3|0", "T4|1"}, {}, "4", 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        w.reset();
+        for (const char *table : {"deorder", "deorder_mx", "deshopcart_mx", "deshopcart"})
+            Sql::exec(db, QStringLiteral("delete from ") + QLatin1String(table));
+        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, 0, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, 0, QStringLiteral("S3"), QStringLiteral("三号供货商"));
+        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, 1, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        prompter.shown.clear();
+        prompter.answers.clear();
+        for (int a : c.answers)
+            prompter.answers.enqueue(a);
+        open();
+        next();
+        ASSERT_EQ(prompter.shown.size(), 1);
+        const ShownMessage asked = prompter.shown[0];
+        EXPECT_EQ(asked.flags, MsgFlags::YesNoDefaultNo);
+        EXPECT_TRUE(asked.text.contains(QStringLiteral("《大学物理》（条码 T2）"))) << asked.text.toStdString();
+        EXPECT_TRUE(asked.text.contains(QStringLiteral("《线性代数》（条码 T3）"))) << asked.text.toStdString();
+        EXPECT_FALSE(asked.text.contains(QStringLiteral("高等数学"))) << asked.text.toStdString();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+        EXPECT_EQ(label("LbHzCount"), QString::fromLatin1(c.totals));
+        EXPECT_EQ(w->books().recordCount(), QString::fromLatin1(c.totals).toInt());
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage) << prompter.texts().join(u'|').toStdString();
+        EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), c.ordered);
+        EXPECT_EQ(cartLines(), c.cart);
+        EXPECT_EQ(count(QStringLiteral("deorder")), c.orders);
+    }
+}
+
+TEST_F(OrderWizardTest, BackOnPageOneTheLinesLeftOutShowAgain)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0 where tm in ('T2','T3')"));
+    toParties();
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(w->books().recordCount(), 4);
+    // The clerk gives one of them a quantity: only the other is asked about.
+    for (int row = 0; row < w->books().recordCount(); ++row)
+        if (w->books().text(row, QStringLiteral("tm")) == u"T2")
+            w->books().setValue(row, QStringLiteral("sl"), 6);
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_FALSE(prompter.shown[0].text.contains(QStringLiteral("T2")));
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("T3")));
+    next();
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), (QStringList{"T1|10", "T2|6", "T4|1"}));
+    EXPECT_EQ(cartLines(), QStringList{"T3|0|0"});
+}
+
+TEST_F(OrderWizardTest, ACartOfOnlyZeroQuantitiesLeftOutHasNothingToOrder)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0"));
+    open();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_EQ(prompter.shown[1].text, QStringLiteral("购物车中书目的订购数量都是 0，没有可以订购的书目"));
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(w->books().recordCount(), 4);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
 }
 
 TEST_F(OrderWizardTest, AFailedRunLeavesNoTraceAndTheButtonWorks)
