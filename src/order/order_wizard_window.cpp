@@ -125,6 +125,13 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
         ds.setValue(row, QStringLiteral("my"), std::round(amount * 10000.0) / 10000.0);
     });
     connect(&m_dsOk, &DataSet::valueChanged, this, &TFrmOrderDo::quantityChanged);
+    // A refused quantity is told as the quantity dialog tells it, once the cell's editor is
+    // gone: a message box opened while the editor commits would take its focus and commit
+    // it again.
+    connect(m_dbgOk->gridModel(), &GridModel::editRefused, this, [this] {
+        m_editRefused = true;
+        QTimer::singleShot(0, this, [this] { tellRefusedEdit(); });
+    });
     connect(m_dbgOk, &QAbstractItemView::doubleClicked, this, [this] { editQuantity(); });
     connect(&m_dsOther, &DataSet::currentRowChanged, this, &TFrmOrderDo::orderRowChanged);
     connect(&m_dsOther, &DataSet::opened, this, &TFrmOrderDo::orderRowChanged);
@@ -334,8 +341,10 @@ void TFrmOrderDo::next()
 {
     if (m_handOverPending)
         return;
+    // A refused quantity is told, and the step waits for a good one.
+    if (!commitGridEdit())
+        return;
     m_btnNext->setEnabled(false);
-    commitGridEdit();
     const int page = currentPage();
     guarded([&] {
         flushQuantities();
@@ -364,9 +373,8 @@ void TFrmOrderDo::next()
 
 void TFrmOrderDo::previous()
 {
-    if (m_handOverPending)
+    if (m_handOverPending || !commitGridEdit())
         return;
-    commitGridEdit();
     guarded([&] {
         flushQuantities();
         if (currentPage() == SendPage)
@@ -472,6 +480,12 @@ void TFrmOrderDo::partiesNext()
                 break;
             }
         }
+        return;
+    }
+    const QString malformed = MalformedPartyMessage(partiesFromEdits());
+    if (!malformed.isEmpty()) {
+        m_prompter.info(malformed);
+        findChild<QLineEdit *>(QStringLiteral("EdtCode_Sh"))->setFocus();
         return;
     }
     const QString overlong = overlongParty();
@@ -699,9 +713,8 @@ QStringList TFrmOrderDo::pendingOrders() const
 
 void TFrmOrderDo::deleteBooks()
 {
-    if (currentPage() != BooksPage)
+    if (currentPage() != BooksPage || !commitGridEdit())
         return;
-    commitGridEdit();
     guarded([&] {
         flushQuantities();
         const QStringList keys = m_dsOk.isOpen() ? m_marked.markedKeys() : QStringList();
@@ -721,7 +734,8 @@ void TFrmOrderDo::deleteBooks()
 
 void TFrmOrderDo::editQuantity()
 {
-    commitGridEdit();
+    if (!commitGridEdit())
+        return;
     guarded([&] {
         flushQuantities();
         if (!m_dsOk.isOpen() || m_dsOk.isEmpty()) {
@@ -830,15 +844,27 @@ void TFrmOrderDo::copyToConfirmPage()
 
 // --- the cart's quantities ---------------------------------------------------------------------
 
-void TFrmOrderDo::commitGridEdit()
+bool TFrmOrderDo::commitGridEdit()
 {
     const QModelIndex current = m_dbgOk->currentIndex();
     QWidget *editor = current.isValid() ? m_dbgOk->indexWidget(current) : nullptr;
-    if (!editor)
+    if (editor) {
+        QAbstractItemDelegate *delegate = m_dbgOk->itemDelegateForIndex(current);
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    if (!m_editRefused)
+        return true;
+    tellRefusedEdit();
+    return false;
+}
+
+void TFrmOrderDo::tellRefusedEdit()
+{
+    if (!m_editRefused)
         return;
-    QAbstractItemDelegate *delegate = m_dbgOk->itemDelegateForIndex(current);
-    emit delegate->commitData(editor);
-    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_editRefused = false;
+    m_prompter.info(QStringLiteral("输入错误！"));
 }
 
 void TFrmOrderDo::quantityChanged(int row, int fieldIndex)

@@ -133,7 +133,9 @@ private:
     void copyToConfirmPage();
 
     // The cart's quantities: the grid's editor committed, changed quantities written.
-    void commitGridEdit();
+    // commitGridEdit() is false when the quantity typed last was refused (and says so).
+    bool commitGridEdit();
+    void tellRefusedEdit();
     void quantityChanged(int row, int fieldIndex);
     void flushQuantities();
     QList<CartQuantity> allQuantities() const;
@@ -169,6 +171,7 @@ private:
     QList<CartQuantity> m_dirty;
     QStringList m_leftOut;   // titles of quantity 0 that this run does not order
     bool m_flushQueued = false;
+    bool m_editRefused = false;   // a typed quantity was refused and not yet told
 
     QTabWidget *m_pages = nullptr;
     QObject *m_pageTabs = nullptr;   // the tab bar of m_pages

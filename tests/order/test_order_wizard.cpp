@@ -716,6 +716,7 @@ TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
     zip->setFocus();
     QTest::keyClicks(zip, QStringLiteral("12345678901234567890"));
     EXPECT_EQ(zip->text(), QStringLiteral("123456789012345"));
+    zip->setText(QStringLiteral("100001"));
     // A longer value offered by the program is named, not cut.
     edit("EdtAdd_Sh")->setText(QString(81, u'路'));
     prompter.shown.clear();
@@ -726,6 +727,28 @@ TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
     EXPECT_EQ(edit("EdtAdd_Sh")->text().size(), 81);
     EXPECT_EQ(count(QStringLiteral("decltrla")), 0);
+}
+
+TEST_F(OrderWizardTest, APostcodeOtherThanSixDigitsIsNamed)
+{
+    toParties();
+    QLineEdit *zip = edit("EdtCode_Sh");
+    zip->clear();
+    QTest::keyClicks(zip, QStringLiteral("43007a"));
+    edit("EdtName_Dh")->setFocus();
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("收货邮编"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("43007a"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_TRUE(zip->hasFocus());
+    EXPECT_EQ(count(QStringLiteral("decltrla")), 0);
+
+    zip->setText(QStringLiteral("430070"));
+    next();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(edit("EdtCode_Sh_Ok")->text(), QStringLiteral("430070"));
 }
 
 TEST_F(OrderWizardTest, EnterMovesToTheNextEditOnThePress)
@@ -845,7 +868,33 @@ TEST_F(OrderWizardTest, AQuantityTypedIntoTheGridReachesTheCartWhenTheCellIsLeft
         }
         EXPECT_EQ(stored(tm), expected);
         EXPECT_EQ(w->books().text(0, QStringLiteral("sl")), expected.section(u'|', 0, 0));
+        // What is refused is said, as the quantity dialog says it.
+        EXPECT_EQ(prompter.texts(), c.taken ? QStringList() : QStringList{QStringLiteral("输入错误！")});
+        prompter.shown.clear();
     }
+}
+
+TEST_F(OrderWizardTest, ARefusedQuantityStopsTheButtonThatCommitsIt)
+{
+    open();
+    const QString before = stored(QStringLiteral("T1"));
+    for (const char *name : {"BtnNext", "BtnDel"}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(typeQuantity(0, QStringLiteral("1x")), nullptr);
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("输入错误！")});
+        EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+        EXPECT_EQ(stored(QStringLiteral("T1")), before);
+        prompter.shown.clear();
+    }
+    // An empty cell left empty is no error.
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=null where tm='T1'"));
+    w->restart();
+    ASSERT_NE(typeQuantity(0, QString()), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
 }
 
 TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
