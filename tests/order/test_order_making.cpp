@@ -6,6 +6,12 @@
 #include "common/date_format.h"
 #include "order/order_making.h"
 
+#include <QDateTime>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <time.h>
+
 namespace {
 
 const QDate day(2026, 3, 5);
@@ -300,14 +306,47 @@ TEST_F(OrderMakingTest, AnEmptyCartIsRefusedOrReportedAsChanged)
     expectNothingMade({});
 }
 
+// The desk's own date, not the UTC one: the desk runs in a zone whose date differs from UTC's
+// now (UTC+14 in the second half of the UTC day, UTC−12 in the first), set before the dates are
+// read; the C library reads TZ again on tzset().
 TEST_F(OrderMakingTest, OrdersAreDatedWithTheDesksDate)
 {
+    class DeskZone {
+    public:
+        explicit DeskZone(const char *zone)
+        {
+            if (const char *tz = std::getenv("TZ"))
+                m_old = tz;
+            ::setenv("TZ", zone, 1);
+            ::tzset();
+        }
+        ~DeskZone()
+        {
+            if (m_old)
+                ::setenv("TZ", m_old->c_str(), 1);
+            else
+                ::unsetenv("TZ");
+            ::tzset();
+        }
+
+    private:
+        std::optional<std::string> m_old;
+    };
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const bool late = utc.time().hour() >= 11;
+    const DeskZone zone(late ? "<+14>-14" : "<-12>+12");   // POSIX zones: the offset is west of UTC
+    const QDate deskDate = utc.addSecs(late ? 14 * 3600 : -12 * 3600).date();
+    ASSERT_NE(deskDate, utc.date());
+    ASSERT_EQ(QDate::currentDate(), deskDate);
+
     addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 10, 1, QStringLiteral("G01"), QStringLiteral("一号"));
-    const QDate today = QDate::currentDate();
     const MadeOrders made = MakeOrders(db, QString(), someParties(), confirmedCart());
-    EXPECT_TRUE(made.batchNumber.startsWith(QString::number(today.year())));
+    EXPECT_TRUE(made.batchNumber.startsWith(QString::number(deskDate.year())));
     EXPECT_EQ(rows(QStringLiteral("select dhrq,fhrq from deorder")),
-              QStringList{DateFormat::shortDate(today) + u'|' + DateFormat::shortDate(today.addDays(2))});
+              QStringList{DateFormat::shortDate(deskDate) + u'|' + DateFormat::shortDate(deskDate.addDays(2))});
+    // An order written without a date takes the schema's default: the same desk date.
+    Sql::exec(db, QStringLiteral("insert into deorder (dhdh) values ('X1')"));
+    EXPECT_EQ(rows(QStringLiteral("select dhrq from deorder where dhdh='X1'")), QStringList{DateFormat::shortDate(deskDate)});
 }
 
 TEST_F(OrderMakingTest, QuantitiesAreSavedWithTheirAmountsWholeOrNotAtAll)

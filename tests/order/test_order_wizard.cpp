@@ -696,15 +696,46 @@ TEST_F(OrderWizardTest, PagesChangeOnlyThroughTheSteps)
     EXPECT_EQ(count(QStringLiteral("deorder")), 0);
 }
 
+// What the clerk typed on page 2 outlives going back to page 1, also after page 3 remembered
+// it: the unit record and the remembered parties then say something else (another desk), and
+// offering them again would put them in the place of the typed values.
 TEST_F(OrderWizardTest, BackThenNextKeepsWhatWasTyped)
 {
+    Sql::exec(db, QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,def,state,cls)"
+                                 " values ('1','旧收货人','西街','','赵','200002','021-1','Y','N','SHR')"));
     toParties();
-    edit("EdtName_Sh")->setText(QStringLiteral("第二中学"));
+    const struct {
+        const char *edit, *typed;
+    } typed[] = {
+        {"EdtName_Dh", "新华书店"},   {"EdtLxr_Dh", "钱七"},       {"EdtTel_Dh", "027-1"},
+        {"EdtName_Sh", "第二中学"},   {"EdtLxr_Sh", "孙八"},       {"EdtTel_Sh", "027-2"},
+        {"EdtCode_Sh", "430070"},     {"EdtAdd_Sh", "南路 9 号"},  {"EdtAdd2_Sh", "二楼"},
+        {"EdtName_Fk", "教育局"},     {"EdtLxr_Fk", "周九"},       {"EdtTel_Fk", "027-3"},
+    };
+    for (const auto &t : typed) {
+        ASSERT_NE(edit(t.edit)->text(), QString::fromUtf8(t.typed)) << t.edit;   // not what is offered
+        edit(t.edit)->setText(QString::fromUtf8(t.typed));
+    }
+    const auto expectTyped = [&] {
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        for (const auto &t : typed)
+            EXPECT_EQ(edit(t.edit)->text(), QString::fromUtf8(t.typed)) << t.edit;
+    };
     QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
     ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
     EXPECT_FALSE(button("BtnPre")->isEnabled());
     next();
-    EXPECT_EQ(edit("EdtName_Sh")->text(), QStringLiteral("第二中学"));
+    expectTyped();
+
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    Sql::exec(db, QStringLiteral("update bookstore set bname='别的书店',contact='别人',tele='0',zipcode='999999',address='别处'"));
+    Sql::exec(db, QStringLiteral("update decltrla set uname='别的单位',contact='别人',tel='0',zip='999999',addr='别处',addr2=''"));
+    for (int back = 0; back < 2; ++back)
+        QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    next();
+    expectTyped();
 }
 
 TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
