@@ -203,6 +203,14 @@ int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList
     return removed;
 }
 
+QStringList CartTitleKeys(const QSqlDatabase &db, const QString &op)
+{
+    QStringList keys;
+    for (const CartLine &l : readCart(db, text(op)))
+        keys << l.tm;
+    return sortedKeys(keys);
+}
+
 QString OrderMakingFailedText()
 {
     return QStringLiteral("生成订单时出现错误");

@@ -27,6 +27,9 @@ void SaveCartQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
 // returns how many lines went. Throws AppError.
 int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList &keys);
 
+// The titles' keys of operator op's cart, sorted. Throws AppError.
+QStringList CartTitleKeys(const QSqlDatabase &db, const QString &op);
+
 // A line as the user confirmed it: the title's key and its quantity.
 struct ConfirmedLine {
     QString tm;

@@ -15,7 +15,6 @@
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
-#include "data/sql_helper.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
@@ -29,7 +28,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -255,14 +253,8 @@ bool TFrmOrderDo::cartChangedSinceRead() const
     QStringList listed = m_leftOut;
     for (int row = 0; row < m_dsOk.recordCount(); ++row)
         listed << m_dsOk.text(row, QStringLiteral("tm"));
-    QStringList now;
-    QSqlQuery q = Sql::exec(m_db, QStringLiteral("select tm from qrydeshopcart where op=?"),
-                            {m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode});
-    while (q.next())
-        now << q.value(0).toString();
     listed.sort();
-    now.sort();
-    return listed != now;
+    return listed != CartTitleKeys(m_db, m_options.operatorCode);
 }
 
 // --- pages ------------------------------------------------------------------------------
