@@ -134,8 +134,7 @@ TEST_F(CartCommandTest, OnTheClosingPageTheCommandStartsANewRun)
     prompter->saveAnswers.enqueue(tree.path(QStringLiteral("order.xlsx")));
     prompter->answers.enqueue(MsgResult::No);
     QTest::mouseClick(wizard->findChild<QPushButton *>(QStringLiteral("BtnPre")), Qt::LeftButton);
-    if (wizard->currentPage() != TFrmOrderDo::DonePage)   // one order only: no question was asked
-        prompter->answers.clear();
+    prompter->answers.clear();   // a batch of one order asks nothing
     ASSERT_EQ(wizard->currentPage(), TFrmOrderDo::DonePage) << prompter->texts().join(u'|').toStdString();
 
     cartCommand();
