@@ -41,6 +41,15 @@ if(TARGET zhengding-admin AND ZD_INSTALL_DEMO_TITLES GREATER 0)
       endif()
     endforeach()
     file(CHMOD \"\${tree}/init/data.mdb\" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+    # What the admin tool's writes left beside the file belongs to run time, not to the
+    # read-only tree: the desks' turn file goes; a journal left means the file was not closed
+    # cleanly, and the package is not made from it.
+    file(REMOVE \"\${tree}/init/data.mdb-desk.lock\")
+    foreach(leftover \"-wal\" \"-shm\" \"-journal\")
+      if(EXISTS \"\${tree}/init/data.mdb\${leftover}\")
+        message(FATAL_ERROR \"zhengding-admin left \${tree}/init/data.mdb\${leftover}\")
+      endif()
+    endforeach()
   ")
 endif()
 
@@ -97,6 +106,13 @@ if(ZD_TESTS)
   if(ZD_DESKTOP_FILE_VALIDATE)
     add_test(NAME packaging.desktop_entry
              COMMAND ${ZD_DESKTOP_FILE_VALIDATE} ${ZD_PACKAGING}/zhengding.desktop)
+  endif()
+  # The staged install: nothing writable by everybody, no run-time file shipped.
+  find_program(ZD_BASH bash)
+  if(ZD_BASH)
+    add_test(NAME packaging.installed_tree
+             COMMAND ${ZD_BASH} ${CMAKE_SOURCE_DIR}/scripts/check-installed-tree.sh
+                     --install ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/installed-tree-check)
   endif()
   if(ZD_APPSTREAMCLI)
     add_test(NAME packaging.appstream_metainfo

@@ -4,10 +4,12 @@
 #   2. cpack -G DEB makes zhengding_<version>_<arch>.deb with the expected files;
 #   3. in a fresh Debian 12 root (debootstrap --variant=minbase, cached) apt-get installs the
 #      package with its dependencies, `zhengding --version` answers, the desktop entry and the
-#      icons are in place and the installed tree is read-only;
+#      icons are in place, the installed tree is read-only, nothing in it is writable by
+#      everybody and no run-time file (journal, the desks' turn file) is shipped;
 #   4. an ordinary user starts the program there for real under xvfb-run, twice: the first
 #      start makes the user's working tree and tells where it is, the second opens the main
-#      window. Each run is stopped after a few seconds; a screenshot of each is kept.
+#      window (nothing the program made is writable by everybody). Each run is stopped after a
+#      few seconds; a screenshot of each is kept.
 # Needs root and the Debian mirror. Not part of the ordinary CI run: about 9 minutes with the
 # fresh root cached and the release build up to date (most of it apt-get installing Qt into the
 # fresh root); the first run adds the debootstrap (about 10 minutes) and a whole release build.
@@ -101,6 +103,8 @@ in_root "test -f /usr/share/applications/zhengding.desktop && test -f /usr/share
   || fail "the desktop entry or the icon is not installed"
 in_root "useradd -m tester && ! runuser -u tester -- touch /usr/lib/zhengding/init/probe 2>/dev/null" \
   || fail "the installed tree is writable for a user"
+bash "$src/scripts/check-installed-tree.sh" "$run/usr/lib/zhengding" \
+  || fail "the installed tree ships run-time files or files writable by everybody"
 
 step "starting the program as a user under xvfb-run (Xvfb, xauth come with the check, not the package)"
 in_root "DEBIAN_FRONTEND=noninteractive apt-get install -y -q xvfb xauth >/dev/null 2>&1" || fail "installing xvfb"
@@ -120,6 +124,8 @@ start_once first-start 8 12
 in_root "test -f /home/tester/.local/share/zhengding/init/data.mdb && test -f /home/tester/.local/share/zhengding/bin/syscfg.dbm && test ! -e /usr/lib/zhengding/init/probe" \
   || fail "the first start made no working tree under ~/.local/share/zhengding"
 in_root "ls -l /home/tester/.local/share/zhengding/init/" | tee "$out/working-tree.txt"
+writable=$(find "$run/home/tester/.local/share/zhengding" ! -type l -perm -o+w)
+[ -z "$writable" ] || fail "the program made files writable by everybody: $writable"
 start_once main-window 10 14 --no-splash
 
 cleanup

@@ -252,9 +252,9 @@ void TFrmMain::openCart()
 {
     FormRegistry &registry = FormRegistry::instance();
     if (QWidget *open = registry.findOpen(QStringLiteral("FrmOrderDo"))) {
-        // A finished run (its closing page) gives way to a new one; any other page is kept.
-        if (auto *wizard = qobject_cast<TFrmOrderDo *>(open); wizard && wizard->currentPage() == TFrmOrderDo::DonePage)
-            wizard->restart();
+        // A finished run gives way to a new one; a cart changed meanwhile is read again.
+        if (auto *wizard = qobject_cast<TFrmOrderDo *>(open))
+            wizard->cartRequested();
         FormRegistry::bringToFront(open);
     } else
         registry.open(QStringLiteral("FrmOrderDo"), FormRegistry::MdiChild, QStringLiteral("0"));
@@ -324,5 +324,11 @@ void TFrmMain::closeEvent(QCloseEvent *event)
         return;
     }
     m_mdi->closeAllSubWindows();
+    // A window that asked to stay (the order wizard with orders not yet sent) keeps the program.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->isVisible()) {
+            event->ignore();
+            return;
+        }
     event->accept();
 }

@@ -29,6 +29,7 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
         break;
     case MsgFlags::OkCancel:
     case MsgFlags::YesNo:
+    case MsgFlags::YesNoDefaultNo:
         box.setIcon(QMessageBox::Question);
         break;
     default:
@@ -44,10 +45,14 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
         box.button(QMessageBox::Retry)->setText(QStringLiteral("重试(&R)"));
         box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
         box.setDefaultButton(QMessageBox::Retry);
-    } else if (flags == MsgFlags::YesNo) {
+    } else if (flags == MsgFlags::YesNo || flags == MsgFlags::YesNoDefaultNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        if (flags == MsgFlags::YesNoDefaultNo) {
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+        }
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));

@@ -280,8 +280,14 @@ bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
         prompter.info(QStringLiteral("请选择放入购物车中的书目"));
         return false;
     }
-    const std::unique_ptr<Progress> progress = prompter.progress();
-    const CartAddResult result = AddToCart(keys, db, op, *progress);
+    CartAddResult result;
+    {
+        // The progress display is gone before any message opens: a finished progress dialog
+        // left behind would come up over the message (it is modal) and keep its 确定 from
+        // being pressed.
+        const std::unique_ptr<Progress> progress = prompter.progress();
+        result = AddToCart(keys, db, op, *progress);
+    }
     if (result.cancelled) {
         prompter.info(QStringLiteral("已取消，购物车没有改变"));
         return false;

@@ -14,6 +14,7 @@ constexpr int Warning = 48;       // warning icon, OK
 constexpr int Information = 64;   // information icon, OK
 constexpr int OkCancel = 33;      // question icon, OK and Cancel
 constexpr int YesNo = 36;         // question icon, Yes and No
+constexpr int YesNoDefaultNo = 292;   // question icon, Yes and No, No the default (Enter, Esc)
 constexpr int RetryCancel = 53;   // warning icon, Retry and Cancel
 constexpr int Plain = 0;          // no icon, OK
 } // namespace MsgFlags
@@ -46,7 +47,9 @@ public:
     virtual std::unique_ptr<Progress> progress() { return std::make_unique<Progress>(); }
 
     void info(const QString &text) { message(text, QStringLiteral("系统提示"), MsgFlags::Information); }
-    bool askYesNo(const QString &text) {
-        return message(text, QStringLiteral("系统提示"), MsgFlags::YesNo) == MsgResult::Yes;
+    // With defaultNo, Enter or Esc answer No: for questions whose Yes gives something up.
+    bool askYesNo(const QString &text, bool defaultNo = false) {
+        return message(text, QStringLiteral("系统提示"), defaultNo ? MsgFlags::YesNoDefaultNo : MsgFlags::YesNo)
+               == MsgResult::Yes;
     }
 };

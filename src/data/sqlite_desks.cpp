@@ -149,14 +149,24 @@ bool WriteTurn::take(const QString &databasePath, int limitMs, qint64 *waitedMs)
         *waitedMs = 0;
     if (!isFilePath(databasePath))
         return true;
-    const QByteArray native = QFile::encodeName(turnFilePath(QFileInfo(databasePath).absoluteFilePath()));
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const QString database = QFileInfo(databasePath).absoluteFilePath();
+    const QByteArray native = QFile::encodeName(turnFilePath(database));
+    // Read and write for the owner, read for the others, and write for the group as far as
+    // the user's umask allows (002 on a desk shared by a group, 022 elsewhere).
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0664);
     if (fd < 0)
-        return true;   // no sidecar file here: SQLite's busy wait alone
-    // Every desk that shares the database must be able to queue here, whoever made the file.
-    struct stat st = {};
-    if (::fstat(fd, &st) == 0 && (st.st_mode & 0666) != 0666)
-        (void)::fchmod(fd, 0666);
+        return true;   // no sidecar file here (or not ours to write): SQLite's busy wait alone
+    // Whoever may write the database may queue here: the file is group-writable when the
+    // database is, and never writable by everybody (a file left so by an older version is
+    // mended by its owner).
+    struct stat st = {}, dbst = {};
+    if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid()) {
+        mode_t wanted = st.st_mode & 0777 & ~mode_t(S_IWOTH);
+        if (::stat(QFile::encodeName(database).constData(), &dbst) == 0 && (dbst.st_mode & S_IWGRP))
+            wanted |= S_IWGRP;
+        if (wanted != (st.st_mode & 0777))
+            (void)::fchmod(fd, wanted);
+    }
     const QDeadlineTimer deadline(qMax(0, limitMs));
     QElapsedTimer waited;
     waited.start();

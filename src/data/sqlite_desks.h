@@ -9,7 +9,9 @@
 //   and only then takes SQLite's write lock (BEGIN IMMEDIATE); it gives the turn back after
 //   COMMIT or ROLLBACK. Waiting desks pass a gate one at a time, and the desk that just wrote
 //   must pass the gate again behind the ones already waiting, so no desk starves. The wait is
-//   bounded: a desk that does not get its turn in time gives up with BusyError.
+//   bounded: a desk that does not get its turn in time gives up with BusyError. The sidecar
+//   file is made 0664 under the user's umask, group-writable when the database is, and never
+//   writable by everybody.
 #include <QSqlDatabase>
 #include <QString>
 

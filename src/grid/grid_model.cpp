@@ -270,10 +270,13 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
 {
     if (role != Qt::EditRole || !isEditable(index))
         return false;
-    const std::optional<QVariant> accepted = m_validator(value);
-    if (!accepted)
-        return false;
     const int field = m_fieldIndex[index.column()];
+    const std::optional<QVariant> accepted = m_validator(value);
+    if (!accepted) {
+        if (value.toString() != m_ds->value(index.row(), field).toString())
+            emit editRefused(index, value.toString());
+        return false;
+    }
     try {
         // Posts the value and runs the field's change hook; valueChanged repaints the row.
         m_ds->setValue(index.row(), m_ds->field(field).name, *accepted);

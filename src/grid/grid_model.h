@@ -8,7 +8,8 @@
 //
 // Cells are read-only, except those of one field a window names with setEditableField(): an
 // edited value that the field's validator accepts is posted to the DataSet (its change hook
-// runs, e.g. SL -> MY); anything else leaves the value as it was.
+// runs, e.g. SL -> MY); anything else leaves the value as it was and is reported
+// (editRefused).
 #include "grid/grid_columns.h"
 
 #include <QAbstractTableModel>
@@ -91,6 +92,9 @@ public:
 signals:
     // Column count, visibility or width changed.
     void columnsChanged();
+    // A value typed into an editable cell was refused by the field's validator (the cell keeps
+    // its value): the window says so. Leaving an empty cell empty is no refusal.
+    void editRefused(const QModelIndex &index, const QString &typed);
 
 private:
     void onOpened();

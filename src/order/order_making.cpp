@@ -54,20 +54,25 @@ void saveQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
 }
 
 MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &p,
-                      const QList<ConfirmedLine> &confirmed, const QDate &today)
+                      const QList<ConfirmedLine> &confirmed, const QDate &today,
+                      const QStringList &leftInCart)
 {
     Sql::Transaction transaction(db);
 
     // What is confirmed is what is ordered: compare inside the transaction, which holds the
-    // cart still until the orders are written.
-    const QList<CartLine> cart = readCart(db, op);
-    QStringList cartKeys, confirmedKeys;
-    for (const CartLine &l : cart)
+    // cart still until the orders are written. Lines left in the cart drop out here.
+    const QList<CartLine> wholeCart = readCart(db, op);
+    QStringList cartKeys, confirmedKeys = leftInCart;
+    for (const CartLine &l : wholeCart)
         cartKeys << l.tm;
     for (const ConfirmedLine &c : confirmed)
         confirmedKeys << text(c.tm);
     if (sortedKeys(cartKeys) != sortedKeys(confirmedKeys))
         throw CartChangedError(QStringLiteral("购物车中的书目已经改变，请重新确认要订购的书目"));
+    QList<CartLine> cart;
+    for (const CartLine &l : wholeCart)
+        if (!leftInCart.contains(l.tm))
+            cart.append(l);
     if (cart.isEmpty())
         throw OrderRefusedError(QStringLiteral("请选择要订购的图书"));
 
@@ -90,6 +95,8 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
         QStringList seen;
         while (q.next()) {
             const QString tm = q.value(0).toString();
+            if (leftInCart.contains(tm))
+                continue;   // not ordered this time
             QString fault = CataloguePrice::fault(q.value(2));
             if (fault.isEmpty() && !q.value(3).isNull())
                 fault = CataloguePrice::fault(q.value(4));
@@ -156,12 +163,20 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
                    text(p.payerNo), text(p.payerName), text(p.payerContact), text(p.payerTel),
                    text(p.shippingMethod), text(p.station), shippingDate, text(p.remarks)});
         // The cast gives the select list's value a type on engines that will not guess one.
+        QVariantList values{order.orderNumber, op, code};
+        QString leftOut;
+        if (!leftInCart.isEmpty()) {
+            leftOut = QStringLiteral(" and tm not in (?") + QStringLiteral(",?").repeated(leftInCart.size() - 1) + u')';
+            for (const QString &key : leftInCart)
+                values << key;
+        }
         QSqlQuery rows = Sql::exec(
             db,
             QStringLiteral("insert into deorder_mx (dhdh,tm,zbh,yc,sm,dj,sl,my,zz,isbn,ghbm,ghmc,"
                            "cbbm,cbmc) select cast(? as varchar(20)),tm,zbh,yc,sm,dj,sl,dj*sl,zz,"
-                           "isbn,ghbm,ghmc,cbbm,cbmc from qrydeshopcart where op=? and trim(ghbm)=?"),
-            {order.orderNumber, op, code});
+                           "isbn,ghbm,ghmc,cbbm,cbmc from qrydeshopcart where op=? and trim(ghbm)=?")
+                + leftOut,
+            values);
         order.lines = rows.numRowsAffected();
         made.lineCount += order.lines;
         made.orders.append(order);
@@ -216,6 +231,14 @@ int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList
     return removed;
 }
 
+QStringList CartTitleKeys(const QSqlDatabase &db, const QString &op)
+{
+    QStringList keys;
+    for (const CartLine &l : readCart(db, text(op)))
+        keys << l.tm;
+    return sortedKeys(keys);
+}
+
 QString OrderMakingFailedText()
 {
     return QStringLiteral("生成订单时出现错误");
@@ -227,12 +250,13 @@ QDate RequestedShippingDate(const QDate &today)
 }
 
 MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &parties,
-                      const QList<ConfirmedLine> &confirmed, const QDate &today)
+                      const QList<ConfirmedLine> &confirmed, const QDate &today,
+                      const QStringList &leftInCart)
 {
     // The transaction lives inside makeOrders(): by the time an error is reworded here, the
     // run has been rolled back. A run that lost a race with another desk runs again whole.
     try {
-        return Sql::retryOnConflict(db, [&] { return makeOrders(db, text(op), parties, confirmed, today); });
+        return Sql::retryOnConflict(db, [&] { return makeOrders(db, text(op), parties, confirmed, today, leftInCart); });
     } catch (const CartChangedError &) {
         throw;
     } catch (const OrderRefusedError &) {

@@ -27,6 +27,9 @@ void SaveCartQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
 // returns how many lines went. Throws AppError.
 int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList &keys);
 
+// The titles' keys of operator op's cart, sorted. Throws AppError.
+QStringList CartTitleKeys(const QSqlDatabase &db, const QString &op);
+
 // A line as the user confirmed it: the title's key and its quantity.
 struct ConfirmedLine {
     QString tm;
@@ -75,11 +78,14 @@ QDate RequestedShippingDate(const QDate &today);
 // price × quantity. The confirmed quantities are written into the cart first. The cart then
 // loses exactly the lines that were ordered.
 //
-// The cart must hold exactly the titles of confirmed, else CartChangedError. An empty cart,
-// lines without a supplier code, and lines whose price (the line's own, or the catalogue's
-// now) is missing or negative give OrderRefusedError naming the titles and why. Any other failure gives AppError with
+// The cart must hold exactly the titles of confirmed and of leftInCart, else CartChangedError;
+// the titles of leftInCart (those the user chose not to order this time) are neither ordered
+// nor touched and stay in the cart. Nothing to order, lines without a supplier code, and
+// lines whose price (the line's own, or the catalogue's now) is missing or negative give
+// OrderRefusedError naming the titles and why. Any other failure gives AppError with
 // OrderMakingFailedText() and the cause on a second line. In every one of these cases no
 // order, no number and no change of the cart remains.
 MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &parties,
                       const QList<ConfirmedLine> &confirmed,
-                      const QDate &today = QDate::currentDate());
+                      const QDate &today = QDate::currentDate(),
+                      const QStringList &leftInCart = {});

@@ -3,6 +3,7 @@
 #include "data/sql_helper.h"
 
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace {
 
@@ -90,6 +91,16 @@ QString MissingPartyMessage(const OrderParties &p)
     for (const auto &r : required)
         if (r.value.isEmpty())
             return QString::fromUtf8(r.message);
+    return QString();
+}
+
+QString MalformedPartyMessage(const OrderParties &p)
+{
+    const QString &zip = p.consigneeZip;
+    const bool sixDigits = zip.size() == 6
+                           && std::all_of(zip.begin(), zip.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!zip.isEmpty() && !sixDigits)
+        return QStringLiteral("收货邮编应为 6 位数字，现为\"%1\"，请修改").arg(zip);
     return QString();
 }
 

@@ -32,6 +32,10 @@ OrderParties LoadDefaultParties(const QSqlDatabase &db);
 // them, or an empty text when all are filled. Blanks count as content.
 QString MissingPartyMessage(const OrderParties &parties);
 
+// The message for the first filled field whose form is wrong (the consignee's postcode: six
+// digits), naming the field, or an empty text.
+QString MalformedPartyMessage(const OrderParties &parties);
+
 // The parties as they go into orders and into the remembered defaults: the consignee and the
 // payer keep their numbers (as read from decltrla); an empty number becomes "1".
 OrderParties PartiesForOrder(OrderParties parties);

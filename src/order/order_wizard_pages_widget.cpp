@@ -101,12 +101,7 @@ void TFrmOrderDo::prepareLists()
     m_dsOther.setObjectName(QStringLiteral("DsOther"));
     m_dsOrderMx.setObjectName(QStringLiteral("DsOrder_Mx"));
 
-    m_dsOk.setStatement(QStringLiteral("select sl,sm,tm,yc,zbh,isbn,zz,dj,my,ghbm,ghmc,cbbm,cbmc,dhdh"
-                                       " from qrydeshopcart where op=?"),
-                        {m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode});
-    m_dsHz.setStatement(QStringLiteral("select count(tm) as ncount,sum(sl) as sl,sum(my) as my"
-                                       " from qrydeshopcart where op=?"),
-                        {m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode});
+    setLeftOut({});   // DsOk and DsHz: the whole cart
     m_dsOther.setStatement(QStringLiteral(
         "select dhdh,dhrq,dfdh,sui,jsfs,fkfs,dhrh,dhrm,dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,"
         "shyb,fkrh,fkrm,fklr,fklh,fhfs,fhdz,fhrq,bz,pno,cdcs,zt from deorder where dfdh=:sdfdh"

@@ -123,6 +123,13 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
         ds.setValue(row, QStringLiteral("my"), std::round(amount * 10000.0) / 10000.0);
     });
     connect(&m_dsOk, &DataSet::valueChanged, this, &TFrmOrderDo::quantityChanged);
+    // A refused quantity is told as the quantity dialog tells it, once the cell's editor is
+    // gone: a message box opened while the editor commits would take its focus and commit
+    // it again.
+    connect(m_dbgOk->gridModel(), &GridModel::editRefused, this, [this] {
+        m_editRefused = true;
+        QTimer::singleShot(0, this, [this] { tellRefusedEdit(); });
+    });
     connect(m_dbgOk, &QAbstractItemView::doubleClicked, this, [this] { editQuantity(); });
     connect(&m_dsOther, &DataSet::currentRowChanged, this, &TFrmOrderDo::orderRowChanged);
     connect(&m_dsOther, &DataSet::opened, this, &TFrmOrderDo::orderRowChanged);
@@ -143,6 +150,17 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
 
     for (int i = 0; i < m_pages->count(); ++i)
         m_pages->setTabVisible(i, false);
+
+    // The pages change only through the steps: the tab widget's own switching (Ctrl+Tab,
+    // Ctrl+PgUp/PgDn, the wheel over the tab bar) would skip the checks of a step, so its keys
+    // are taken away and any other change of the current tab is turned back.
+    m_pageTabs = m_pages->tabBar();
+    m_pages->installEventFilter(this);
+    m_pageTabs->installEventFilter(this);
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index != m_page && m_page >= 0)
+            m_pages->setCurrentIndex(m_page);
+    });
 }
 
 TFrmOrderDo::~TFrmOrderDo()
@@ -153,7 +171,7 @@ TFrmOrderDo::~TFrmOrderDo()
 
 int TFrmOrderDo::currentPage() const
 {
-    return m_pages->currentIndex();
+    return m_page;
 }
 
 void TFrmOrderDo::showEvent(QShowEvent *event)
@@ -170,6 +188,17 @@ void TFrmOrderDo::closeEvent(QCloseEvent *event)
     // What was typed last still reaches the cart.
     commitGridEdit();
     guarded([&] { flushQuantities(); });
+    // Orders of the batch that went nowhere yet are named before the window goes.
+    const QStringList pending = pendingOrders();
+    if (!pending.isEmpty()
+        && !m_prompter.askYesNo(QStringLiteral("本批订单 %1 还没有发送或导出。\n"
+                                               "关闭后可以在\"订单查询\"模块中发送或导出。\n"
+                                               "确定关闭订单制作窗口吗？")
+                                    .arg(joinOrders(pending)),
+                                true)) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
 }
 
@@ -196,10 +225,43 @@ void TFrmOrderDo::restart()
     showPage(BooksPage);
 }
 
+void TFrmOrderDo::cartRequested()
+{
+    if (m_page == DonePage) {
+        restart();
+        return;
+    }
+    // Once the orders are made the batch is sent first; before that the list follows the cart.
+    if (m_page < BooksPage || m_page > ConfirmPage || m_handOverPending)
+        return;
+    commitGridEdit();
+    guarded([&] {
+        flushQuantities();
+        if (!cartChangedSinceRead())
+            return;
+        m_dsHz.close();
+        m_dsOk.close();
+        showPage(BooksPage);
+    });
+}
+
+// Whether the cart's titles differ from those the list read (a closed list counts as changed).
+bool TFrmOrderDo::cartChangedSinceRead() const
+{
+    if (!m_dsOk.isOpen())
+        return true;
+    QStringList listed = m_leftOut;
+    for (int row = 0; row < m_dsOk.recordCount(); ++row)
+        listed << m_dsOk.text(row, QStringLiteral("tm"));
+    listed.sort();
+    return listed != CartTitleKeys(m_db, m_options.operatorCode);
+}
+
 // --- pages ------------------------------------------------------------------------------
 
 void TFrmOrderDo::showPage(int page)
 {
+    m_page = page;
     for (int i = 0; i < m_pages->count(); ++i)
         m_pages->setTabVisible(i, i == page);
     m_pages->setCurrentIndex(page);
@@ -217,6 +279,9 @@ void TFrmOrderDo::tbShow(int page)
     case BooksPage:
         m_btnDel->setVisible(true);
         m_btnPre->setEnabled(false);
+        // Page 1 shows the whole cart, the lines of quantity 0 included.
+        if (!m_leftOut.isEmpty())
+            setLeftOut({});
         if (!m_dsOk.isOpen())
             guarded([&] { openBooks(); });
         m_lbCount->setText(QString::number(m_dsOk.isOpen() ? m_dsOk.recordCount() : 0));
@@ -268,8 +333,10 @@ void TFrmOrderDo::next()
 {
     if (m_handOverPending)
         return;
+    // A refused quantity is told, and the step waits for a good one.
+    if (!commitGridEdit())
+        return;
     m_btnNext->setEnabled(false);
-    commitGridEdit();
     const int page = currentPage();
     guarded([&] {
         flushQuantities();
@@ -298,9 +365,8 @@ void TFrmOrderDo::next()
 
 void TFrmOrderDo::previous()
 {
-    if (m_handOverPending)
+    if (m_handOverPending || !commitGridEdit())
         return;
-    commitGridEdit();
     guarded([&] {
         flushQuantities();
         if (currentPage() == SendPage)
@@ -324,12 +390,68 @@ void TFrmOrderDo::booksNext()
         }
     }
     SaveCartQuantities(m_db, allQuantities());
+    if (!askAboutZeroQuantities())
+        return;
     // The parties are offered once per run: going back and forth keeps what was typed.
     if (!m_partiesFilled) {
         fillPartyEdits(LoadDefaultParties(m_db));
         m_partiesFilled = true;
     }
     advance();
+}
+
+bool TFrmOrderDo::askAboutZeroQuantities()
+{
+    QStringList keys, names;
+    for (int row = 0; row < m_dsOk.recordCount(); ++row) {
+        if (m_dsOk.value(row, QStringLiteral("sl")).toLongLong() != 0)
+            continue;
+        keys << m_dsOk.text(row, QStringLiteral("tm"));
+        names << QStringLiteral("《%1》（条码 %2）").arg(m_dsOk.text(row, QStringLiteral("sm")), keys.last());
+    }
+    if (keys.isEmpty())
+        return true;
+    constexpr int Named = 20;
+    QString list = names.mid(0, Named).join(u'\n');
+    if (names.size() > Named)
+        list += QStringLiteral("\n等 %1 种").arg(names.size());
+    const bool orderAsZero = m_prompter.askYesNo(
+        QStringLiteral("以下 %1 种书目的订购数量为 0：\n%2\n是否仍按数量 0 订购这些书目？\n"
+                       "选择\"否\"则本次不订购这些书目，它们留在购物车中。")
+            .arg(keys.size())
+            .arg(list),
+        true);
+    if (orderAsZero)
+        return true;
+    if (keys.size() == m_dsOk.recordCount()) {
+        m_prompter.info(QStringLiteral("购物车中书目的订购数量都是 0，没有可以订购的书目"));
+        return false;
+    }
+    setLeftOut(keys);
+    guarded([&] { openBooks(); });
+    return m_dsOk.isOpen();
+}
+
+void TFrmOrderDo::setLeftOut(const QStringList &keys)
+{
+    m_leftOut = keys;
+    QVariantList values{m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode};
+    QString without;
+    if (!keys.isEmpty()) {
+        without = QStringLiteral(" and tm not in (?") + QStringLiteral(",?").repeated(keys.size() - 1) + u')';
+        for (const QString &key : keys)
+            values << key;
+    }
+    m_dsOk.close();
+    m_dsHz.close();
+    m_dsOk.setStatement(QStringLiteral("select sl,sm,tm,yc,zbh,isbn,zz,dj,my,ghbm,ghmc,cbbm,cbmc,dhdh"
+                                       " from qrydeshopcart where op=?")
+                            + without,
+                        values);
+    m_dsHz.setStatement(QStringLiteral("select count(tm) as ncount,sum(sl) as sl,sum(my) as my"
+                                       " from qrydeshopcart where op=?")
+                            + without,
+                        values);
 }
 
 void TFrmOrderDo::partiesNext()
@@ -350,6 +472,12 @@ void TFrmOrderDo::partiesNext()
                 break;
             }
         }
+        return;
+    }
+    const QString malformed = MalformedPartyMessage(partiesFromEdits());
+    if (!malformed.isEmpty()) {
+        m_prompter.info(malformed);
+        findChild<QLineEdit *>(QStringLiteral("EdtCode_Sh"))->setFocus();
         return;
     }
     const QString overlong = overlongParty();
@@ -385,7 +513,8 @@ void TFrmOrderDo::confirmNext()
     MadeOrders made;
     try {
         retryWhileBusy(m_prompter, [&] {
-            made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed);
+            made = MakeOrders(m_db, m_options.operatorCode, PartiesForOrder(partiesFromEdits()), confirmed,
+                              QDate::currentDate(), m_leftOut);
         });
     } catch (const CartChangedError &e) {
         m_prompter.info(e.text());
@@ -576,9 +705,8 @@ QStringList TFrmOrderDo::pendingOrders() const
 
 void TFrmOrderDo::deleteBooks()
 {
-    if (currentPage() != BooksPage)
+    if (currentPage() != BooksPage || !commitGridEdit())
         return;
-    commitGridEdit();
     guarded([&] {
         flushQuantities();
         const QStringList keys = m_dsOk.isOpen() ? m_marked.markedKeys() : QStringList();
@@ -598,7 +726,8 @@ void TFrmOrderDo::deleteBooks()
 
 void TFrmOrderDo::editQuantity()
 {
-    commitGridEdit();
+    if (!commitGridEdit())
+        return;
     guarded([&] {
         flushQuantities();
         if (!m_dsOk.isOpen() || m_dsOk.isEmpty()) {
@@ -707,15 +836,27 @@ void TFrmOrderDo::copyToConfirmPage()
 
 // --- the cart's quantities ---------------------------------------------------------------------
 
-void TFrmOrderDo::commitGridEdit()
+bool TFrmOrderDo::commitGridEdit()
 {
     const QModelIndex current = m_dbgOk->currentIndex();
     QWidget *editor = current.isValid() ? m_dbgOk->indexWidget(current) : nullptr;
-    if (!editor)
+    if (editor) {
+        QAbstractItemDelegate *delegate = m_dbgOk->itemDelegateForIndex(current);
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    if (!m_editRefused)
+        return true;
+    tellRefusedEdit();
+    return false;
+}
+
+void TFrmOrderDo::tellRefusedEdit()
+{
+    if (!m_editRefused)
         return;
-    QAbstractItemDelegate *delegate = m_dbgOk->itemDelegateForIndex(current);
-    emit delegate->commitData(editor);
-    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_editRefused = false;
+    m_prompter.info(QStringLiteral("输入错误！"));
 }
 
 void TFrmOrderDo::quantityChanged(int row, int fieldIndex)
@@ -792,6 +933,13 @@ void TFrmOrderDo::updateOrderTotals()
 
 bool TFrmOrderDo::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && (watched == m_pages || watched == m_pageTabs)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+                             || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+        if (pageKey && key->modifiers().testFlag(Qt::ControlModifier))
+            return true;
+    }
     auto *edit = qobject_cast<QLineEdit *>(watched);
     if (!edit)
         return QWidget::eventFilter(watched, event);

@@ -53,7 +53,13 @@ public:
 
     // A new run from page 1: lists closed, marks and parties forgotten, the cart read again.
     void restart();
+    // The window is asked for again ("购物车"): a finished run gives way to a new one, and
+    // before the orders are made a cart whose titles changed since page 1 read it is read
+    // again on page 1, the typed parties kept. Errors are shown, not passed on.
+    void cartRequested();
     int currentPage() const;
+    // The operator whose cart the window orders.
+    QString operatorCode() const { return m_options.operatorCode; }
 
     // The window's lists.
     DataSet &books() { return m_dsOk; }          // DsOk
@@ -127,11 +133,19 @@ private:
     void copyToConfirmPage();
 
     // The cart's quantities: the grid's editor committed, changed quantities written.
-    void commitGridEdit();
+    // commitGridEdit() is false when the quantity typed last was refused (and says so).
+    bool commitGridEdit();
+    void tellRefusedEdit();
     void quantityChanged(int row, int fieldIndex);
     void flushQuantities();
     QList<CartQuantity> allQuantities() const;
     void openBooks();
+    bool cartChangedSinceRead() const;
+    // Lines of quantity 0: the clerk orders them as 0, or (by default) leaves them in the cart;
+    // false when nothing is left to order.
+    bool askAboutZeroQuantities();
+    // DsOk and DsHz list the cart without the titles of keys (closed; they open when shown).
+    void setLeftOut(const QStringList &keys);
     void openOrders();
     void orderRowChanged();
     void updateOrderTotals();
@@ -145,6 +159,7 @@ private:
     DataSet m_dsOk, m_dsHz, m_dsOther, m_dsOrderMx;
     MarkedRowList m_marked;
 
+    int m_page = -1;   // the page the steps last showed
     bool m_shownOnce = false;
     bool m_partiesFilled = false;
     bool m_handOverPending = false;
@@ -154,9 +169,12 @@ private:
     QSet<QString> m_sent, m_exported;
     int m_lineCount = 0;
     QList<CartQuantity> m_dirty;
+    QStringList m_leftOut;   // titles of quantity 0 that this run does not order
     bool m_flushQueued = false;
+    bool m_editRefused = false;   // a typed quantity was refused and not yet told
 
     QTabWidget *m_pages = nullptr;
+    QObject *m_pageTabs = nullptr;   // the tab bar of m_pages
     DbGrid *m_dbgOk = nullptr;
     DbGrid *m_dbGrid1 = nullptr;
     DbGrid *m_dbgOrder = nullptr;

@@ -20,6 +20,7 @@
 #include <QSqlQuery>
 #include <QThread>
 #include <functional>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -172,6 +173,54 @@ TEST_F(SqliteDesksTest, ATurnIsHeldByOneDeskAtATime)
     SqliteDesks::WriteTurn memory;
     EXPECT_TRUE(memory.take(QStringLiteral(":memory:"), 0));
     EXPECT_FALSE(memory.held());
+}
+
+// The sidecar file is writable by whoever may write the database, never by everybody; two
+// desks of one user still take turns on it.
+TEST_F(SqliteDesksTest, TheTurnFileIsNeverWritableByEverybody)
+{
+    const struct {
+        mode_t umask, database;
+        int existing;   // mode of a turn file left by an older version; -1: none
+        mode_t expected;
+    } cases[] = {
+        {022, 0644, -1, 0644},     // a desk of its own, the usual umask
+        {077, 0600, -1, 0600},     // a private database
+        {002, 0644, -1, 0664},     // the group may write as far as the umask says
+        {022, 0664, -1, 0664},     // a database shared by a group: the group queues too
+        {000, 0666, -1, 0664},     // even a database everybody may write
+        {022, 0644, 0666, 0644 | S_IWGRP},   // an older file loses the others' write right
+    };
+    const QString turnFile = SqliteDesks::turnFilePath(path());
+    const QByteArray native = QFile::encodeName(turnFile);
+    struct UmaskBack {
+        mode_t saved = ::umask(022);
+        ~UmaskBack() { ::umask(saved); }
+    } umaskBack;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << "umask " << c.umask << " database " << c.database);
+        QFile::remove(turnFile);
+        if (c.existing >= 0) {
+            QFile made(turnFile);
+            ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+            made.close();
+            ASSERT_EQ(::chmod(native.constData(), mode_t(c.existing)), 0);
+        }
+        ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), c.database), 0);
+        ::umask(c.umask);
+        SqliteDesks::WriteTurn first, second;
+        ASSERT_TRUE(first.take(path(), 0));
+        EXPECT_TRUE(first.held());
+        EXPECT_FALSE(second.take(path(), 0));
+        first.release();
+        EXPECT_TRUE(second.take(path(), 0));
+        EXPECT_TRUE(second.held());
+        struct stat st = {};
+        ASSERT_EQ(::stat(native.constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.expected);
+        EXPECT_EQ(st.st_mode & S_IWOTH, 0u);
+    }
+    ::chmod(QFile::encodeName(path()).constData(), 0644);
 }
 
 TEST_F(SqliteDesksTest, AWriteThatDoesNotGetItsTurnIsBusyAndChangesNothing)

@@ -130,11 +130,18 @@ TEST_F(GridEditTest, QuantitiesPassTheValidatorAndRecomputeTheAmount)
         {QStringLiteral("99999999999999999999"), false, 99999},
     };
     QSignalSpy changed(model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy refused(model(), &GridModel::editRefused);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed.toString().toStdString());
         const int hooksBefore = hookCalls;
         changed.clear();
+        refused.clear();
         EXPECT_EQ(model()->setData(cell(1, QStringLiteral("SL")), c.typed), c.accepted);
+        // A refusal is reported with what was typed, so the window can say so.
+        ASSERT_EQ(refused.size(), c.accepted ? 0 : 1);
+        if (!c.accepted) {
+            EXPECT_EQ(refused[0].at(1).toString(), c.typed.toString());
+        }
         EXPECT_EQ(ds->value(1, QStringLiteral("sl")).toLongLong(), c.quantity);
         EXPECT_DOUBLE_EQ(ds->value(1, QStringLiteral("my")).toDouble(), c.quantity * 30.0);
         EXPECT_EQ(hookCalls - hooksBefore, c.accepted ? 1 : 0);

@@ -6,6 +6,12 @@
 #include "common/date_format.h"
 #include "order/order_making.h"
 
+#include <QDateTime>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <time.h>
+
 namespace {
 
 const QDate day(2026, 3, 5);
@@ -310,6 +316,37 @@ TEST_F(OrderMakingTest, ACartThatChangedSinceItWasConfirmedMakesNothing)
     }
 }
 
+TEST_F(OrderMakingTest, TitlesLeftInTheCartAreNeitherOrderedNorTouched)
+{
+    addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 10, 1, QStringLiteral("G01"), QStringLiteral("一号"));
+    addLine(QStringLiteral("B2"), QStringLiteral("大学物理"), 10, 0, QStringLiteral("G01"), QStringLiteral("一号"));
+    addLine(QStringLiteral("C3"), QStringLiteral("线性代数"), 10, 0, QStringLiteral("G03"), QStringLiteral("三号"));
+    addLine(QStringLiteral("D4"), QStringLiteral("概率论"), 10, 4, QStringLiteral("G02"), QStringLiteral("二号"));
+    const QStringList left{QStringLiteral("B2"), QStringLiteral("C3")};
+    const QStringList before = cartLines();
+    // The cart must still be exactly what was confirmed plus what was left.
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {{QStringLiteral("A1"), 1}}, day, left), CartChangedError);
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {{QStringLiteral("A1"), 1}, {QStringLiteral("D4"), 4}},
+                            day, {QStringLiteral("B2")}),
+                 CartChangedError);
+    expectNothingMade(before);
+    // Nothing but left lines: nothing to order.
+    EXPECT_THROW(MakeOrders(db, QString(), someParties(), {}, day, QStringList{left} << "A1" << "D4"),
+                 OrderRefusedError);
+    expectNothingMade(before);
+
+    // B2 shares its supplier with an ordered line, C3 is its supplier's only line: neither is
+    // ordered, no order goes to C3's supplier, and both stay in the cart as they were.
+    const MadeOrders made = MakeOrders(db, QString(), someParties(),
+                                       {{QStringLiteral("A1"), 3}, {QStringLiteral("D4"), 4}}, day, left);
+    EXPECT_EQ(made.orders.size(), 2);
+    EXPECT_EQ(made.lineCount, 2);
+    EXPECT_EQ(rows(QStringLiteral("select xsfh from deorder order by xsfh")), (QStringList{"G01", "G02"}));
+    EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), (QStringList{"A1|3", "D4|4"}));
+    EXPECT_EQ(cartLines(), (QStringList{"B2|0|0", "C3|0|0"}));
+    EXPECT_EQ(count(QStringLiteral("deshopcart")), 1);
+}
+
 TEST_F(OrderMakingTest, AnEmptyCartIsRefusedOrReportedAsChanged)
 {
     EXPECT_THROW(make({}), OrderRefusedError);
@@ -317,14 +354,47 @@ TEST_F(OrderMakingTest, AnEmptyCartIsRefusedOrReportedAsChanged)
     expectNothingMade({});
 }
 
+// The desk's own date, not the UTC one: the desk runs in a zone whose date differs from UTC's
+// now (UTC+14 in the second half of the UTC day, UTC−12 in the first), set before the dates are
+// read; the C library reads TZ again on tzset().
 TEST_F(OrderMakingTest, OrdersAreDatedWithTheDesksDate)
 {
+    class DeskZone {
+    public:
+        explicit DeskZone(const char *zone)
+        {
+            if (const char *tz = std::getenv("TZ"))
+                m_old = tz;
+            ::setenv("TZ", zone, 1);
+            ::tzset();
+        }
+        ~DeskZone()
+        {
+            if (m_old)
+                ::setenv("TZ", m_old->c_str(), 1);
+            else
+                ::unsetenv("TZ");
+            ::tzset();
+        }
+
+    private:
+        std::optional<std::string> m_old;
+    };
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const bool late = utc.time().hour() >= 11;
+    const DeskZone zone(late ? "<+14>-14" : "<-12>+12");   // POSIX zones: the offset is west of UTC
+    const QDate deskDate = utc.addSecs(late ? 14 * 3600 : -12 * 3600).date();
+    ASSERT_NE(deskDate, utc.date());
+    ASSERT_EQ(QDate::currentDate(), deskDate);
+
     addLine(QStringLiteral("A1"), QStringLiteral("高等数学"), 10, 1, QStringLiteral("G01"), QStringLiteral("一号"));
-    const QDate today = QDate::currentDate();
     const MadeOrders made = MakeOrders(db, QString(), someParties(), confirmedCart());
-    EXPECT_TRUE(made.batchNumber.startsWith(QString::number(today.year())));
+    EXPECT_TRUE(made.batchNumber.startsWith(QString::number(deskDate.year())));
     EXPECT_EQ(rows(QStringLiteral("select dhrq,fhrq from deorder")),
-              QStringList{DateFormat::shortDate(today) + u'|' + DateFormat::shortDate(today.addDays(2))});
+              QStringList{DateFormat::shortDate(deskDate) + u'|' + DateFormat::shortDate(deskDate.addDays(2))});
+    // An order written without a date takes the schema's default: the same desk date.
+    Sql::exec(db, QStringLiteral("insert into deorder (dhdh) values ('X1')"));
+    EXPECT_EQ(rows(QStringLiteral("select dhrq from deorder where dhdh='X1'")), QStringList{DateFormat::shortDate(deskDate)});
 }
 
 TEST_F(OrderMakingTest, QuantitiesAreSavedWithTheirAmountsWholeOrNotAtAll)

@@ -239,4 +239,28 @@ TEST_F(OrderPartiesTest, TheFirstEmptyRequiredFieldIsNamed)
     }
 }
 
+TEST_F(OrderPartiesTest, ThePostcodeIsSixDigits)
+{
+    const struct {
+        const char *zip;
+        bool taken;
+    } cases[] = {
+        {"430070", true},   {"000000", true},    {"", true},   // empty: the required-field check's
+        {"43007a", false},  {"43007", false},    {"4300701", false},
+        {" 430070", false}, {"430 070", false},  {"４３００７０", false}, {"-43007", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.zip);
+        OrderParties p = filled();
+        p.consigneeZip = QString::fromUtf8(c.zip);
+        const QString message = MalformedPartyMessage(p);
+        if (c.taken) {
+            EXPECT_EQ(message, QString());
+        } else {
+            EXPECT_TRUE(message.startsWith(QStringLiteral("收货邮编"))) << message.toStdString();
+            EXPECT_TRUE(message.contains(p.consigneeZip)) << message.toStdString();
+        }
+    }
+}
+
 } // namespace

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -76,6 +78,7 @@ protected:
     }
 
     std::unique_ptr<PpMenu> menu;
+    std::unique_ptr<QMdiArea> area;   // goes after the window (TearDown)
 
     void open()
     {
@@ -290,10 +293,9 @@ TEST_F(OrderWizardTest, EachRequiredFieldStopsThePartiesPage)
     EXPECT_EQ(count(QStringLiteral("deorder")), 0);
 }
 
-TEST_F(OrderWizardTest, EmptyQuantityStopsAndZeroPasses)
+TEST_F(OrderWizardTest, EmptyQuantityStops)
 {
     Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=null where tm='T3'"));
-    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0 where tm='T4'"));
     open();
     next();
     EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请确定图书的订购数量")});
@@ -308,7 +310,92 @@ TEST_F(OrderWizardTest, EmptyQuantityStopsAndZeroPasses)
     next();
     ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     EXPECT_EQ(rows(QStringLiteral("select tm,sl,my from deorder_mx order by tm")),
-              (QStringList{"T1|10|125", "T2|5|100", "T3|2|16", "T4|0|0"}));
+              (QStringList{"T1|10|125", "T2|5|100", "T3|2|16", "T4|1|30"}));
+}
+
+// A line of quantity 0 is not sent to its supplier without a word: 下一步 on page 1 names it
+// and, unless the clerk says to order it as 0, the run leaves it in the cart.
+TEST_F(OrderWizardTest, ZeroQuantitiesAreAskedAboutAndLeftInTheCartByDefault)
+{
+    const struct {
+        const char *name;
+        QList<int> answers;   // to the question about the zero lines; none: the default
+        QStringList ordered;  // deorder_mx: tm|sl
+        QStringList cart;     // what stays in the cart
+        const char *totals;   // 品种 on the confirmation page
+        int orders;
+    } cases[] = {
+        {"default: left out", {}, {"T1|10", "T4|1"}, {"T2|0|0", "T3|0|0"}, "2", 1},
+        {"no: left out", {MsgResult::No}, {"T1|10", "T4|1"}, {"T2|0|0", "T3|0|0"}, "2", 1},
+        {"yes: ordered as 0", {MsgResult::Yes}, {"T1|10", "T2|0", "T3|0", "T4|1"}, {}, "4", 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        w.reset();
+        for (const char *table : {"deorder", "deorder_mx", "deshopcart_mx", "deshopcart"})
+            Sql::exec(db, QStringLiteral("delete from ") + QLatin1String(table));
+        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, 0, QStringLiteral("S1"), QStringLiteral("一号供货商"));
+        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, 0, QStringLiteral("S3"), QStringLiteral("三号供货商"));
+        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, 1, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        prompter.shown.clear();
+        prompter.answers.clear();
+        for (int a : c.answers)
+            prompter.answers.enqueue(a);
+        open();
+        next();
+        ASSERT_EQ(prompter.shown.size(), 1);
+        const ShownMessage asked = prompter.shown[0];
+        EXPECT_EQ(asked.flags, MsgFlags::YesNoDefaultNo);
+        EXPECT_TRUE(asked.text.contains(QStringLiteral("《大学物理》（条码 T2）"))) << asked.text.toStdString();
+        EXPECT_TRUE(asked.text.contains(QStringLiteral("《线性代数》（条码 T3）"))) << asked.text.toStdString();
+        EXPECT_FALSE(asked.text.contains(QStringLiteral("高等数学"))) << asked.text.toStdString();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+        EXPECT_EQ(label("LbHzCount"), QString::fromLatin1(c.totals));
+        EXPECT_EQ(w->books().recordCount(), QString::fromLatin1(c.totals).toInt());
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage) << prompter.texts().join(u'|').toStdString();
+        EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), c.ordered);
+        EXPECT_EQ(cartLines(), c.cart);
+        EXPECT_EQ(count(QStringLiteral("deorder")), c.orders);
+    }
+}
+
+TEST_F(OrderWizardTest, BackOnPageOneTheLinesLeftOutShowAgain)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0 where tm in ('T2','T3')"));
+    toParties();
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(w->books().recordCount(), 4);
+    // The clerk gives one of them a quantity: only the other is asked about.
+    for (int row = 0; row < w->books().recordCount(); ++row)
+        if (w->books().text(row, QStringLiteral("tm")) == u"T2")
+            w->books().setValue(row, QStringLiteral("sl"), 6);
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_FALSE(prompter.shown[0].text.contains(QStringLiteral("T2")));
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("T3")));
+    next();
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+    EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx order by tm")), (QStringList{"T1|10", "T2|6", "T4|1"}));
+    EXPECT_EQ(cartLines(), QStringList{"T3|0|0"});
+}
+
+TEST_F(OrderWizardTest, ACartOfOnlyZeroQuantitiesLeftOutHasNothingToOrder)
+{
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=0, my=0"));
+    open();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_EQ(prompter.shown[1].text, QStringLiteral("购物车中书目的订购数量都是 0，没有可以订购的书目"));
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(w->books().recordCount(), 4);
+    EXPECT_TRUE(button("BtnNext")->isEnabled());
 }
 
 TEST_F(OrderWizardTest, AFailedRunLeavesNoTraceAndTheButtonWorks)
@@ -523,15 +610,147 @@ TEST_F(OrderWizardTest, CancellingTheExportStaysOnTheSendPage)
     EXPECT_TRUE(w->exportedOrders().isEmpty());
 }
 
+TEST_F(OrderWizardTest, ClosingWithOrdersNotYetSentOrExportedAsksFirst)
+{
+    // Before any order is made, and after every order went somewhere, the window just closes.
+    open();
+    prompter.shown.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+
+    toSend();
+    const QStringList made = w->madeOrders();
+    ASSERT_EQ(made.size(), 3);
+    // Each close names the orders still waiting; the default answer keeps the window.
+    for (int left = 3; left > 0; --left) {
+        SCOPED_TRACE(left);
+        prompter.shown.clear();
+        EXPECT_FALSE(w->close());
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNoDefaultNo);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(prompter.shown[0].text.contains(made[i]), i >= 3 - left) << (prompter.shown[0].text).toStdString();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
+        // One more order exported; the last export goes on to the summary.
+        prompter.saveAnswers.enqueue(tree.path(QStringLiteral("order%1.xlsx").arg(left)));
+        QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    }
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
+    prompter.shown.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(prompter.shown.isEmpty());
+}
+
+TEST_F(OrderWizardTest, InTheMainAreaBtnCloseAsksAndYesCloses)
+{
+    toSend();
+    area = std::make_unique<QMdiArea>();
+    QMdiSubWindow *frame = area->addSubWindow(w.get());
+    area->resize(1200, 800);
+    area->show();
+    frame->show();
+    QTest::mouseClick(button("BtnClose"), Qt::LeftButton);
+    ASSERT_EQ(prompter.shown.size(), 2);   // the confirmation of the orders, then the close
+    EXPECT_TRUE(prompter.shown[1].text.contains(w->madeOrders().join(QStringLiteral("、")))) << (prompter.shown[1].text).toStdString();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(w->isVisible());
+
+    prompter.answers.enqueue(MsgResult::Yes);
+    QTest::mouseClick(button("BtnClose"), Qt::LeftButton);
+    EXPECT_EQ(prompter.shown.size(), 3);
+    EXPECT_FALSE(frame->isVisible());
+}
+
+// Outside the main window's area nothing takes Ctrl+Tab before the page widget does: the keys
+// must not reach a page that its step has not checked.
+TEST_F(OrderWizardTest, PagesChangeOnlyThroughTheSteps)
+{
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_PageDown, Qt::ControlModifier},
+        {Qt::Key_PageUp, Qt::ControlModifier},
+    };
+    open();
+    auto *pages = find<QTabWidget>("PgcOrder");
+    for (int page : {int(TFrmOrderDo::BooksPage), int(TFrmOrderDo::PartiesPage)}) {
+        if (page == TFrmOrderDo::PartiesPage) {
+            next();
+            ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+            for (const char *name : {"EdtName_Dh", "EdtName_Sh", "EdtName_Fk"})
+                edit(name)->clear();
+        }
+        const QString caption = visibleTab();
+        for (const auto &k : keys) {
+            SCOPED_TRACE(testing::Message() << "page " << page << " key " << k.key);
+            for (int times = 0; times < 2; ++times) {
+                QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : w.get();
+                QTest::keyClick(target, k.key, k.modifiers);
+                if (page == TFrmOrderDo::PartiesPage) {
+                    edit("EdtLxr_Dh")->setFocus();
+                    QTest::keyClick(edit("EdtLxr_Dh"), k.key, k.modifiers);
+                }
+            }
+            EXPECT_EQ(pages->currentIndex(), page);
+            EXPECT_EQ(visibleTab(), caption);
+        }
+        // Any other way of changing the tab is turned back as well.
+        pages->setCurrentIndex(TFrmOrderDo::ConfirmPage);
+        EXPECT_EQ(pages->currentIndex(), page);
+        EXPECT_EQ(w->currentPage(), page);
+    }
+    // 下一步 still checks the parties of the page that shows.
+    prompter.shown.clear();
+    next();
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("请填写订货人名称")});
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_EQ(count(QStringLiteral("deorder")), 0);
+}
+
+// What the clerk typed on page 2 outlives going back to page 1, also after page 3 remembered
+// it: the unit record and the remembered parties then say something else (another desk), and
+// offering them again would put them in the place of the typed values.
 TEST_F(OrderWizardTest, BackThenNextKeepsWhatWasTyped)
 {
+    Sql::exec(db, QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,def,state,cls)"
+                                 " values ('1','旧收货人','西街','','赵','200002','021-1','Y','N','SHR')"));
     toParties();
-    edit("EdtName_Sh")->setText(QStringLiteral("第二中学"));
+    const struct {
+        const char *edit, *typed;
+    } typed[] = {
+        {"EdtName_Dh", "新华书店"},   {"EdtLxr_Dh", "钱七"},       {"EdtTel_Dh", "027-1"},
+        {"EdtName_Sh", "第二中学"},   {"EdtLxr_Sh", "孙八"},       {"EdtTel_Sh", "027-2"},
+        {"EdtCode_Sh", "430070"},     {"EdtAdd_Sh", "南路 9 号"},  {"EdtAdd2_Sh", "二楼"},
+        {"EdtName_Fk", "教育局"},     {"EdtLxr_Fk", "周九"},       {"EdtTel_Fk", "027-3"},
+    };
+    for (const auto &t : typed) {
+        ASSERT_NE(edit(t.edit)->text(), QString::fromUtf8(t.typed)) << t.edit;   // not what is offered
+        edit(t.edit)->setText(QString::fromUtf8(t.typed));
+    }
+    const auto expectTyped = [&] {
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        for (const auto &t : typed)
+            EXPECT_EQ(edit(t.edit)->text(), QString::fromUtf8(t.typed)) << t.edit;
+    };
     QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
     ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
     EXPECT_FALSE(button("BtnPre")->isEnabled());
     next();
-    EXPECT_EQ(edit("EdtName_Sh")->text(), QStringLiteral("第二中学"));
+    expectTyped();
+
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    Sql::exec(db, QStringLiteral("update bookstore set bname='别的书店',contact='别人',tele='0',zipcode='999999',address='别处'"));
+    Sql::exec(db, QStringLiteral("update decltrla set uname='别的单位',contact='别人',tel='0',zip='999999',addr='别处',addr2=''"));
+    for (int back = 0; back < 2; ++back)
+        QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    next();
+    expectTyped();
 }
 
 TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
@@ -543,6 +762,7 @@ TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
     zip->setFocus();
     QTest::keyClicks(zip, QStringLiteral("12345678901234567890"));
     EXPECT_EQ(zip->text(), QStringLiteral("123456789012345"));
+    zip->setText(QStringLiteral("100001"));
     // A longer value offered by the program is named, not cut.
     edit("EdtAdd_Sh")->setText(QString(81, u'路'));
     prompter.shown.clear();
@@ -553,6 +773,28 @@ TEST_F(OrderWizardTest, PartyValuesFitTheirOrderColumns)
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
     EXPECT_EQ(edit("EdtAdd_Sh")->text().size(), 81);
     EXPECT_EQ(count(QStringLiteral("decltrla")), 0);
+}
+
+TEST_F(OrderWizardTest, APostcodeOtherThanSixDigitsIsNamed)
+{
+    toParties();
+    QLineEdit *zip = edit("EdtCode_Sh");
+    zip->clear();
+    QTest::keyClicks(zip, QStringLiteral("43007a"));
+    edit("EdtName_Dh")->setFocus();
+    prompter.shown.clear();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("收货邮编"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("43007a"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+    EXPECT_TRUE(zip->hasFocus());
+    EXPECT_EQ(count(QStringLiteral("decltrla")), 0);
+
+    zip->setText(QStringLiteral("430070"));
+    next();
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(edit("EdtCode_Sh_Ok")->text(), QStringLiteral("430070"));
 }
 
 TEST_F(OrderWizardTest, EnterMovesToTheNextEditOnThePress)
@@ -672,7 +914,33 @@ TEST_F(OrderWizardTest, AQuantityTypedIntoTheGridReachesTheCartWhenTheCellIsLeft
         }
         EXPECT_EQ(stored(tm), expected);
         EXPECT_EQ(w->books().text(0, QStringLiteral("sl")), expected.section(u'|', 0, 0));
+        // What is refused is said, as the quantity dialog says it.
+        EXPECT_EQ(prompter.texts(), c.taken ? QStringList() : QStringList{QStringLiteral("输入错误！")});
+        prompter.shown.clear();
     }
+}
+
+TEST_F(OrderWizardTest, ARefusedQuantityStopsTheButtonThatCommitsIt)
+{
+    open();
+    const QString before = stored(QStringLiteral("T1"));
+    for (const char *name : {"BtnNext", "BtnDel"}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(typeQuantity(0, QStringLiteral("1x")), nullptr);
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("输入错误！")});
+        EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+        EXPECT_EQ(stored(QStringLiteral("T1")), before);
+        prompter.shown.clear();
+    }
+    // An empty cell left empty is no error.
+    Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=null where tm='T1'"));
+    w->restart();
+    ASSERT_NE(typeQuantity(0, QString()), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
 }
 
 TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)

@@ -16,7 +16,7 @@ struct ShownMessage {
 class ScriptedPrompter : public Prompter {
 public:
     QList<ShownMessage> shown;
-    QQueue<int> answers;          // next results of message(); OK/Yes when empty
+    QQueue<int> answers;          // next results of message(); the default button when empty
     QQueue<QString> saveAnswers;  // next results of saveFileName(); empty (cancel) when none
     QList<SaveRequest> saveRequests;
     ProgressLog progressLog;      // what the long work reported; its stopAt stops it
@@ -27,6 +27,8 @@ public:
         shown.append({text, caption, flags});
         if (!answers.isEmpty())
             return answers.dequeue();
+        if (flags == MsgFlags::YesNoDefaultNo)
+            return MsgResult::No;
         return flags == MsgFlags::YesNo ? MsgResult::Yes : MsgResult::Ok;
     }
     QString saveFileName(const SaveRequest &request) override
