@@ -1,11 +1,12 @@
 // Several desks on one database for a fixed time: four processes (zd-desk-worker) each put
-// titles into their own cart and make orders from it, round after round, on one SQLite file
-// and, when the Firebird server program is there, on a Firebird server of the benchmark's
-// own. Prints orders per second, the slowest call, the 99th percentile call time, errors,
+// titles into their own cart and make orders from it, round after round, on one SQLite file,
+// a Firebird server and a PostgreSQL server (behind ODBC) of the benchmark's own. The desks
+// start as the program ships: no operator code configured, each with a login name of its own,
+// from which each takes its cart. Prints orders per second, the slowest call, the 99th percentile call time, errors,
 // duplicate numbers and conflicts that were run again; then checks the database as the tests
 // do (nothing half-written, every cart line in one order).
 //
-//   zhengding-desks-bench [--seconds 60] [--desks 4] [--titles 5] [--engines sqlite,firebird]
+//   zhengding-desks-bench [--seconds 60] [--desks 4] [--titles 5] [--engines sqlite,firebird,postgres]
 #include "db_servers.h"
 #include "desk_run.h"
 
@@ -54,6 +55,24 @@ int duplicates(const QStringList &numbers)
     return int(numbers.size() - QSet<QString>(numbers.begin(), numbers.end()).size());
 }
 
+// The desks' login names: each desk takes its operator code from its own.
+QStringList logins(int desks)
+{
+    QStringList names;
+    for (int i = 1; i <= desks; ++i)
+        names << QStringLiteral("clerk%1").arg(i);
+    return names;
+}
+
+void writeConfig(const QString &root, const QByteArray &text)
+{
+    QDir(root).mkpath(QStringLiteral("bin"));
+    QDir(root).mkpath(QStringLiteral("init"));
+    QFile config(root + QStringLiteral("/bin/syscfg.dbm"));
+    config.open(QIODevice::WriteOnly);
+    config.write(text);
+}
+
 // Runs the desks over the prepared database and prints one row; returns whether it was sound.
 bool runAndReport(const QString &engine, const QString &root, const Options &o)
 {
@@ -79,7 +98,7 @@ bool runAndReport(const QString &engine, const QString &root, const Options &o)
         runDesks(QStringLiteral(ZD_DESK_WORKER), bin, o.desks,
                  {QStringLiteral("--seconds"), QString::number(o.seconds), QStringLiteral("--titles"),
                   QString::number(o.titles)},
-                 root + QStringLiteral("/desks"), (o.seconds + 300) * 1000);
+                 root + QStringLiteral("/desks"), (o.seconds + 300) * 1000, logins(o.desks));
 
     QSqlDatabase db = openConfigured(bin, QStringLiteral("bench_check"), false, &error);
     QStringList problems;
@@ -125,7 +144,7 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("seconds"), QStringLiteral("How long the desks work."), QStringLiteral("S"), QStringLiteral("60")});
     parser.addOption({QStringLiteral("desks"), QStringLiteral("How many desks."), QStringLiteral("N"), QStringLiteral("4")});
     parser.addOption({QStringLiteral("titles"), QStringLiteral("Titles per cart."), QStringLiteral("N"), QStringLiteral("5")});
-    parser.addOption({QStringLiteral("engines"), QStringLiteral("sqlite, firebird or both."), QStringLiteral("LIST"), QStringLiteral("sqlite,firebird")});
+    parser.addOption({QStringLiteral("engines"), QStringLiteral("Any of sqlite, firebird, postgres."), QStringLiteral("LIST"), QStringLiteral("sqlite,firebird,postgres")});
     parser.process(app);
     Options o;
     o.seconds = std::max(1, parser.value(QStringLiteral("seconds")).toInt());
@@ -138,12 +157,7 @@ int main(int argc, char **argv)
     bool sound = true;
     if (engines.contains(QStringLiteral("sqlite"))) {
         QTemporaryDir root;
-        QDir(root.path()).mkpath(QStringLiteral("bin"));
-        QDir(root.path()).mkpath(QStringLiteral("init"));
-        QFile config(root.filePath(QStringLiteral("bin/syscfg.dbm")));
-        config.open(QIODevice::WriteOnly);
-        config.write("[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
-        config.close();
+        writeConfig(root.path(), "[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
         sound = runAndReport(QStringLiteral("sqlite"), root.path(), o) && sound;
     }
     if (engines.contains(QStringLiteral("firebird"))) {
@@ -156,12 +170,19 @@ int main(int argc, char **argv)
         if (!error.isEmpty() || !created.isEmpty()) {
             std::printf("| firebird | not measured: %s |\n", qPrintable(error.isEmpty() ? created : error));
         } else {
-            QDir(root.path()).mkpath(QStringLiteral("bin"));
-            QFile config(root.filePath(QStringLiteral("bin/syscfg.dbm")));
-            config.open(QIODevice::WriteOnly);
-            config.write(server.config(QStringLiteral("desks.fdb")));
-            config.close();
+            writeConfig(root.path(), server.config(QStringLiteral("desks.fdb")));
             sound = runAndReport(QStringLiteral("firebird"), root.path(), o) && sound;
+        }
+    }
+    if (engines.contains(QStringLiteral("postgres"))) {
+        QTemporaryDir root;
+        PostgresServer server;
+        const QString error = server.start();
+        if (!error.isEmpty()) {
+            std::printf("| postgres | not measured: %s |\n", qPrintable(error));
+        } else {
+            writeConfig(root.path(), PostgresServer::config());
+            sound = runAndReport(QStringLiteral("postgres"), root.path(), o) && sound;
         }
     }
     return sound ? 0 : 1;

@@ -282,28 +282,15 @@ QString CounterPeriod(const QString &pformat, const QDate &date)
     if (pformat.isEmpty() || pformat == manualNumbering())
         return QString();
     QString out;
-    for (qsizetype i = 0; i < pformat.size();) {
-        const QChar c = pformat.at(i);
-        if (c == u'"' || c == u'\'') {
-            const qsizetype close = pformat.indexOf(c, i + 1);
-            const qsizetype end = close < 0 ? pformat.size() : close;
-            out += pformat.mid(i + 1, end - i - 1);
-            i = end + 1;
+    for (const PatternPiece &piece : patternPieces(pformat)) {
+        if (piece.field.isNull()) {
+            out += piece.text;
             continue;
         }
-        const QChar letter = c.toUpper();
-        qsizetype run = 1;
-        while (i + run < pformat.size() && pformat.at(i + run).toUpper() == letter)
-            ++run;
-        if (letter == u'Y')
-            out += run <= 2 ? twoDigits(date.year() % 100) : QString::number(date.year());
-        else if (letter == u'M')
-            out += run == 1 ? QString::number(date.month()) : twoDigits(date.month());
-        else if (letter == u'D')
-            out += run == 1 ? QString::number(date.day()) : twoDigits(date.day());
-        else
-            out += pformat.mid(i, run);
-        i += run;
+        const int value = piece.field == u'Y'   ? (piece.maxDigits == 2 ? date.year() % 100 : date.year())
+                          : piece.field == u'M' ? date.month()
+                                                : date.day();
+        out += piece.minDigits == 2 ? twoDigits(value) : QString::number(value);
     }
     return out;
 }
