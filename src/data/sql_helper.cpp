@@ -142,6 +142,24 @@ QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &
     return q;
 }
 
+Repeated::Repeated(const QSqlDatabase &db, const QString &text)
+    : m_db(db), m_query(db), m_mayWait(mayWaitForLock(text))
+{
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(text))
+        raise(m_query.lastError());
+}
+
+int Repeated::run(const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query.bindValue(int(i), values.at(i));
+    const LockWaitBound bound(m_db, m_mayWait);
+    if (!m_query.exec())
+        raise(m_query.lastError());
+    return m_query.numRowsAffected();
+}
+
 QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
                     const QList<QPair<QString, QVariant>> &values)
 {

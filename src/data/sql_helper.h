@@ -25,6 +25,20 @@ QSqlQuery exec(const QSqlDatabase &db, const QString &text, const QVariantList &
 // Same with named placeholders (":name").
 QSqlQuery execNamed(const QSqlDatabase &db, const QString &text,
                     const QList<QPair<QString, QVariant>> &values);
+// One statement prepared once and run many times with different values, for loops over many
+// rows: each run() costs the binding and the execution only. Throws as exec() does.
+class Repeated {
+public:
+    Repeated(const QSqlDatabase &db, const QString &text);
+    // Runs the statement with values bound by position; returns the rows it changed.
+    int run(const QVariantList &values);
+
+private:
+    QSqlDatabase m_db;
+    QSqlQuery m_query;
+    bool m_mayWait = true;
+};
+
 // First column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase &db, const QString &text, const QVariantList &values = {});
 

@@ -48,9 +48,9 @@ QStringList sortedKeys(QStringList keys)
 
 void saveQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
 {
+    Sql::Repeated update(db, QStringLiteral("update deshopcart_mx set sl=?,my=dj*? where dhdh=? and tm=?"));
     for (const CartQuantity &r : rows)
-        Sql::exec(db, QStringLiteral("update deshopcart_mx set sl=?,my=dj*? where dhdh=? and tm=?"),
-                  {r.quantity, r.quantity, text(r.cartNumber), text(r.tm)});
+        update.run({r.quantity, r.quantity, text(r.cartNumber), text(r.tm)});
 }
 
 MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &p,
@@ -188,9 +188,11 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
                            .arg(made.lineCount));
 
     // The cart loses exactly the ordered lines; a header left without lines goes too.
-    for (const CartLine &l : cart)
-        Sql::exec(db, QStringLiteral("delete from deshopcart_mx where dhdh=? and tm=?"),
-                  {l.cartNumber, l.tm});
+    {
+        Sql::Repeated removeLine(db, QStringLiteral("delete from deshopcart_mx where dhdh=? and tm=?"));
+        for (const CartLine &l : cart)
+            removeLine.run({l.cartNumber, l.tm});
+    }
     Sql::exec(db, QStringLiteral("delete from deshopcart where op=? and not exists"
                                  " (select 1 from deshopcart_mx m where m.dhdh=deshopcart.dhdh)"),
               {op});
