@@ -88,7 +88,7 @@ int main(int argc, char **argv)
 
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
-        return usageError(QStringLiteral("缺少命令（init、demo 或 passwd）。"));
+        return usageError(QStringLiteral("缺少命令（init、demo、import-catalogue、duplicates、renumber-duplicates 或 passwd）。"));
     const QString command = args.first();
 
     Admin::Options options;
