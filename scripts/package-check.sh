@@ -67,8 +67,11 @@ done
 grep " ./usr/bin/zhengding " <<<"$contents"
 
 step "fresh Debian 12 root in $cache"
-mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-[ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+# The Debian archive this machine's apt already uses (deb822 sources first, then the classic list).
+mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
+[ -n "$mirror" ] || mirror=$(awk '$1=="deb"{for(i=2;i<=NF;i++) if($i ~ /^[a-z]+:\/\//){print $i; exit}}' \
+                                 /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | head -1 || true)
+[ -n "$mirror" ] || fail "no Debian archive in the apt configuration (/etc/apt/sources.list*)"
 mkdir -p "$cache"
 if [ ! -f "$cache/baseline.ok" ]; then
   rm -rf "$cache/baseline"
