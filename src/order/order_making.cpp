@@ -2,6 +2,7 @@
 
 #include "cart/catalogue_price.h"
 #include "cart/serial_number.h"
+#include "order/cart_statements.h"
 #include "common/date_format.h"
 #include "data/conflict_retry.h"
 #include "data/sql_helper.h"
@@ -164,12 +165,7 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
                    text(p.shippingMethod), text(p.station), shippingDate, text(p.remarks)});
         // The cast gives the select list's value a type on engines that will not guess one.
         QVariantList values{order.orderNumber, op, code};
-        QString leftOut;
-        if (!leftInCart.isEmpty()) {
-            leftOut = QStringLiteral(" and tm not in (?") + QStringLiteral(",?").repeated(leftInCart.size() - 1) + u')';
-            for (const QString &key : leftInCart)
-                values << key;
-        }
+        const QString leftOut = CartStatements::withoutTitles(leftInCart, values);
         QSqlQuery rows = Sql::exec(
             db,
             QStringLiteral("insert into deorder_mx (dhdh,tm,zbh,yc,sm,dj,sl,my,zz,isbn,ghbm,ghmc,"

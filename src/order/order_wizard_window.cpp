@@ -1,5 +1,7 @@
 #include "order/order_wizard_window.h"
 
+#include "order/cart_statements.h"
+
 #include "cart/order_count_dialog.h"
 #include "common/app_error.h"
 #include "common/prompter.h"
@@ -411,16 +413,7 @@ bool TFrmOrderDo::askAboutZeroQuantities()
     }
     if (keys.isEmpty())
         return true;
-    constexpr int Named = 20;
-    QString list = names.mid(0, Named).join(u'\n');
-    if (names.size() > Named)
-        list += QStringLiteral("\n等 %1 种").arg(names.size());
-    const bool orderAsZero = m_prompter.askYesNo(
-        QStringLiteral("以下 %1 种书目的订购数量为 0：\n%2\n是否仍按数量 0 订购这些书目？\n"
-                       "选择\"否\"则本次不订购这些书目，它们留在购物车中。")
-            .arg(keys.size())
-            .arg(list),
-        true);
+    const bool orderAsZero = m_prompter.askYesNo(CartStatements::zeroQuantityQuestion(names), true);
     if (orderAsZero)
         return true;
     if (keys.size() == m_dsOk.recordCount()) {
@@ -435,23 +428,12 @@ bool TFrmOrderDo::askAboutZeroQuantities()
 void TFrmOrderDo::setLeftOut(const QStringList &keys)
 {
     m_leftOut = keys;
-    QVariantList values{m_options.operatorCode.isNull() ? QStringLiteral("") : m_options.operatorCode};
-    QString without;
-    if (!keys.isEmpty()) {
-        without = QStringLiteral(" and tm not in (?") + QStringLiteral(",?").repeated(keys.size() - 1) + u')';
-        for (const QString &key : keys)
-            values << key;
-    }
     m_dsOk.close();
     m_dsHz.close();
-    m_dsOk.setStatement(QStringLiteral("select sl,sm,tm,yc,zbh,isbn,zz,dj,my,ghbm,ghmc,cbbm,cbmc,dhdh"
-                                       " from qrydeshopcart where op=?")
-                            + without,
-                        values);
-    m_dsHz.setStatement(QStringLiteral("select count(tm) as ncount,sum(sl) as sl,sum(my) as my"
-                                       " from qrydeshopcart where op=?")
-                            + without,
-                        values);
+    const CartStatements::Bound lines = CartStatements::lines(m_options.operatorCode, keys);
+    const CartStatements::Bound totals = CartStatements::totals(m_options.operatorCode, keys);
+    m_dsOk.setStatement(lines.text, lines.values);
+    m_dsHz.setStatement(totals.text, totals.values);
 }
 
 void TFrmOrderDo::partiesNext()
