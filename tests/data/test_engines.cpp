@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "search_titles.h"
+
 namespace {
 
 using namespace EngineFixtures;
@@ -151,14 +153,7 @@ protected:
     {
         Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm) values ('W1','满分100%_题解',null)"));
         Sql::exec(db, QStringLiteral("insert into debooks (tm,sm,csm,dj) values ('W2','满分1000题解','丛书',1)"));
-        const auto found = [&](const BoundCondition &c) {
-            QStringList out;
-            QSqlQuery q = Sql::exec(db, SearchSelectText() + c.text, c.values);
-            while (q.next())
-                out << q.value(1).toString().trimmed();
-            out.sort();
-            return out;
-        };
+        const auto found = [&](const BoundCondition &c) { return searchTitles(db, c); };
         EXPECT_EQ(found(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("0%_题"))), QStringList{"W1"});
         EXPECT_EQ(found(SimpleCondition(QStringLiteral("书名"), 1, QStringLiteral("满分100%"))), QStringList{"W1"});
         const QStringList others = found(SimpleCondition(QStringLiteral("丛书名称"), 4, QStringLiteral("丛书")));

@@ -21,6 +21,8 @@
 #include <QSqlRecord>
 #include <gtest/gtest.h>
 
+#include "search_titles.h"
+
 namespace {
 
 class OrderFirebirdTest : public ::testing::Test {
@@ -197,14 +199,7 @@ TEST_F(OrderFirebirdTest, PricesAndTypedSearchValues)
                   {QString::fromLatin1(b.tm), QString::fromUtf8(b.sm),
                    b.csm ? QVariant(QString::fromUtf8(b.csm)) : QVariant(), b.dj});
 
-    const auto search = [&](const BoundCondition &c) {
-        QStringList out;
-        QSqlQuery q = Sql::exec(db, SearchSelectText() + c.text, c.values);
-        while (q.next())
-            out << q.value(1).toString().trimmed();
-        out.sort();
-        return out;
-    };
+    const auto search = [&](const BoundCondition &c) { return searchTitles(db, c); };
     EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("%"))), QStringList{"P1"});
     EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 1, QStringLiteral("C_"))), QStringList{"P2"});
     EXPECT_EQ(search(SimpleCondition(QStringLiteral("书名"), 0, QStringLiteral("!"))), QStringList{"P4"});

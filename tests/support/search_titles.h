@@ -1,0 +1,18 @@
+#pragma once
+// The keys (tm) of the titles a search condition finds, sorted: the search window's own select
+// with the condition's text and bound values.
+#include "cart/search_condition.h"
+#include "data/sql_helper.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+inline QStringList searchTitles(const QSqlDatabase &db, const BoundCondition &condition)
+{
+    QStringList out;
+    QSqlQuery q = Sql::exec(db, SearchSelectText() + condition.text, condition.values);
+    while (q.next())
+        out << q.value(1).toString().trimmed();
+    out.sort();
+    return out;
+}
