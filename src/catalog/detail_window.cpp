@@ -5,7 +5,7 @@
 #include "common/guarded.h"
 #include "common/html_text.h"
 #include "grid/field_combo_widget.h"
-#include "grid/grid_colours_gui.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QApplication>
 #include <QFileInfo>

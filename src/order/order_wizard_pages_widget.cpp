@@ -2,12 +2,13 @@
 // behaviour is in order_wizard_window.cpp.
 #include "order/order_wizard_window.h"
 
-#include "catalog/button_flow_gui.h"
-
 #include "grid/chinese_font_gui.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/tab_painter.h"
+#include "widgets/button_flow_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/plain_caption.h"
+#include "widgets/tab_painter.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QValidator>
@@ -28,6 +28,7 @@ namespace {
 
 const QString QuantityFormat = QStringLiteral("#,");
 const QString MoneyFormat = QStringLiteral("#,.00;#,.00;0");
+constexpr int ButtonWidth = 84;
 
 // Typing stops at the order column's width; a longer value set by the program stays whole,
 // so the check before saving can name the field instead of cutting it silently.
@@ -42,22 +43,6 @@ public:
 private:
     int m_width;
 };
-
-QString plainCaption(QString caption)
-{
-    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    return caption.trimmed();
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(plainCaption(caption));
-    b->setAutoDefault(false);
-    b->setMinimumWidth(84);
-    return b;
-}
 
 QLabel *totalLabel(QWidget *parent, const char *name, const QString &accessible)
 {
@@ -541,10 +526,10 @@ QWidget *TFrmOrderDo::buildBottomBar()
     note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    m_btnDel = makeButton(bar, "BtnDel", QStringLiteral("删除(&D)"));
-    m_btnPre = makeButton(bar, "BtnPre", QStringLiteral("上一步(&P)"));
-    m_btnNext = makeButton(bar, "BtnNext", QStringLiteral("下一步(&N)"));
-    m_btnClose = makeButton(bar, "BtnClose", QStringLiteral("关闭(&C)"));
+    m_btnDel = captionedButton(bar, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
+    m_btnPre = captionedButton(bar, QStringLiteral("BtnPre"), QStringLiteral("上一步(&P)"), ButtonWidth);
+    m_btnNext = captionedButton(bar, QStringLiteral("BtnNext"), QStringLiteral("下一步(&N)"), ButtonWidth);
+    m_btnClose = captionedButton(bar, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     // The buttons wrap onto further rows in a narrow window.
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);

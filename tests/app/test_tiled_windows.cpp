@@ -6,9 +6,9 @@
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
 #include "catalog/book_browse_widget.h"
-#include "catalog/toggle_strip_widget.h"
 #include "data/demo_catalogue.h"
 #include "foreign_leaks.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
