@@ -2,7 +2,6 @@
 // behaviour is in order_wizard_window.cpp.
 #include "order/order_wizard_window.h"
 
-#include "grid/chinese_font_gui.h"
 #include "grid/grid_view.h"
 #include "widgets/button_flow_gui.h"
 #include "widgets/captioned_controls_gui.h"
@@ -14,7 +13,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -144,13 +142,7 @@ DbGrid *TFrmOrderDo::makeGrid(const char *name, const QString &accessible)
     auto *grid = new DbGrid(this);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setAccessibleName(accessible);
-    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
-    cells.setPixelSize(12);
-    grid->setFont(cells);
-    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
-    QFont titles = cells;
-    titles.setPixelSize(12);
-    grid->horizontalHeader()->setFont(titles);
+    grid->useTitleListFonts(12);
     if (m_options.popupMenu)
         grid->setPopupMenu(m_options.popupMenu);
     return grid;
