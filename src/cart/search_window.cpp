@@ -4,16 +4,17 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "catalog/button_flow_gui.h"
-#include "catalog/criteria_scroll_gui.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
 #include "grid/error_caption.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/tab_painter.h"
+#include "widgets/button_flow_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/criteria_scroll_gui.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/tab_painter.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
@@ -42,14 +42,6 @@ constexpr int NarrowValue = 120;
 
 const QString Hint = QStringLiteral("系统提示");
 
-void paintBackground(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
 // The detail pane beside the result: 372 pixels wide while there is room, narrower (the
 // list keeps the rest) in a small window.
 // The pane scrolls when the window is too short for it (a tiled window, say): the grid keeps
@@ -59,37 +51,6 @@ public:
     using QScrollArea::QScrollArea;
     QSize sizeHint() const override { return {PaneWidth, QScrollArea::sizeHint().height()}; }
 };
-
-// "查询(&Q)" is read out as "查询".
-QString plainCaption(QString caption)
-{
-    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    return caption.trimmed();
-}
-
-// The page control's tabs: all 60 pixels wide, drawn like every other page control.
-class SearchTabPainter : public TabPainter {
-public:
-    SearchTabPainter() : TabPainter(true, defaultColours()) {}
-
-    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
-                           const QWidget *widget) const override
-    {
-        QSize s = TabPainter::sizeFromContents(type, option, size, widget);
-        if (type == CT_TabBarTab)
-            s.setWidth(60);
-        return s;
-    }
-};
-
-// A caption label in front of a control, which takes its accessible name from it.
-QLabel *captionFor(QWidget *control, const QString &caption)
-{
-    auto *label = new QLabel(caption + QStringLiteral("："));
-    label->setBuddy(control);
-    control->setAccessibleName(caption);
-    return label;
-}
 
 GridColumns resultColumns()
 {
@@ -131,7 +92,7 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
 {
     setObjectName(QStringLiteral("FrmQuery"));
     setWindowTitle(QStringLiteral("书目检索"));
-    paintBackground(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     m_books.setConnection(db);
     m_books.setObjectName(QStringLiteral("DsBook"));
     BookList::prepare(m_books);
@@ -148,9 +109,8 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_pages = new QTabWidget(plTop);
     m_pages->setObjectName(QStringLiteral("Pcsearch"));
     m_pages->setAccessibleName(QStringLiteral("检索方式"));
-    auto *painter = new SearchTabPainter;
-    painter->setParent(m_pages->tabBar());
-    m_pages->tabBar()->setStyle(painter);
+    // The page control's tabs: all 60 pixels wide, drawn like every other page control.
+    TabPainter::install(m_pages, true, 60);
     auto *topLayout = new QVBoxLayout(plTop);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(m_pages);
@@ -221,8 +181,8 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     listArea->addWidget(m_grid, 1);
     listArea->addWidget(paneArea);
 
-    m_shop = makeButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
-    m_close = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);
+    m_shop = taggedButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
+    m_close = taggedButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);
     connect(m_shop, &QPushButton::clicked, this, [this] { placeSelection(); });
     connect(m_close, &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
     auto *buttonBar = new ButtonFlowLayout;
@@ -258,14 +218,10 @@ TFrmQuery::~TFrmQuery()
     delete m_grid;
 }
 
-QPushButton *TFrmQuery::makeButton(const QString &objectName, const QString &caption, int tag)
+QPushButton *TFrmQuery::taggedButton(const QString &objectName, const QString &caption, int tag)
 {
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(objectName);
-    b->setAccessibleName(plainCaption(caption));
+    QPushButton *b = captionedButton(this, objectName, caption, 72);
     b->setProperty("tag", tag);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(72);
     return b;
 }
 
@@ -288,7 +244,7 @@ QWidget *TFrmQuery::buildSimplePage(int tag, const char *pageName, const char *f
     p.value->setObjectName(QString::fromLatin1(editName));
     p.value->setProperty("tag", tag + 1);
     p.value->setMinimumWidth(260);
-    p.query = makeButton(QString::fromLatin1(buttonName), QStringLiteral("查询(&Q)"), tag);
+    p.query = taggedButton(QString::fromLatin1(buttonName), QStringLiteral("查询(&Q)"), tag);
     p.query->setParent(page);
 
     // The captions and fields scroll when the window is too narrow; the button stays in view.
@@ -343,14 +299,14 @@ QWidget *TFrmQuery::buildCombinedPage()
     m_edtValue2->setFixedWidth(NarrowValue);
     m_lbl->setBuddy(m_edtValue2);
 
-    auto *btnNew = makeButton(QStringLiteral("BtnNew"), QStringLiteral("添加(&A)"), 0);
-    auto *btnAdd = makeButton(QStringLiteral("BtnAdd"), QStringLiteral("和"), 1);
-    auto *btnOr = makeButton(QStringLiteral("BtnOr"), QStringLiteral("或"), 2);
-    auto *btnLeft = makeButton(QStringLiteral("BtnLeft"), QStringLiteral("左括号"), 3);
-    auto *btnRight = makeButton(QStringLiteral("BtnRight"), QStringLiteral("右括号"), 4);
-    auto *btnClear = makeButton(QStringLiteral("BtnClear"), QStringLiteral("清除(&L)"), 0);
+    auto *btnNew = taggedButton(QStringLiteral("BtnNew"), QStringLiteral("添加(&A)"), 0);
+    auto *btnAdd = taggedButton(QStringLiteral("BtnAdd"), QStringLiteral("和"), 1);
+    auto *btnOr = taggedButton(QStringLiteral("BtnOr"), QStringLiteral("或"), 2);
+    auto *btnLeft = taggedButton(QStringLiteral("BtnLeft"), QStringLiteral("左括号"), 3);
+    auto *btnRight = taggedButton(QStringLiteral("BtnRight"), QStringLiteral("右括号"), 4);
+    auto *btnClear = taggedButton(QStringLiteral("BtnClear"), QStringLiteral("清除(&L)"), 0);
     btnClear->setToolTip(QStringLiteral("清除查询条件"));
-    m_btnOk = makeButton(QStringLiteral("BtnOk"), QStringLiteral("查询(&Q)"), CombinedPage);
+    m_btnOk = taggedButton(QStringLiteral("BtnOk"), QStringLiteral("查询(&Q)"), CombinedPage);
     for (QPushButton *b : {btnNew, btnAdd, btnOr, btnLeft, btnRight, btnClear, m_btnOk})
         b->setParent(page);
 

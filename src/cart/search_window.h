@@ -84,7 +84,8 @@ private:
                              const QStringList &fields, const char *relationName,
                              const char *editName, const char *buttonName);
     QWidget *buildCombinedPage();
-    QPushButton *makeButton(const QString &objectName, const QString &caption, int tag);
+    // A captioned button carrying tag (its page or step) for the slot it calls.
+    QPushButton *taggedButton(const QString &objectName, const QString &caption, int tag);
     void pageChanged(int index);
     void layoutCombinedPage();
     // The search panel's height: the page's own, plus a scroll bar while its row is cut.

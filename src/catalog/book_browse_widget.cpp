@@ -3,10 +3,11 @@
 #include "cart/cart.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "catalog/button_flow_gui.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/guarded.h"
 #include "grid/grid_view.h"
+#include "widgets/button_flow_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -15,24 +16,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
 
-QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(objectName);
-    // "导出(&E)" is read out as "导出".
-    QString plain = caption.trimmed();
-    plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    b->setAccessibleName(plain);
-    b->setMinimumWidth(80);
-    b->setAutoDefault(false);
-    return b;
-}
+constexpr int ButtonWidth = 80;
 
 } // namespace
 
@@ -73,10 +62,10 @@ BookBrowseWidget::BookBrowseWidget(Prompter &prompter, const QSqlDatabase &db, Q
     m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
-    m_shop = makeButton(this, QStringLiteral("BtnShop"), QStringLiteral("放入购物车"));
+    m_shop = captionedButton(this, QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), ButtonWidth);
     m_shop->setProperty("tag", 2);
-    m_export = makeButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"));
-    m_close = makeButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"));
+    m_export = captionedButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"), ButtonWidth);
+    m_close = captionedButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     connect(m_shop, &QPushButton::clicked, this, &BookBrowseWidget::placeSelection);
     connect(m_export, &QPushButton::clicked, this, &BookBrowseWidget::exportList);
 
@@ -135,7 +124,7 @@ bool BookBrowseWidget::paneVisible() const
 
 QPushButton *BookBrowseWidget::addButton(const QString &objectName, const QString &caption)
 {
-    QPushButton *b = makeButton(this, objectName, caption);
+    QPushButton *b = captionedButton(this, objectName, caption, ButtonWidth);
     m_buttonBar->insertWidget(m_buttonBar->indexOf(m_close), b);
     setTabOrder(b, m_close);
     return b;

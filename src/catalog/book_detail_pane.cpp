@@ -2,16 +2,17 @@
 
 #include "catalog/catalogue_statements.h"
 #include "catalog/cover_lookup.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
 #include "common/whole_file.h"
 #include "data/dataset.h"
 #include "grid/error_caption.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/tab_painter.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/tab_painter.h"
+#include "widgets/toggle_strip_widget.h"
+#include "widgets/wrapping_tab_bar_widget.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -19,7 +20,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QImageReader>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -29,10 +29,8 @@
 #include <QScrollArea>
 #include <QSet>
 #include <QStackedWidget>
-#include <QStyleOptionTab>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <functional>
 
 namespace {
 
@@ -48,161 +46,6 @@ constexpr LongText LongTexts[] = {
     {"qy", "前言"},       {"xy", "序言"},       {"hj", "后记"},        {"fl", "附录"},
     {"sp", "书评"},       {"xy2", "序言2"},     {"jcpd2", "精彩片段2"}, {"zzjj2", "作者简介2"},
     {"sp2", "书评2"},     {"fl2", "附录2"},
-};
-
-void paintBackground(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-}
-
-// The tab painter with every tab the same width (the picture tabs).
-class FixedWidthTabPainter : public TabPainter {
-public:
-    explicit FixedWidthTabPainter(int width) : TabPainter(true, defaultColours()), m_width(width) {}
-
-    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
-                           const QWidget *widget) const override
-    {
-        QSize s = TabPainter::sizeFromContents(type, option, size, widget);
-        if (type == CT_TabBarTab)
-            s.setWidth(m_width);
-        return s;
-    }
-
-private:
-    int m_width;
-};
-
-// Tabs that wrap onto as many rows as the width needs, each drawn by the tab painter. Qt's
-// tab bar keeps to one row, and the 18 long-text tabs do not fit one.
-class WrappingTabBar : public QWidget {
-public:
-    explicit WrappingTabBar(QWidget *parent)
-        : QWidget(parent), m_painter(new TabPainter(true, TabPainter::defaultColours()))
-    {
-        m_painter->setParent(this);
-        // Not Fixed: a fixed policy would hold the bar to one row's height.
-        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-        policy.setHeightForWidth(true);
-        setSizePolicy(policy);
-        setFocusPolicy(Qt::TabFocus);
-        paintBackground(this, GridColours::TabBackground);
-    }
-
-    void addTab(const QString &caption)
-    {
-        m_captions << caption;
-        if (m_current < 0)
-            m_current = 0;
-        updateGeometry();
-    }
-    int count() const { return int(m_captions.size()); }
-    int currentIndex() const { return m_current; }
-    QString tabText(int i) const { return m_captions.value(i); }
-    void setCurrentIndex(int index)
-    {
-        if (index < 0 || index >= count() || index == m_current)
-            return;
-        m_current = index;
-        setAccessibleName(m_captions.at(index));
-        update();
-        if (m_changed)
-            m_changed(index);
-    }
-    void setOnCurrentChanged(std::function<void(int)> changed) { m_changed = std::move(changed); }
-
-    // The tab rectangles when laid out in the given width.
-    QList<QRect> tabRects(int width) const
-    {
-        QList<QRect> rects;
-        const int h = tabHeight();
-        int x = 0, y = 0;
-        for (const QString &caption : m_captions) {
-            const int w = tabWidth(caption);
-            if (x > 0 && x + w > width) {
-                x = 0;
-                y += h;
-            }
-            rects << QRect(x, y, w, h);
-            x += w;
-        }
-        return rects;
-    }
-    QRect tabRect(int index) const { return tabRects(width()).value(index); }
-
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override
-    {
-        const QList<QRect> rects = tabRects(width);
-        return rects.isEmpty() ? tabHeight() : rects.constLast().bottom() + 1;
-    }
-    QSize sizeHint() const override
-    {
-        int w = 0;
-        for (const QString &caption : m_captions)
-            w += tabWidth(caption);
-        return {w, width() > 0 ? heightForWidth(width()) : tabHeight()};
-    }
-    QSize minimumSizeHint() const override
-    {
-        int w = 0;
-        for (const QString &caption : m_captions)
-            w = std::max(w, tabWidth(caption));
-        return {w, tabHeight()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        const QList<QRect> rects = tabRects(width());
-        p.setPen(palette().color(QPalette::Mid));
-        for (int i = 0; i < rects.size(); ++i) {
-            QStyleOptionTab option;
-            option.initFrom(this);
-            option.rect = rects.at(i);
-            option.text = m_captions.at(i);
-            option.shape = QTabBar::RoundedSouth;
-            if (i == m_current)
-                option.state |= QStyle::State_Selected;
-            m_painter->drawControl(QStyle::CE_TabBarTabShape, &option, &p, this);
-            // A thin edge keeps neighbouring captions apart on the flat background.
-            p.drawLine(rects.at(i).topRight(), rects.at(i).bottomRight());
-        }
-        if (hasFocus() && m_current >= 0) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = rects.value(m_current).adjusted(2, 2, -2, -2);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
-        }
-    }
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        const QList<QRect> rects = tabRects(width());
-        for (int i = 0; i < rects.size(); ++i)
-            if (rects.at(i).contains(event->position().toPoint()))
-                setCurrentIndex(i);
-    }
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
-            setCurrentIndex(m_current + (event->key() == Qt::Key_Left ? -1 : 1));
-            return;
-        }
-        QWidget::keyPressEvent(event);
-    }
-
-private:
-    int tabHeight() const { return fontMetrics().height() + 8; }
-    int tabWidth(const QString &caption) const { return fontMetrics().horizontalAdvance(caption) + 14; }
-
-    TabPainter *m_painter;
-    QStringList m_captions;
-    int m_current = -1;
-    std::function<void(int)> m_changed;
 };
 
 // The classification grid: a plain read-only list, without the book grids' pop-up menu.
@@ -227,7 +70,7 @@ QScrollArea *scrollArea(QWidget *content, QWidget *parent)
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setWidget(content);
-    paintBackground(area->viewport(), GridColours::TabBackground);
+    GridColours::paintBackground(area->viewport(), GridColours::TabBackground);
     return area;
 }
 
@@ -245,7 +88,7 @@ TBookDetailPane::TBookDetailPane(Prompter &prompter, QWidget *parent)
 {
     setObjectName(QStringLiteral("Panel5"));
     setFixedHeight(PaneHeight);
-    paintBackground(this, GridColours::TabBackground);
+    GridColours::paintBackground(this, GridColours::TabBackground);
 
     m_types->setObjectName(QStringLiteral("DsBookType"));
     m_types->defineField(QStringLiteral("ID"), QStringLiteral("分类编码"), {}, 20);
@@ -316,7 +159,7 @@ QWidget *TBookDetailPane::buildBaseTab()
     page->setObjectName(QStringLiteral("Tbsbase"));
 
     auto *fields = new QWidget;
-    paintBackground(fields, GridColours::TabBackground);
+    GridColours::paintBackground(fields, GridColours::TabBackground);
     QGridLayout *g = formGrid(fields);
     auto field = [this](const char *column, const char *caption) {
         return addField(QString::fromLatin1(column), QString::fromUtf8(caption));
@@ -358,7 +201,7 @@ QWidget *TBookDetailPane::buildBaseTab()
     extLayout->setSpacing(0);
     auto *heading = new QLabel(QStringLiteral(" 扩展信息"), ext);
     heading->setObjectName(QStringLiteral("LbExt"));
-    paintBackground(heading, GridColours::TitleCell);
+    GridColours::paintBackground(heading, GridColours::TitleCell);
     QPalette headingPal = heading->palette();
     headingPal.setColor(QPalette::WindowText, GridColours::Title);
     heading->setPalette(headingPal);
@@ -411,7 +254,7 @@ QWidget *TBookDetailPane::buildSingleClassTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("Tbsonly"));
     auto *content = new QWidget;
-    paintBackground(content, GridColours::TabBackground);
+    GridColours::paintBackground(content, GridColours::TabBackground);
     QGridLayout *g = formGrid(content);
     auto field = [this](const char *column, const char *caption) {
         return addField(QString::fromLatin1(column), QString::fromUtf8(caption));
@@ -464,9 +307,7 @@ QWidget *TBookDetailPane::buildPictureTab()
     auto *pictures = new QTabWidget(page);
     pictures->setObjectName(QStringLiteral("PgcPic"));
     pictures->setTabPosition(QTabWidget::South);
-    auto *painter = new FixedWidthTabPainter(60);
-    painter->setParent(pictures->tabBar());
-    pictures->tabBar()->setStyle(painter);
+    TabPainter::install(pictures, true, 60);
 
     auto picturePage = [&](const char *pageName, const char *imageName, const QString &caption) {
         auto *label = new QLabel;
@@ -479,7 +320,7 @@ QWidget *TBookDetailPane::buildPictureTab()
         area->setFrameShape(QFrame::NoFrame);
         area->setAlignment(Qt::AlignCenter);
         area->setWidget(label);
-        paintBackground(area->viewport(), GridColours::TabBackground);
+        GridColours::paintBackground(area->viewport(), GridColours::TabBackground);
         pictures->addTab(area, caption);
         return label;
     };

@@ -3,10 +3,10 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
 #include "catalog/catalogue_statements.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/guarded.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

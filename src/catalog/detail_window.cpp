@@ -5,7 +5,8 @@
 #include "common/guarded.h"
 #include "common/html_text.h"
 #include "grid/field_combo_widget.h"
-#include "grid/grid_colours_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -97,13 +98,9 @@ void TFrmDetail::build()
     connect(m_value, &QLineEdit::returnPressed, this, &TFrmDetail::locate);
     bar->addWidget(m_value);
 
-    auto button = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        // Enter belongs to the locator edit, never to a default button.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
+    // Enter belongs to the locator edit, never to a default button.
+    const auto button = [this](const char *name, const QString &caption) {
+        return captionedButton(this, QString::fromLatin1(name), caption, 0);
     };
     m_locate = button("BtnBase", QStringLiteral("定位(&D)"));
     connect(m_locate, &QPushButton::clicked, this, &TFrmDetail::locate);

@@ -3,8 +3,8 @@
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_list.h"
 #include "catalog/catalogue_statements.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>

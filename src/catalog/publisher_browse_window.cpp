@@ -5,10 +5,10 @@
 #include "catalog/catalogue_statements.h"
 #include "catalog/category_label_layout.h"
 #include "catalog/list_report_dialog.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/guarded.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,25 +1,15 @@
 #include "grid/field_select_dialog.h"
 
 #include "common/ini_reader.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
-#include "grid/plain_caption.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/plain_caption.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
-
-namespace {
-void paintBackground(QWidget *w, const QColor &colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-} // namespace
 
 TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_grid(grid), m_mode(displayFieldMode), m_prompter(prompter)
@@ -29,7 +19,7 @@ TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompte
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(238, 320);
-    paintBackground(this, GridColours::Window);
+    GridColours::paintBackground(this, GridColours::Window);
     QFont f = font();
     f.setPixelSize(12);
     setFont(f);
@@ -45,7 +35,7 @@ TFrmSelField::TFrmSelField(DbGrid *grid, int displayFieldMode, Prompter &prompte
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setWidgetResizable(true);
     auto *panel = new QWidget;
-    paintBackground(panel, GridColours::TabBackground);
+    GridColours::paintBackground(panel, GridColours::TabBackground);
 
     const QString noShow = Ini::readProfileString(QStringLiteral("ALL"), QStringLiteral("sNoShowFieldList"));
     if (grid)

@@ -1,8 +1,8 @@
 #include "grid/grid_header_view.h"
 
 #include "data/dataset.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -621,13 +621,13 @@ void DbGrid::hideEvent(QHideEvent *event)
     QTableView::hideEvent(event);
 }
 
-void DbGrid::useTitleListFonts()
+void DbGrid::useTitleListFonts(int titlePixelSize)
 {
     QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
     cells.setPixelSize(12);
     setFont(cells);
     verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
     QFont titles = cells;
-    titles.setPixelSize(11);
+    titles.setPixelSize(titlePixelSize);
     horizontalHeader()->setFont(titles);
 }

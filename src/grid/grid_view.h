@@ -93,8 +93,9 @@ public:
     void setOpensDetail(bool on) { m_opensDetail = on; }
 
     // The title lists' look: cells in the Song face at 12 pixels, titles a pixel smaller so
-    // that "选择" fits its 28-pixel column, rows as high as the text needs.
-    void useTitleListFonts();
+    // that "选择" fits its 28-pixel column (the order wizard's wider lists keep 12), rows as
+    // high as the text needs.
+    void useTitleListFonts(int titlePixelSize = 11);
     bool opensDetail() const { return m_opensDetail; }
 
     bool titleClick(int column);

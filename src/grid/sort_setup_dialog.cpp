@@ -4,9 +4,9 @@
 #include "common/prompter.h"
 #include "data/dataset.h"
 #include "grid/error_caption.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/plain_caption.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/plain_caption.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "grid/striped_delegate.h"
 
 #include "data/dataset.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,31 +1,27 @@
 #include "order/order_query_window.h"
 
-#include "catalog/button_flow_gui.h"
-#include "catalog/criteria_scroll_gui.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
-#include "grid/chinese_font_gui.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/plain_caption.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
+#include "widgets/button_flow_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/criteria_scroll_gui.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionFocusRect>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -42,72 +38,7 @@ bool hasRows(const DataSet &ds)
     return ds.isOpen() && ds.recordCount() > 0;
 }
 
-// Grid cells in the Song face at 12 pixels, titles at 11, as every list shows them.
-void setGridFont(DbGrid *grid)
-{
-    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
-    cells.setPixelSize(12);
-    grid->setFont(cells);
-    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
-    QFont titles = cells;
-    titles.setPixelSize(11);
-    grid->horizontalHeader()->setFont(titles);
-}
-
-// A caption label in front of a control, which takes its accessible name from it.
-QLabel *captionFor(QWidget *control, const QString &caption)
-{
-    auto *label = new QLabel(caption + QStringLiteral("："));
-    label->setBuddy(control);
-    control->setAccessibleName(caption);
-    return label;
-}
-
-// The strip under the order list. Besides the mouse it answers Space and Enter when it has
-// the focus, so the head can be shown without a mouse.
-class HeadStrip : public TToggleStrip {
-public:
-    HeadStrip(QWidget *target, QWidget *parent) : TToggleStrip(Qt::Horizontal, target, parent)
-    {
-        setFocusPolicy(Qt::StrongFocus);
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        switch (event->key()) {
-        case Qt::Key_Space:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            toggle();
-            event->accept();
-            return;
-        default:
-            TToggleStrip::keyPressEvent(event);
-        }
-    }
-    void focusInEvent(QFocusEvent *event) override
-    {
-        TToggleStrip::focusInEvent(event);
-        update();
-    }
-    void focusOutEvent(QFocusEvent *event) override
-    {
-        TToggleStrip::focusOutEvent(event);
-        update();
-    }
-    void paintEvent(QPaintEvent *event) override
-    {
-        TToggleStrip::paintEvent(event);
-        if (!hasFocus())
-            return;
-        QPainter p(this);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(1, 1, -1, -1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
-    }
-};
+constexpr int ButtonWidth = 72;
 
 struct HeadField {
     const char *caption;
@@ -243,7 +174,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgOrder = new DbGrid(this);
     m_dbgOrder->setObjectName(QStringLiteral("DbgOrder"));
     m_dbgOrder->setAccessibleName(QStringLiteral("订单列表"));
-    setGridFont(m_dbgOrder);
+    m_dbgOrder->useTitleListFonts();
     m_dbgOrder->setColumns(orderColumns());
     m_dbgOrder->setDataSet(&m_orders);
     m_dbgOrder->setMarkedRows(&m_marked);
@@ -252,7 +183,8 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgOrder->setTabKeyNavigation(false);   // Tab leaves the grid for the head strip
 
     m_panel8 = buildHeadPanel();
-    m_headStrip = new HeadStrip(m_panel8, this);
+    m_headStrip = new TToggleStrip(Qt::Horizontal, m_panel8, this);
+    m_headStrip->setFocusPolicy(Qt::StrongFocus);   // Tab reaches it: the head without a mouse
     m_headStrip->setObjectName(QStringLiteral("HeadStrip"));
     m_headStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
     m_headStrip->setHints(QStringLiteral("显示单头"), QStringLiteral("隐藏单头"));
@@ -261,7 +193,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook = new DbGrid(this);
     m_dbgBook->setObjectName(QStringLiteral("DbgBook"));
     m_dbgBook->setAccessibleName(QStringLiteral("订单明细"));
-    setGridFont(m_dbgBook);
+    m_dbgBook->useTitleListFonts();
     m_dbgBook->setColumns(lineColumns());
     m_dbgBook->setDataSet(&m_lines);
     m_dbgBook->setOpensDetail(true);
@@ -321,16 +253,6 @@ TFrmSeh::~TFrmSeh()
     delete m_dbgOrder;
 }
 
-QPushButton *TFrmSeh::makeButton(const QString &objectName, const QString &caption)
-{
-    auto *b = new QPushButton(caption, this);
-    b->setObjectName(objectName);
-    b->setAccessibleName(plainCaption(caption));
-    b->setAutoDefault(false);
-    b->setMinimumWidth(72);
-    return b;
-}
-
 QWidget *TFrmSeh::buildQueryBar()
 {
     auto *bar = new QWidget(this);
@@ -359,7 +281,7 @@ QWidget *TFrmSeh::buildQueryBar()
     m_edtValue = new QLineEdit(bar);
     m_edtValue->setObjectName(QStringLiteral("EdtValue"));
     m_edtValue->setMinimumWidth(200);
-    m_btnQuery = makeButton(QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"));
+    m_btnQuery = captionedButton(this, QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"), ButtonWidth);
     m_btnQuery->setParent(bar);
 
     // The captions and fields scroll when the window is too narrow; the button stays in view.
@@ -456,11 +378,11 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     m_quantity = makeValue("LblSl", QStringLiteral("数量"));
     m_amount = makeValue("LblMy", QStringLiteral("码洋"));
 
-    m_btnSend = makeButton(QStringLiteral("BtnSend"), QStringLiteral("发送(&S)"));
+    m_btnSend = captionedButton(this, QStringLiteral("BtnSend"), QStringLiteral("发送(&S)"), ButtonWidth);
     m_btnSend->setToolTip(QStringLiteral("发送邮件"));
-    m_btnExp = makeButton(QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"));
-    m_btnDel = makeButton(QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"));
-    m_btnClose = makeButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"));
+    m_btnExp = captionedButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"), ButtonWidth);
+    m_btnDel = captionedButton(this, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
+    m_btnClose = captionedButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
         b->setParent(bottom);
 

@@ -73,7 +73,6 @@ private:
     QWidget *buildQueryBar();
     QWidget *buildHeadPanel();
     QWidget *buildTotalsAndButtons();
-    QPushButton *makeButton(const QString &objectName, const QString &caption);
     void currentOrderChanged();
     void showTotals(bool known, qint64 titles, double quantity, double amount);
 

@@ -2,23 +2,21 @@
 // behaviour is in order_wizard_window.cpp.
 #include "order/order_wizard_window.h"
 
-#include "catalog/button_flow_gui.h"
-
-#include "grid/chinese_font_gui.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
-#include "grid/tab_painter.h"
+#include "widgets/button_flow_gui.h"
+#include "widgets/captioned_controls_gui.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/plain_caption.h"
+#include "widgets/tab_painter.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QValidator>
@@ -28,6 +26,7 @@ namespace {
 
 const QString QuantityFormat = QStringLiteral("#,");
 const QString MoneyFormat = QStringLiteral("#,.00;#,.00;0");
+constexpr int ButtonWidth = 84;
 
 // Typing stops at the order column's width; a longer value set by the program stays whole,
 // so the check before saving can name the field instead of cutting it silently.
@@ -42,22 +41,6 @@ public:
 private:
     int m_width;
 };
-
-QString plainCaption(QString caption)
-{
-    caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    return caption.trimmed();
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(plainCaption(caption));
-    b->setAutoDefault(false);
-    b->setMinimumWidth(84);
-    return b;
-}
 
 QLabel *totalLabel(QWidget *parent, const char *name, const QString &accessible)
 {
@@ -159,13 +142,7 @@ DbGrid *TFrmOrderDo::makeGrid(const char *name, const QString &accessible)
     auto *grid = new DbGrid(this);
     grid->setObjectName(QString::fromLatin1(name));
     grid->setAccessibleName(accessible);
-    QFont cells(ChineseFont::resolve(QStringLiteral("宋体")));
-    cells.setPixelSize(12);
-    grid->setFont(cells);
-    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 6);
-    QFont titles = cells;
-    titles.setPixelSize(12);
-    grid->horizontalHeader()->setFont(titles);
+    grid->useTitleListFonts(12);
     if (m_options.popupMenu)
         grid->setPopupMenu(m_options.popupMenu);
     return grid;
@@ -541,10 +518,10 @@ QWidget *TFrmOrderDo::buildBottomBar()
     note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    m_btnDel = makeButton(bar, "BtnDel", QStringLiteral("删除(&D)"));
-    m_btnPre = makeButton(bar, "BtnPre", QStringLiteral("上一步(&P)"));
-    m_btnNext = makeButton(bar, "BtnNext", QStringLiteral("下一步(&N)"));
-    m_btnClose = makeButton(bar, "BtnClose", QStringLiteral("关闭(&C)"));
+    m_btnDel = captionedButton(bar, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
+    m_btnPre = captionedButton(bar, QStringLiteral("BtnPre"), QStringLiteral("上一步(&P)"), ButtonWidth);
+    m_btnNext = captionedButton(bar, QStringLiteral("BtnNext"), QStringLiteral("下一步(&N)"), ButtonWidth);
+    m_btnClose = captionedButton(bar, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     // The buttons wrap onto further rows in a narrow window.
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);

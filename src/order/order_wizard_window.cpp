@@ -7,16 +7,16 @@
 #include "common/prompter.h"
 #include "grid/empty_field_painter.h"
 #include "common/guarded.h"
-#include "grid/grid_colours_gui.h"
 #include "grid/grid_model.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
-#include "grid/tab_painter.h"
 #include "order/mail_hand_over.h"
 #include "order/mail_request.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
+#include "widgets/grid_colours_gui.h"
+#include "widgets/tab_painter.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>

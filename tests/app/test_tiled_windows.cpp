@@ -6,11 +6,13 @@
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
 #include "catalog/book_browse_widget.h"
-#include "catalog/toggle_strip_widget.h"
 #include "data/demo_catalogue.h"
 #include "foreign_leaks.h"
+#include "widgets/plain_caption.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMdiArea>
@@ -52,8 +54,9 @@ protected:
         main.reset();
     }
 
-    // Every button the window shows lies whole inside the window's visible area and is at
-    // least as wide as its caption needs; every list shows at least a few rows.
+    // Every button the window shows lies whole inside the window's visible area, is at least
+    // as wide as its caption needs and is read out by its caption without the mnemonic; every
+    // list shows at least a few rows.
     static void expectReachable(QMdiSubWindow *frame, const QString &what)
     {
         QWidget *window = frame->widget();
@@ -72,6 +75,8 @@ protected:
             EXPECT_GE(b->width(), b->minimumSizeHint().width()) << name << " squeezed";
             const QRect inWindow(b->mapTo(window, QPoint(0, 0)), b->size());
             EXPECT_TRUE(window->rect().contains(inWindow)) << name << " outside the window";
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(b);
+            EXPECT_EQ(iface ? iface->text(QAccessible::Name) : QString(), plainCaption(b->text())) << name;
         }
         EXPECT_GT(buttons, 0) << what.toStdString();
         for (QTableView *grid : window->findChildren<QTableView *>()) {

@@ -7,11 +7,11 @@
 
 #include "cart/search_window.h"
 #include "catalog/book_detail_pane.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/prompter.h"
 #include "data/sql_helper.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QComboBox>
 #include <QInputMethodEvent>

@@ -9,12 +9,12 @@
 #include "catalog/book_detail_pane.h"
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
-#include "catalog/toggle_strip_widget.h"
 #include "common/gbk_codec.h"
 #include "data/demo_catalogue.h"
 #include "data/sql_helper.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QApplication>
 #include <QFile>

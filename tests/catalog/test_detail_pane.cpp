@@ -6,8 +6,8 @@
 
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "catalog/toggle_strip_widget.h"
 #include "grid/grid_view.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -11,6 +11,7 @@
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -237,6 +238,21 @@ TEST_F(DetailWindowTest, CartButtonAddsTheTitleOnceAndSaysSoEachTime)
         EXPECT_EQ(prompter.shown.constLast().flags, MsgFlags::Information);
     }
     EXPECT_EQ(cartLines(QStringLiteral("T1")), 0);
+}
+
+// A screen reader hears each button's caption without its mnemonic.
+TEST_F(DetailWindowTest, ButtonsAreReadByTheirPlainCaptions)
+{
+    auto w = openWindow();
+    const struct {
+        const char *name;
+        const char *heard;
+    } buttons[] = {{"BtnBase", "定位"}, {"BtnShop", "放入购物车"}, {"BtnClose", "关闭"}};
+    for (const auto &b : buttons) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(child<QPushButton>(w.get(), b.name));
+        ASSERT_NE(iface, nullptr) << b.name;
+        EXPECT_EQ(iface->text(QAccessible::Name), QString::fromUtf8(b.heard)) << b.name;
+    }
 }
 
 TEST_F(DetailWindowTest, EmptyListIsAnError)

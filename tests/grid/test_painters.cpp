@@ -1,31 +1,12 @@
 #include "grid_fixture.h"
+#include "image_colour.h"
 
 #include "grid/empty_field_painter.h"
-#include "grid/tab_painter.h"
 
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
-#include <QTabBar>
-#include <QTabWidget>
-#include <cstdlib>
 
 namespace {
-
-// Some pixel of the area is close to colour (text edges are smoothed into the background).
-bool hasColour(const QImage &image, const QRect &area, QRgb colour)
-{
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(colour)) < 40 && std::abs(qGreen(p) - qGreen(colour)) < 40
-                && std::abs(qBlue(p) - qBlue(colour)) < 40)
-                return true;
-        }
-    }
-    return false;
-}
 
 using GridPaintTest = GridFixture;
 
@@ -54,44 +35,6 @@ TEST_F(GridPaintTest, RowsStripeByRecordNumberAndTitlesShowTheSort)
     EXPECT_TRUE(hasColour(image, tmTitle, qRgb(0xFF, 0xFF, 0xFF)));
     EXPECT_FALSE(hasColour(image, tmTitle, qRgb(0, 0, 0xFF)));
     EXPECT_TRUE(hasColour(image, section(col(QStringLiteral("SM"))), qRgb(0, 0, 0xFF)));
-}
-
-class TabPaintTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        for (const char *caption : {"第一步", "第二步", "第三步"})
-            tabs.addTab(new QLabel, QString::fromUtf8(caption));
-        tabs.resize(400, 200);
-        tabs.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tabs));
-    }
-    QImage tabImage(int i)
-    {
-        QTabBar *bar = tabs.tabBar();
-        return bar->grab(bar->tabRect(i)).toImage();
-    }
-    QTabWidget tabs;
-};
-
-TEST_F(TabPaintTest, ActiveCaptionBlueOnTheTabBackground)
-{
-    TabPainter::install(&tabs, true);
-    for (int i = 0; i < 3; ++i) {
-        const QImage tab = tabImage(i);
-        EXPECT_EQ(tab.pixel(1, tab.height() - 2) & 0xFFFFFF, qRgb(0xD7, 0xDC, 0xE0) & 0xFFFFFF) << i;
-        EXPECT_EQ(hasColour(tab, tab.rect(), qRgb(0, 0, 0xFF)), i == 0) << i;
-    }
-    // Own captions: the inactive tabs differ.
-    EXPECT_NE(tabImage(1).copy(0, 0, 40, 16), tabImage(2).copy(0, 0, 40, 16));
-}
-
-TEST_F(TabPaintTest, WithoutPageCaptionsEveryTabShowsTheActivePagesCaption)
-{
-    TabPainter::install(&tabs, false);
-    tabs.setCurrentIndex(1);
-    EXPECT_EQ(tabImage(0).copy(0, 0, 40, 16), tabImage(2).copy(0, 0, 40, 16));
-    EXPECT_TRUE(hasColour(tabImage(1), tabImage(1).rect(), qRgb(0, 0, 0xFF)));
 }
 
 TEST(EmptyFieldPainterTest, EmptyEditIsTintedAndFilledOneIsWhite)

@@ -5,11 +5,11 @@
 #include "sending_fixture.h"
 #include "scripted_prompter.h"
 
-#include "catalog/toggle_strip_widget.h"
 #include "common/gbk_codec.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
 #include "order/order_query_window.h"
+#include "widgets/toggle_strip_widget.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,4 +1,4 @@
-#include "catalog/button_flow_gui.h"
+#include "widgets/button_flow_gui.h"
 
 #include <QWidget>
 #include <QWidgetItem>

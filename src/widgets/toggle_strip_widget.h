@@ -1,6 +1,8 @@
 #pragma once
 // A narrow strip with two stacked pictures of which only the upper one shows: clicking it
-// flips the visibility of the target panel and brings the other picture to the top.
+// flips the visibility of the target panel and brings the other picture to the top. Given a
+// focus policy, it also answers Space and Enter and shows a focus frame while it has the focus,
+// so the panel can be shown without a mouse.
 #include <QWidget>
 
 class QLabel;
@@ -27,6 +29,10 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -1,4 +1,4 @@
-#include "catalog/criteria_scroll_gui.h"
+#include "widgets/criteria_scroll_gui.h"
 
 #include <QEvent>
 #include <QLayout>

@@ -1,14 +1,14 @@
-#include "grid/tab_painter.h"
+#include "widgets/tab_painter.h"
 
-#include "grid/grid_colours_gui.h"
+#include "widgets/grid_colours_gui.h"
 
 #include <QPainter>
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
 
-TabPainter::TabPainter(bool pageCaption, const Colours &colours)
-    : m_pageCaption(pageCaption), m_colours(colours)
+TabPainter::TabPainter(bool pageCaption, const Colours &colours, int tabWidth)
+    : m_pageCaption(pageCaption), m_colours(colours), m_tabWidth(tabWidth)
 {
 }
 
@@ -17,14 +17,14 @@ TabPainter::Colours TabPainter::defaultColours()
     return {GridColours::TabBackground, GridColours::TabActive, QColor()};
 }
 
-TabPainter *TabPainter::install(QTabWidget *tabs, bool pageCaption)
+TabPainter *TabPainter::install(QTabWidget *tabs, bool pageCaption, int tabWidth)
 {
-    return install(tabs->tabBar(), pageCaption);
+    return install(tabs->tabBar(), pageCaption, tabWidth);
 }
 
-TabPainter *TabPainter::install(QTabBar *bar, bool pageCaption)
+TabPainter *TabPainter::install(QTabBar *bar, bool pageCaption, int tabWidth)
 {
-    auto *painter = new TabPainter(pageCaption, defaultColours());
+    auto *painter = new TabPainter(pageCaption, defaultColours(), tabWidth);
     painter->setParent(bar);
     bar->setStyle(painter);
     return painter;
@@ -56,4 +56,13 @@ void TabPainter::drawControl(ControlElement element, const QStyleOption *option,
     const QRect textRect = tab->rect.adjusted(5, active ? 4 : 2, 0, 0);
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextHideMnemonic, caption);
     painter->restore();
+}
+
+QSize TabPainter::sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                                   const QWidget *widget) const
+{
+    QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type == CT_TabBarTab && m_tabWidth > 0)
+        s.setWidth(m_tabWidth);
+    return s;
 }

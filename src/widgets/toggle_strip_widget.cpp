@@ -1,9 +1,13 @@
-#include "catalog/toggle_strip_widget.h"
+#include "widgets/toggle_strip_widget.h"
 
+#include "widgets/grid_colours_gui.h"
+
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
@@ -11,7 +15,7 @@ namespace {
 QPixmap arrow(Qt::ArrowType direction)
 {
     QPixmap pix(12, 12);
-    pix.fill(QColor(0xD7, 0xDC, 0xE0));
+    pix.fill(GridColours::TabBackground);
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -32,10 +36,7 @@ QPixmap arrow(Qt::ArrowType direction)
 TToggleStrip::TToggleStrip(Qt::Orientation orientation, QWidget *target, QWidget *parent)
     : QWidget(parent), m_target(target)
 {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xD7, 0xDC, 0xE0));
-    setPalette(pal);
+    GridColours::paintBackground(this, GridColours::TabBackground);
     m_show = new QLabel(this);
     m_hide = new QLabel(this);
     const bool horizontal = orientation == Qt::Horizontal;
@@ -120,4 +121,42 @@ void TToggleStrip::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && topPicture()->geometry().adjusted(-2, -2, 2, 2).contains(event->position().toPoint()))
         toggle();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TToggleStrip::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        toggle();
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TToggleStrip::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TToggleStrip::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void TToggleStrip::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(1, 1, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
 }
