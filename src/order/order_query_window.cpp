@@ -10,6 +10,7 @@
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 #include "grid/plain_caption.h"
+#include "grid/value_label_widget.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
@@ -445,9 +446,8 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     bold.setBold(true);
     sum->setFont(bold);
     auto makeValue = [bottom](const char *name, const QString &caption) {
-        auto *l = new QLabel(bottom);
+        auto *l = new ValueLabel(caption, bottom);
         l->setObjectName(QString::fromLatin1(name));
-        l->setAccessibleName(caption);
         l->setMinimumWidth(80);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return l;
@@ -572,9 +572,9 @@ void TFrmSeh::currentOrderChanged()
 
 void TFrmSeh::showTotals(bool known, qint64 titles, double quantity, double amount)
 {
-    m_titles->setText(known ? DataSet::formatNumber(titles, CountFormat) : QString());
-    m_quantity->setText(known ? DataSet::formatNumber(quantity, CountFormat) : QString());
-    m_amount->setText(known ? DataSet::formatNumber(amount, MoneyFormat) : QString());
+    m_titles->setValue(known ? DataSet::formatNumber(titles, CountFormat) : QString());
+    m_quantity->setValue(known ? DataSet::formatNumber(quantity, CountFormat) : QString());
+    m_amount->setValue(known ? DataSet::formatNumber(amount, MoneyFormat) : QString());
 }
 
 bool TFrmSeh::deleteMarked()

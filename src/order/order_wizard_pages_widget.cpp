@@ -8,6 +8,7 @@
 #include "grid/grid_colours_gui.h"
 #include "grid/grid_view.h"
 #include "grid/tab_painter.h"
+#include "grid/value_label_widget.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -59,18 +60,17 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     return b;
 }
 
-QLabel *totalLabel(QWidget *parent, const char *name, const QString &accessible)
+ValueLabel *totalLabel(QWidget *parent, const char *name, const QString &caption)
 {
-    auto *l = new QLabel(parent);
+    auto *l = new ValueLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setAccessibleName(accessible);
     l->setMinimumWidth(90);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
 }
 
 // "明细汇总": 品种, 数量, 码洋.
-QGroupBox *totalsBox(QWidget *parent, QLabel *&count, QLabel *&sl, QLabel *&my, const char *prefix)
+QGroupBox *totalsBox(QWidget *parent, ValueLabel *&count, ValueLabel *&sl, ValueLabel *&my, const char *prefix)
 {
     auto *box = new QGroupBox(QStringLiteral("明细汇总"), parent);
     const QString p = QString::fromLatin1(prefix);
@@ -479,18 +479,21 @@ QWidget *TFrmOrderDo::buildDonePage()
     page->setObjectName(QStringLiteral("tb8"));
     QFont big = font();
     big.setPixelSize(16);
-    const auto line = [&](const char *name, const QString &text) {
-        auto *l = new QLabel(text, page);
+    const auto style = [&](auto *l, const char *name) {
         l->setObjectName(QString::fromLatin1(name));
         l->setFont(big);
         l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return l;
     };
+    const auto line = [&](const char *name, const QString &text) { return style(new QLabel(text, page), name); };
     m_lbDone = line("LbDone", QString());
-    m_lbCount = line("LbCount", QString());
-    m_lbOrderNo = line("LbOrderNo", QString());
-    m_lbOrderCount = line("LbOrderCount", QString());
+    const QString count = QStringLiteral("您此次订购的书目总数为："),
+                  batch = QStringLiteral("您此次订购书目的订单流水号为："),
+                  orders = QStringLiteral("您此次订购操作生成订单数量为：");
+    m_lbCount = style(new ValueLabel(count, page), "LbCount");
+    m_lbOrderNo = style(new ValueLabel(batch, page), "LbOrderNo");
+    m_lbOrderCount = style(new ValueLabel(orders, page), "LbOrderCount");
     m_lbUnsent = line("LbUnsent", QString());
     QPalette red = m_lbUnsent->palette();
     red.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
@@ -500,7 +503,6 @@ QWidget *TFrmOrderDo::buildDonePage()
         auto *c = line("", caption);
         c->setWordWrap(false);
         c->setBuddy(value);
-        value->setAccessibleName(plainCaption(caption).remove(u'：'));
         QPalette blue = value->palette();
         blue.setColor(QPalette::WindowText, GridColours::TabActive);
         value->setPalette(blue);
@@ -512,9 +514,9 @@ QWidget *TFrmOrderDo::buildDonePage()
     layout->setContentsMargins(60, 50, 60, 40);
     layout->setSpacing(18);
     layout->addWidget(m_lbDone);
-    layout->addLayout(pair(QStringLiteral("您此次订购的书目总数为："), m_lbCount));
-    layout->addLayout(pair(QStringLiteral("您此次订购书目的订单流水号为："), m_lbOrderNo));
-    layout->addLayout(pair(QStringLiteral("您此次订购操作生成订单数量为："), m_lbOrderCount));
+    layout->addLayout(pair(count, m_lbCount));
+    layout->addLayout(pair(batch, m_lbOrderNo));
+    layout->addLayout(pair(orders, m_lbOrderCount));
     layout->addWidget(m_lbUnsent);
     layout->addWidget(line("LbQuery", QStringLiteral("如果需要查看生成订单情况，请在\"订单查询\"模块中进行查询。")));
     layout->addStretch(1);

@@ -4,6 +4,7 @@
 #include "find_named.h"
 #include "order_fixture.h"
 #include "scripted_prompter.h"
+#include "spoken.h"
 
 #include "cart/order_count_dialog.h"
 #include "grid/grid_popup_gui.h"
@@ -102,6 +103,15 @@ protected:
     QPushButton *button(const char *name) const { return find<QPushButton>(name); }
     QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
     QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    QString spoken(const char *name) const { return spokenText(find<QWidget>(name)); }
+    // Labels that show a value are read as their caption with the value they show.
+    void expectReadWithValues(const std::vector<std::pair<const char *, const char *>> &labels) const
+    {
+        for (const auto &[name, caption] : labels) {
+            EXPECT_FALSE(label(name).isEmpty()) << name;
+            EXPECT_EQ(spoken(name), QString::fromUtf8(caption) + QStringLiteral("：") + label(name)) << name;
+        }
+    }
     void next() { QTest::mouseClick(button("BtnNext"), Qt::LeftButton); }
 
     // The caption of the one visible tab, which must be the current page's.
@@ -214,6 +224,7 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_EQ(label("LbHzCount"), QStringLiteral("4"));
     EXPECT_EQ(label("LbHzSl"), QStringLiteral("19"));
     EXPECT_EQ(label("LbHzMy"), QStringLiteral("279.00"));
+    expectReadWithValues({{"LbHzCount", "品种"}, {"LbHzSl", "数量"}, {"LbHzMy", "码洋"}});
     // The parties are remembered, whole: one consignee and one payer.
     EXPECT_EQ(rows(QStringLiteral("select cls,uno,uname,def,state from decltrla order by cls")),
               (QStringList{QStringLiteral("FKR|1|教育局|Y|N"), QStringLiteral("SHR|1|第一中学|Y|N")}));
@@ -242,6 +253,7 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_EQ(label("LbMxCount"), QStringLiteral("2"));
     EXPECT_EQ(label("LbMxSl"), QStringLiteral("11"));
     EXPECT_EQ(label("LbMxMy"), QStringLiteral("155.00"));
+    expectReadWithValues({{"LbMxCount", "品种"}, {"LbMxSl", "数量"}, {"LbMxMy", "码洋"}});
 }
 
 TEST_F(OrderWizardTest, NoAtTheConfirmationMakesNothing)
@@ -544,6 +556,9 @@ TEST_F(OrderWizardTest, ABatchIsSentOrderByOrder)
     EXPECT_EQ(label("LbOrderNo"), w->batchNumber());
     EXPECT_EQ(label("LbOrderCount"), QStringLiteral("3"));
     EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
+    expectReadWithValues({{"LbCount", "您此次订购的书目总数为"},
+                          {"LbOrderNo", "您此次订购书目的订单流水号为"},
+                          {"LbOrderCount", "您此次订购操作生成订单数量为"}});
 }
 
 TEST_F(OrderWizardTest, EveryOrderSentSaysSo)
