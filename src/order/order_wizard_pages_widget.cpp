@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QValidator>
 #include <QVBoxLayout>
+#include <array>
 
 namespace {
 
@@ -58,6 +59,12 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     b->setAutoDefault(false);
     b->setMinimumWidth(84);
     return b;
+}
+
+// A read-only field whose value is too long for it shows the value's start, not its tail.
+void showStart(QLineEdit *e)
+{
+    QObject::connect(e, &QLineEdit::textChanged, e, [e] { e->setCursorPosition(0); });
 }
 
 ValueLabel *totalLabel(QWidget *parent, const char *name, const QString &caption)
@@ -308,6 +315,7 @@ QLineEdit *TFrmOrderDo::copyEdit(const char *name, const QString &accessible)
     e->setAccessibleName(accessible);
     e->setReadOnly(true);
     e->installEventFilter(this);
+    showStart(e);
     // The twin on page 2 is the edit named without "_Ok".
     QString source = QString::fromLatin1(name);
     source.chop(3);
@@ -321,8 +329,10 @@ QWidget *TFrmOrderDo::buildConfirmPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tb6"));
+    // Cells fill rows of perRow; a cell of a wide caption (an address) takes a row of its own.
+    // The first cells of a row (numbers, contacts) are short: the others get more room.
     const auto group = [page](const QString &title, const QList<QPair<QString, QWidget *>> &cells,
-                              int perRow) {
+                              int perRow, const QStringList &wide = {}) {
         auto *box = new QGroupBox(title, page);
         auto *grid = new QGridLayout(box);
         grid->setContentsMargins(8, 6, 8, 6);
@@ -330,18 +340,22 @@ QWidget *TFrmOrderDo::buildConfirmPage()
         grid->setVerticalSpacing(4);
         int i = 0;
         for (const auto &[caption, control] : cells) {
+            const bool whole = wide.contains(caption);
+            if (whole && i % perRow)
+                i += perRow - i % perRow;
             control->setParent(box);
             auto *label = new QLabel(caption, box);
             label->setBuddy(control);
             grid->addWidget(label, i / perRow, (i % perRow) * 2, Qt::AlignRight);
-            grid->addWidget(control, i / perRow, (i % perRow) * 2 + 1);
-            grid->setColumnStretch((i % perRow) * 2 + 1, 1);
-            ++i;
+            grid->addWidget(control, i / perRow, (i % perRow) * 2 + 1, 1, whole ? perRow * 2 - 1 : 1);
+            grid->setColumnStretch((i % perRow) * 2 + 1, i % perRow ? 3 : 2);
+            i += whole ? perRow : 1;
         }
         return box;
     };
     const QString no = QStringLiteral("编号："), name = QStringLiteral("名称："),
-                  contact = QStringLiteral("联系人："), tel = QStringLiteral("电话：");
+                  contact = QStringLiteral("联系人："), tel = QStringLiteral("电话："),
+                  address = QStringLiteral("地址："), address2 = QStringLiteral("地址2：");
     auto *dh = group(QStringLiteral("订货人信息"),
                      {{no, copyEdit("EdtUno_Dh_Ok", QStringLiteral("订货人编号"))},
                       {name, copyEdit("EdtName_Dh_Ok", QStringLiteral("订货人名称"))},
@@ -357,16 +371,17 @@ QWidget *TFrmOrderDo::buildConfirmPage()
     auto *sh = group(QStringLiteral("收货人信息"),
                      {{no, copyEdit("EdtUno_Sh_Ok", QStringLiteral("收货人编号"))},
                       {name, copyEdit("EdtName_Sh_Ok", QStringLiteral("收货人名称"))},
-                      {QStringLiteral("邮编："), copyEdit("EdtCode_Sh_Ok", QStringLiteral("收货邮编"))},
+                      {contact, copyEdit("EdtLxr_Sh_Ok", QStringLiteral("收货联系人"))},
                       {tel, copyEdit("EdtTel_Sh_Ok", QStringLiteral("收货人电话"))},
-                      {QStringLiteral("地址："), copyEdit("EdtAdd_Sh_Ok", QStringLiteral("收货地址"))},
-                      {QStringLiteral("地址2："), copyEdit("EdtAdd2_Sh_Ok", QStringLiteral("收货地址2"))},
-                      {contact, copyEdit("EdtLxr_Sh_Ok", QStringLiteral("收货联系人"))}},
-                     2);
+                      {QStringLiteral("邮编："), copyEdit("EdtCode_Sh_Ok", QStringLiteral("收货邮编"))},
+                      {address, copyEdit("EdtAdd_Sh_Ok", QStringLiteral("收货地址"))},
+                      {address2, copyEdit("EdtAdd2_Sh_Ok", QStringLiteral("收货地址2"))}},
+                     2, {address, address2});
     m_edtFhrqOk = new QLineEdit(this);
     m_edtFhrqOk->setObjectName(QStringLiteral("EdtFhrq_Ok"));
     m_edtFhrqOk->setAccessibleName(QStringLiteral("发货日期"));
     m_edtFhrqOk->setReadOnly(true);
+    showStart(m_edtFhrqOk);
     m_mmNotesOk = new QPlainTextEdit(this);
     m_mmNotesOk->setObjectName(QStringLiteral("MmNotes_Ok"));
     m_mmNotesOk->setAccessibleName(QStringLiteral("备注"));
@@ -379,7 +394,7 @@ QWidget *TFrmOrderDo::buildConfirmPage()
                       {QStringLiteral("发货到站："), copyEdit("EdtDz_Ok", QStringLiteral("发货到站"))},
                       {QStringLiteral("发货日期："), m_edtFhrqOk},
                       {QStringLiteral("备注："), m_mmNotesOk}},
-                     2);
+                     1);
 
     m_dbGrid1 = makeGrid("DBGrid1", QStringLiteral("订购书目"));
     GridColumns cols;
@@ -405,8 +420,10 @@ QWidget *TFrmOrderDo::buildConfirmPage()
     top->addWidget(fk, 1, 0);
     top->addWidget(sh, 0, 1, 2, 1);
     top->addWidget(fh, 0, 2, 2, 1);
+    // The consignee's column, with the addresses, is the widest; the shipping requirements,
+    // one to a row and empty but for the date, the narrowest.
     for (int c = 0; c < 3; ++c)
-        top->setColumnStretch(c, 1);
+        top->setColumnStretch(c, std::array{4, 5, 2}[c]);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);

@@ -256,6 +256,36 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     expectReadWithValues({{"LbMxCount", "品种"}, {"LbMxSl", "数量"}, {"LbMxMy", "码洋"}});
 }
 
+// The confirmation page shows typical addresses and names whole in a window as wide as a
+// 1400 or a 1024 screen leaves it, and a value too long still shows its start.
+TEST_F(OrderWizardTest, TheConfirmationPageShowsAddressesWhole)
+{
+    toParties();
+    edit("EdtName_Dh")->setText(QStringLiteral("江城大学教材供应中心"));
+    edit("EdtName_Sh")->setText(QStringLiteral("江城市第一中学教务处"));
+    edit("EdtName_Fk")->setText(QStringLiteral("江城市教育局财务科"));
+    edit("EdtAdd_Sh")->setText(QStringLiteral("江城市南湖路100号江城大学图书馆一楼"));
+    edit("EdtAdd2_Sh")->setText(QStringLiteral("江城市东湖区学府路8号教学楼三楼"));
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    for (int width : {1390, 1010}) {
+        w->resize(width, 640);
+        QCoreApplication::processEvents();
+        for (const char *name : {"EdtAdd_Sh_Ok", "EdtAdd2_Sh_Ok", "EdtName_Dh_Ok", "EdtName_Sh_Ok",
+                                 "EdtName_Fk_Ok", "EdtTel_Dh_Ok", "EdtFhrq_Ok"}) {
+            QLineEdit *e = edit(name);
+            // The text, the frame and the margins of the field.
+            EXPECT_LE(e->fontMetrics().horizontalAdvance(e->text()) + 10, e->width()) << name << " at " << width;
+        }
+    }
+    w->resize(700, 640);
+    edit("EdtAdd_Sh")->setText(QStringLiteral("江城市南湖路100号江城大学图书馆一楼东侧教材科收发室"));
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(edit("EdtAdd_Sh_Ok")->cursorPosition(), 0);
+}
+
 TEST_F(OrderWizardTest, NoAtTheConfirmationMakesNothing)
 {
     toConfirm();
