@@ -1,4 +1,4 @@
-// Shows the order query and the publisher browse on a small catalogue with orders of a few
+// Shows the order query, the publisher browse and the search window on a small catalogue with orders of a few
 // suppliers, as the program would show them, on the platform the environment names (an X
 // display with the accessibility bus for read_over_atspi.py). Accessible names are installed
 // as the program installs them at start.
@@ -14,6 +14,7 @@
 
 #include "app/accessible_names_gui.h"
 #include "cart/cart.h"
+#include "cart/search_window.h"
 #include "catalog/publisher_browse_window.h"
 #include "data/demo_catalogue.h"
 #include "data/sql_helper.h"
@@ -109,11 +110,13 @@ int main(int argc, char **argv)
     ScriptedPrompter prompter;
     TFrmMagN publishers(prompter, db);
     TFrmSeh orders(prompter, db);
+    TFrmQuery search(prompter, db, TFrmQuery::Options{});
     publishers.setWindowTitle(QStringLiteral("版别浏览"));
     orders.setWindowTitle(QStringLiteral("订单查询"));
-    publishers.show();
-    orders.show();
-    const QList<QWidget *> windows{&publishers, &orders};
+    search.setWindowTitle(QStringLiteral("检索书目"));
+    const QList<QWidget *> windows{&publishers, &orders, &search};
+    for (QWidget *w : windows)
+        w->show();
 
     QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&commands, &QSocketNotifier::activated, &app, [&] {
