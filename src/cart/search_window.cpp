@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -183,6 +184,10 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
     m_grid->setPopupMenu(options.popupMenu);
+    // The header and three rows stay in view however short the window gets.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
+                             + 3 * m_grid->verticalHeader()->defaultSectionSize()
+                             + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
 
     m_pane = new TBookDetailPane(prompter);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
