@@ -136,8 +136,8 @@ def main():
         host.stdin.write(b"change\n")
         host.stdin.flush()
         changed = read_told(host)
-        if changed == told:
-            raise SystemExit("nothing shown changed")
+        if changed[1] == told[1] or changed[0] == told[0]:
+            raise SystemExit("the lists or the totals shown did not change")
         ok = expect_heard(app, changed, AFTER_CHANGE, "after a change") and ok
         host.stdin.write(b"quit\n")
         host.stdin.flush()
