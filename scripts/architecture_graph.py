@@ -23,7 +23,7 @@ DOT = ROOT / "docs" / "architecture.dot"
 UI_FILE = re.compile(r"_(window|dialog|pane|view|widget|painter|delegate|gui)\.(h|cpp)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"', re.M)
 # The floors from the bottom up; a folder missing here is drawn on a floor of its own on top.
-FLOORS = ["common", "data", "grid", "widgets", "catalog", "cart", "order", "app", "tools"]
+FLOORS = ["common", "data", "widgets", "grid", "catalog", "cart", "order", "app", "tools"]
 
 
 def part(folder, file_name):

@@ -16,6 +16,7 @@ packages=(
   mdbtools mdbtools-dev python3
   libreoffice-calc-nogui
   clang libclang-rt-14-dev
+  dbus at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do

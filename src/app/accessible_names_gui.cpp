@@ -9,9 +9,19 @@
 namespace AccessibleNames {
 namespace {
 
-class NamedComboBox : public QAccessibleWidget {
+// The Text interface carries the current entry over the Linux accessibility bus, which has no
+// place for a widget's QAccessible::Value text: screen readers read a closed list's entry from
+// it. It is read-only; an editable box's own line edit stays its editable child.
+class NamedComboBox : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit NamedComboBox(QComboBox *box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -72,6 +82,33 @@ public:
             return;
         }
         QAccessibleWidget::doAction(action);
+    }
+
+    // QAccessibleTextInterface over the current entry.
+    QString text(int startOffset, int endOffset) const override
+    {
+        const QString entry = value();
+        if (endOffset < 0 || endOffset > entry.size())
+            endOffset = int(entry.size());
+        startOffset = qBound(0, startOffset, endOffset);
+        return entry.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(value().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override { return 0; }
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = qMax(offset, characterCount());
+        return {};
     }
 
 private:

@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -35,22 +36,10 @@ namespace {
 
 constexpr int PanelHeight = 72;
 constexpr int CombinedPanelHeight = 206;
-constexpr int PaneWidth = 372;
-constexpr int MinPaneWidth = 120;
 constexpr int WideValue = 260;
 constexpr int NarrowValue = 120;
 
 const QString Hint = QStringLiteral("系统提示");
-
-// The detail pane beside the result: 372 pixels wide while there is room, narrower (the
-// list keeps the rest) in a small window.
-// The pane scrolls when the window is too short for it (a tiled window, say): the grid keeps
-// its rows and the buttons stay in view.
-class PaneScrollArea : public QScrollArea {
-public:
-    using QScrollArea::QScrollArea;
-    QSize sizeHint() const override { return {PaneWidth, QScrollArea::sizeHint().height()}; }
-};
 
 GridColumns resultColumns()
 {
@@ -142,7 +131,9 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_panel7->setTargetVisible(true);
     m_panel7->hide();
 
-    // The result grid and the detail pane beside it.
+    // The result grid and the detail pane under it, as wide as the list, as the browse
+    // windows carry it. The pane scrolls when the window is too short for it (a tiled
+    // window, say): the grid keeps its rows and the buttons stay in view.
     m_grid = new DbGrid(this);
     m_grid->setObjectName(QStringLiteral("Dbgbook"));
     m_grid->setAccessibleName(QStringLiteral("书目列表"));
@@ -153,14 +144,16 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_grid->setOpensDetail(true);
     m_grid->setPopupOptions(0, 0);
     m_grid->setPopupMenu(options.popupMenu);
+    // The header and three rows stay in view however short the window gets.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
+                             + 3 * m_grid->verticalHeader()->defaultSectionSize()
+                             + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
 
     m_pane = new TBookDetailPane(prompter);
     m_pane->setObjectName(QStringLiteral("Pldetail"));
-    m_pane->setMinimumHeight(0);
-    m_pane->setMaximumHeight(QWIDGETSIZE_MAX);
     m_pane->setLoadsPictures(false);
     m_pane->setBookList(&m_books);
-    auto *paneArea = new PaneScrollArea(this);
+    auto *paneArea = new QScrollArea(this);
     paneArea->setObjectName(QStringLiteral("PaneArea"));
     paneArea->setFrameShape(QFrame::NoFrame);
     paneArea->setWidgetResizable(true);
@@ -168,16 +161,15 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     paneArea->setWidget(m_pane);
     m_pane->setAutoFillBackground(paneFills);   // setWidget turns it on
     paneArea->viewport()->setAutoFillBackground(false);
-    paneArea->setMinimumSize(MinPaneWidth, 1);
-    paneArea->setMaximumWidth(PaneWidth);
+    paneArea->setMinimumHeight(1);   // gives way to the grid's rows first
     m_paneStrip = new TToggleStrip(Qt::Horizontal, paneArea, this);
     m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
     m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
     m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
 
-    auto *listArea = new QHBoxLayout;
+    auto *listArea = new QVBoxLayout;
     listArea->setContentsMargins(0, 0, 0, 0);
-    listArea->setSpacing(4);
+    listArea->setSpacing(0);
     listArea->addWidget(m_grid, 1);
     listArea->addWidget(paneArea);
 

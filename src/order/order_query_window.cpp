@@ -4,6 +4,7 @@
 #include "common/guarded.h"
 #include "common/prompter.h"
 #include "grid/grid_view.h"
+#include "widgets/value_label_widget.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
 #include "order/order_workbook.h"
@@ -367,9 +368,8 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     bold.setBold(true);
     sum->setFont(bold);
     auto makeValue = [bottom](const char *name, const QString &caption) {
-        auto *l = new QLabel(bottom);
+        auto *l = new ValueLabel(caption, bottom);
         l->setObjectName(QString::fromLatin1(name));
-        l->setAccessibleName(caption);
         l->setMinimumWidth(80);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return l;
@@ -494,9 +494,9 @@ void TFrmSeh::currentOrderChanged()
 
 void TFrmSeh::showTotals(bool known, qint64 titles, double quantity, double amount)
 {
-    m_titles->setText(known ? DataSet::formatNumber(titles, CountFormat) : QString());
-    m_quantity->setText(known ? DataSet::formatNumber(quantity, CountFormat) : QString());
-    m_amount->setText(known ? DataSet::formatNumber(amount, MoneyFormat) : QString());
+    m_titles->setValue(known ? DataSet::formatNumber(titles, CountFormat) : QString());
+    m_quantity->setValue(known ? DataSet::formatNumber(quantity, CountFormat) : QString());
+    m_amount->setValue(known ? DataSet::formatNumber(amount, MoneyFormat) : QString());
 }
 
 bool TFrmSeh::deleteMarked()

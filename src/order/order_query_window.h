@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TToggleStrip;
+class ValueLabel;
 
 // What the window is given when it is made, besides its connection and prompter.
 struct OrderQueryOptions {
@@ -95,9 +96,9 @@ private:
     QList<QPair<QString, QLineEdit *>> m_headFields;   // column, read-only edit
     TToggleStrip *m_headStrip = nullptr;
     DbGrid *m_dbgBook = nullptr;
-    QLabel *m_titles = nullptr;
-    QLabel *m_quantity = nullptr;
-    QLabel *m_amount = nullptr;
+    ValueLabel *m_titles = nullptr;
+    ValueLabel *m_quantity = nullptr;
+    ValueLabel *m_amount = nullptr;
     QPushButton *m_btnSend = nullptr;
     QPushButton *m_btnExp = nullptr;
     QPushButton *m_btnDel = nullptr;

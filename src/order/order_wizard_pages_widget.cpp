@@ -8,6 +8,7 @@
 #include "widgets/grid_colours_gui.h"
 #include "widgets/plain_caption.h"
 #include "widgets/tab_painter.h"
+#include "widgets/value_label_widget.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QValidator>
 #include <QVBoxLayout>
+#include <array>
 
 namespace {
 
@@ -42,18 +44,23 @@ private:
     int m_width;
 };
 
-QLabel *totalLabel(QWidget *parent, const char *name, const QString &accessible)
+// A read-only field whose value is too long for it shows the value's start, not its tail.
+void showStart(QLineEdit *e)
 {
-    auto *l = new QLabel(parent);
+    QObject::connect(e, &QLineEdit::textChanged, e, [e] { e->setCursorPosition(0); });
+}
+
+ValueLabel *totalLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *l = new ValueLabel(caption, parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setAccessibleName(accessible);
     l->setMinimumWidth(90);
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
 }
 
 // "明细汇总": 品种, 数量, 码洋.
-QGroupBox *totalsBox(QWidget *parent, QLabel *&count, QLabel *&sl, QLabel *&my, const char *prefix)
+QGroupBox *totalsBox(QWidget *parent, ValueLabel *&count, ValueLabel *&sl, ValueLabel *&my, const char *prefix)
 {
     auto *box = new QGroupBox(QStringLiteral("明细汇总"), parent);
     const QString p = QString::fromLatin1(prefix);
@@ -285,6 +292,7 @@ QLineEdit *TFrmOrderDo::copyEdit(const char *name, const QString &accessible)
     e->setAccessibleName(accessible);
     e->setReadOnly(true);
     e->installEventFilter(this);
+    showStart(e);
     // The twin on page 2 is the edit named without "_Ok".
     QString source = QString::fromLatin1(name);
     source.chop(3);
@@ -298,8 +306,10 @@ QWidget *TFrmOrderDo::buildConfirmPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tb6"));
+    // Cells fill rows of perRow; a cell of a wide caption (an address) takes a row of its own.
+    // The first cells of a row (numbers, contacts) are short: the others get more room.
     const auto group = [page](const QString &title, const QList<QPair<QString, QWidget *>> &cells,
-                              int perRow) {
+                              int perRow, const QStringList &wide = {}) {
         auto *box = new QGroupBox(title, page);
         auto *grid = new QGridLayout(box);
         grid->setContentsMargins(8, 6, 8, 6);
@@ -307,18 +317,22 @@ QWidget *TFrmOrderDo::buildConfirmPage()
         grid->setVerticalSpacing(4);
         int i = 0;
         for (const auto &[caption, control] : cells) {
+            const bool whole = wide.contains(caption);
+            if (whole && i % perRow)
+                i += perRow - i % perRow;
             control->setParent(box);
             auto *label = new QLabel(caption, box);
             label->setBuddy(control);
             grid->addWidget(label, i / perRow, (i % perRow) * 2, Qt::AlignRight);
-            grid->addWidget(control, i / perRow, (i % perRow) * 2 + 1);
-            grid->setColumnStretch((i % perRow) * 2 + 1, 1);
-            ++i;
+            grid->addWidget(control, i / perRow, (i % perRow) * 2 + 1, 1, whole ? perRow * 2 - 1 : 1);
+            grid->setColumnStretch((i % perRow) * 2 + 1, i % perRow ? 3 : 2);
+            i += whole ? perRow : 1;
         }
         return box;
     };
     const QString no = QStringLiteral("编号："), name = QStringLiteral("名称："),
-                  contact = QStringLiteral("联系人："), tel = QStringLiteral("电话：");
+                  contact = QStringLiteral("联系人："), tel = QStringLiteral("电话："),
+                  address = QStringLiteral("地址："), address2 = QStringLiteral("地址2：");
     auto *dh = group(QStringLiteral("订货人信息"),
                      {{no, copyEdit("EdtUno_Dh_Ok", QStringLiteral("订货人编号"))},
                       {name, copyEdit("EdtName_Dh_Ok", QStringLiteral("订货人名称"))},
@@ -334,16 +348,17 @@ QWidget *TFrmOrderDo::buildConfirmPage()
     auto *sh = group(QStringLiteral("收货人信息"),
                      {{no, copyEdit("EdtUno_Sh_Ok", QStringLiteral("收货人编号"))},
                       {name, copyEdit("EdtName_Sh_Ok", QStringLiteral("收货人名称"))},
-                      {QStringLiteral("邮编："), copyEdit("EdtCode_Sh_Ok", QStringLiteral("收货邮编"))},
+                      {contact, copyEdit("EdtLxr_Sh_Ok", QStringLiteral("收货联系人"))},
                       {tel, copyEdit("EdtTel_Sh_Ok", QStringLiteral("收货人电话"))},
-                      {QStringLiteral("地址："), copyEdit("EdtAdd_Sh_Ok", QStringLiteral("收货地址"))},
-                      {QStringLiteral("地址2："), copyEdit("EdtAdd2_Sh_Ok", QStringLiteral("收货地址2"))},
-                      {contact, copyEdit("EdtLxr_Sh_Ok", QStringLiteral("收货联系人"))}},
-                     2);
+                      {QStringLiteral("邮编："), copyEdit("EdtCode_Sh_Ok", QStringLiteral("收货邮编"))},
+                      {address, copyEdit("EdtAdd_Sh_Ok", QStringLiteral("收货地址"))},
+                      {address2, copyEdit("EdtAdd2_Sh_Ok", QStringLiteral("收货地址2"))}},
+                     2, {address, address2});
     m_edtFhrqOk = new QLineEdit(this);
     m_edtFhrqOk->setObjectName(QStringLiteral("EdtFhrq_Ok"));
     m_edtFhrqOk->setAccessibleName(QStringLiteral("发货日期"));
     m_edtFhrqOk->setReadOnly(true);
+    showStart(m_edtFhrqOk);
     m_mmNotesOk = new QPlainTextEdit(this);
     m_mmNotesOk->setObjectName(QStringLiteral("MmNotes_Ok"));
     m_mmNotesOk->setAccessibleName(QStringLiteral("备注"));
@@ -356,7 +371,7 @@ QWidget *TFrmOrderDo::buildConfirmPage()
                       {QStringLiteral("发货到站："), copyEdit("EdtDz_Ok", QStringLiteral("发货到站"))},
                       {QStringLiteral("发货日期："), m_edtFhrqOk},
                       {QStringLiteral("备注："), m_mmNotesOk}},
-                     2);
+                     1);
 
     m_dbGrid1 = makeGrid("DBGrid1", QStringLiteral("订购书目"));
     GridColumns cols;
@@ -382,8 +397,10 @@ QWidget *TFrmOrderDo::buildConfirmPage()
     top->addWidget(fk, 1, 0);
     top->addWidget(sh, 0, 1, 2, 1);
     top->addWidget(fh, 0, 2, 2, 1);
+    // The consignee's column, with the addresses, is the widest; the shipping requirements,
+    // one to a row and empty but for the date, the narrowest.
     for (int c = 0; c < 3; ++c)
-        top->setColumnStretch(c, 1);
+        top->setColumnStretch(c, std::array{4, 5, 2}[c]);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -456,18 +473,21 @@ QWidget *TFrmOrderDo::buildDonePage()
     page->setObjectName(QStringLiteral("tb8"));
     QFont big = font();
     big.setPixelSize(16);
-    const auto line = [&](const char *name, const QString &text) {
-        auto *l = new QLabel(text, page);
+    const auto style = [&](auto *l, const char *name) {
         l->setObjectName(QString::fromLatin1(name));
         l->setFont(big);
         l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return l;
     };
+    const auto line = [&](const char *name, const QString &text) { return style(new QLabel(text, page), name); };
     m_lbDone = line("LbDone", QString());
-    m_lbCount = line("LbCount", QString());
-    m_lbOrderNo = line("LbOrderNo", QString());
-    m_lbOrderCount = line("LbOrderCount", QString());
+    const QString count = QStringLiteral("您此次订购的书目总数为："),
+                  batch = QStringLiteral("您此次订购书目的订单流水号为："),
+                  orders = QStringLiteral("您此次订购操作生成订单数量为：");
+    m_lbCount = style(new ValueLabel(count, page), "LbCount");
+    m_lbOrderNo = style(new ValueLabel(batch, page), "LbOrderNo");
+    m_lbOrderCount = style(new ValueLabel(orders, page), "LbOrderCount");
     m_lbUnsent = line("LbUnsent", QString());
     QPalette red = m_lbUnsent->palette();
     red.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
@@ -477,7 +497,6 @@ QWidget *TFrmOrderDo::buildDonePage()
         auto *c = line("", caption);
         c->setWordWrap(false);
         c->setBuddy(value);
-        value->setAccessibleName(plainCaption(caption).remove(u'：'));
         QPalette blue = value->palette();
         blue.setColor(QPalette::WindowText, GridColours::TabActive);
         value->setPalette(blue);
@@ -489,9 +508,9 @@ QWidget *TFrmOrderDo::buildDonePage()
     layout->setContentsMargins(60, 50, 60, 40);
     layout->setSpacing(18);
     layout->addWidget(m_lbDone);
-    layout->addLayout(pair(QStringLiteral("您此次订购的书目总数为："), m_lbCount));
-    layout->addLayout(pair(QStringLiteral("您此次订购书目的订单流水号为："), m_lbOrderNo));
-    layout->addLayout(pair(QStringLiteral("您此次订购操作生成订单数量为："), m_lbOrderCount));
+    layout->addLayout(pair(count, m_lbCount));
+    layout->addLayout(pair(batch, m_lbOrderNo));
+    layout->addLayout(pair(orders, m_lbOrderCount));
     layout->addWidget(m_lbUnsent);
     layout->addWidget(line("LbQuery", QStringLiteral("如果需要查看生成订单情况，请在\"订单查询\"模块中进行查询。")));
     layout->addStretch(1);

@@ -10,6 +10,7 @@
 #include "grid/grid_model.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
+#include "widgets/value_label_widget.h"
 #include "order/mail_hand_over.h"
 #include "order/mail_request.h"
 #include "order/order_document.h"
@@ -286,7 +287,7 @@ void TFrmOrderDo::tbShow(int page)
             setLeftOut({});
         if (!m_dsOk.isOpen())
             guarded([&] { openBooks(); });
-        m_lbCount->setText(QString::number(m_dsOk.isOpen() ? m_dsOk.recordCount() : 0));
+        m_lbCount->setValue(QString::number(m_dsOk.isOpen() ? m_dsOk.recordCount() : 0));
         m_dbgOk->setFocus();
         break;
     case ConfirmPage:
@@ -517,8 +518,8 @@ void TFrmOrderDo::confirmNext()
     m_batch = made.batchNumber;
     m_made = made.orderNumbers();
     m_lineCount = made.lineCount;
-    m_lbOrderNo->setText(m_batch);
-    m_lbOrderCount->setText(QString::number(m_made.size()));
+    m_lbOrderNo->setValue(m_batch);
+    m_lbOrderCount->setValue(QString::number(m_made.size()));
     m_dsHz.close();
     m_dsOk.close();
     m_marked.clear();
@@ -652,7 +653,7 @@ void TFrmOrderDo::showSummary()
         notes << QStringLiteral("没有发送的订单：%1，可以在\"订单查询\"模块中发送。").arg(joinOrders(pending));
     m_lbUnsent->setText(notes.join(u'\n'));
     m_lbUnsent->setVisible(!notes.isEmpty());
-    m_lbCount->setText(QString::number(m_lineCount));
+    m_lbCount->setValue(QString::number(m_lineCount));
     setCaption(m_btnNext, QStringLiteral("下一步(&N)"));
     setCaption(m_btnPre, QStringLiteral("上一步(&P)"));
     showPage(DonePage);
@@ -701,7 +702,7 @@ void TFrmOrderDo::deleteBooks()
         retryWhileBusy(m_prompter, [&] { DeleteCartLines(m_db, m_options.operatorCode, keys); });
         m_marked.clear();
         openBooks();
-        m_lbCount->setText(QString::number(m_dsOk.recordCount()));
+        m_lbCount->setValue(QString::number(m_dsOk.recordCount()));
     });
     m_dbgOk->marksChanged();
 }
@@ -811,9 +812,9 @@ void TFrmOrderDo::copyToConfirmPage()
     const auto total = [this](const char *field) {
         return m_dsHz.isOpen() && !m_dsHz.isEmpty() ? m_dsHz.value(0, QString::fromLatin1(field)) : QVariant();
     };
-    m_hzCount->setText(DataSet::formatNumber(total("ncount"), QStringLiteral("#,")));
-    m_hzSl->setText(DataSet::formatNumber(total("sl"), QStringLiteral("#,")));
-    m_hzMy->setText(DataSet::formatNumber(total("my"), QStringLiteral("#,.00;#,.00;0")));
+    m_hzCount->setValue(DataSet::formatNumber(total("ncount"), QStringLiteral("#,")));
+    m_hzSl->setValue(DataSet::formatNumber(total("sl"), QStringLiteral("#,")));
+    m_hzMy->setValue(DataSet::formatNumber(total("my"), QStringLiteral("#,.00;#,.00;0")));
 }
 
 // --- the cart's quantities ---------------------------------------------------------------------
@@ -906,9 +907,9 @@ void TFrmOrderDo::updateOrderTotals()
     OrderTotals totals;
     if (m_dsOther.isOpen() && !m_dsOther.isEmpty())
         guarded([&] { totals = OrderTotalsOf(m_db, m_dsOther.currentText(QStringLiteral("dhdh"))); });
-    m_mxCount->setText(QString::number(totals.titles));
-    m_mxSl->setText(DataSet::formatNumber(totals.quantity, QStringLiteral("#,")));
-    m_mxMy->setText(DataSet::formatNumber(totals.amount, QStringLiteral("#,.00;#,.00;0")));
+    m_mxCount->setValue(QString::number(totals.titles));
+    m_mxSl->setValue(DataSet::formatNumber(totals.quantity, QStringLiteral("#,")));
+    m_mxMy->setValue(DataSet::formatNumber(totals.amount, QStringLiteral("#,.00;#,.00;0")));
 }
 
 // --- keys and focus -----------------------------------------------------------------------------

@@ -29,6 +29,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class ValueLabel;
 class QDateEdit;
 
 class TFrmOrderDo : public QWidget {
@@ -185,12 +186,12 @@ private:
     QLineEdit *m_edtFhrqOk = nullptr;
     QPlainTextEdit *m_mmNotes = nullptr;
     QPlainTextEdit *m_mmNotesOk = nullptr;
-    QLabel *m_hzCount = nullptr, *m_hzSl = nullptr, *m_hzMy = nullptr;
-    QLabel *m_mxCount = nullptr, *m_mxSl = nullptr, *m_mxMy = nullptr;
+    ValueLabel *m_hzCount = nullptr, *m_hzSl = nullptr, *m_hzMy = nullptr;
+    ValueLabel *m_mxCount = nullptr, *m_mxSl = nullptr, *m_mxMy = nullptr;
     QLabel *m_lbDone = nullptr;
-    QLabel *m_lbCount = nullptr;
-    QLabel *m_lbOrderNo = nullptr;
-    QLabel *m_lbOrderCount = nullptr;
+    ValueLabel *m_lbCount = nullptr;
+    ValueLabel *m_lbOrderNo = nullptr;
+    ValueLabel *m_lbOrderCount = nullptr;
     QLabel *m_lbUnsent = nullptr;
     QPushButton *m_btnDel = nullptr;
     QPushButton *m_btnPre = nullptr;

@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
@@ -168,7 +170,29 @@ TEST_F(SearchWindowTest, DetailPaneFollowsTheSettingAndTheCurrentRow)
     EXPECT_EQ(w->pane()->fieldEdit(QStringLiteral("sm"))->text(), w->books().currentText(QStringLiteral("sm")));
     w->books().setCurrentRow(1);
     EXPECT_EQ(w->pane()->fieldEdit(QStringLiteral("sm"))->text(), w->books().text(1, QStringLiteral("sm")));
-    EXPECT_EQ(w->pane()->width(), 372);
+
+    // Under the list and whole, with no scroll bar, in the window a 1400 by 1000 screen
+    // leaves it and in a smaller one.
+    auto *area = find<QScrollArea>("PaneArea");
+    for (QSize size : {QSize(1390, 830), QSize(1010, 640)}) {
+        w->resize(size);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible()) << size.width();
+        EXPECT_GE(w->pane()->width(), w->pane()->minimumSizeHint().width()) << size.width();
+        EXPECT_GE(area->y(), w->grid()->geometry().bottom()) << size.width();
+        // Every caption of the pane's first page shows whole, inside the window.
+        int captions = 0;
+        for (QLabel *label : w->pane()->findChildren<QLabel *>()) {
+            if (!label->isVisible() || label->text().isEmpty() || label->wordWrap())
+                continue;
+            ++captions;
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                << label->text().toStdString() << " at " << size.width();
+            EXPECT_LE(label->mapTo(w.get(), QPoint(label->width(), 0)).x(), w->width())
+                << label->text().toStdString() << " at " << size.width();
+        }
+        EXPECT_GE(captions, 20) << size.width();
+    }
 }
 
 TEST_F(SearchWindowTest, EnterOnEverySimplePageSearchesItsField)

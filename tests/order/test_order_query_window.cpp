@@ -4,6 +4,7 @@
 #include "find_named.h"
 #include "sending_fixture.h"
 #include "scripted_prompter.h"
+#include "spoken.h"
 
 #include "common/gbk_codec.h"
 #include "grid/grid_model.h"
@@ -106,6 +107,7 @@ protected:
         QTest::keyPress(edit, Qt::Key_Return);
     }
     QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    QString spoken(const char *name) const { return spokenText(find<QWidget>(name)); }
     QStringList stored(const char *table) const
     {
         QStringList out;
@@ -213,6 +215,9 @@ TEST_F(OrderQueryWindowTest, RowsTotalsAndHeadFollowTheCurrentOrder)
         EXPECT_EQ(label("LblCount"), t[0]);
         EXPECT_EQ(label("LblSl"), DataSet::formatNumber(t[1].toDouble(), QStringLiteral("#,")));
         EXPECT_EQ(label("LblMy"), DataSet::formatNumber(t[2].toDouble(), QStringLiteral("#,.00;#,.00;0")));
+        // Read by a screen reader with the value, as it follows the current order.
+        for (const auto &[name, caption] : {std::pair{"LblCount", "品种"}, {"LblSl", "数量"}, {"LblMy", "码洋"}})
+            EXPECT_EQ(spoken(name), QString::fromUtf8(caption) + QStringLiteral("：") + label(name)) << name;
         EXPECT_EQ(find<QLineEdit>("Head_dhdh")->text(), dhdh);
     }
     // Thousands separators and two decimals.
@@ -291,6 +296,7 @@ TEST_F(OrderQueryWindowTest, DeletingEveryListedOrderLeavesNoRowsOrTotals)
     EXPECT_FALSE(w->lines().isOpen() && w->lines().recordCount() > 0);
     EXPECT_EQ(label("LblCount"), QString());
     EXPECT_EQ(label("LblMy"), QString());
+    EXPECT_EQ(spoken("LblCount"), QStringLiteral("品种"));
     EXPECT_EQ(find<QLineEdit>("Head_dhdh")->text(), QString());
 }
 

@@ -4,6 +4,7 @@
 #include "find_named.h"
 #include "order_fixture.h"
 #include "scripted_prompter.h"
+#include "spoken.h"
 
 #include "cart/order_count_dialog.h"
 #include "grid/grid_popup_gui.h"
@@ -102,6 +103,15 @@ protected:
     QPushButton *button(const char *name) const { return find<QPushButton>(name); }
     QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
     QString label(const char *name) const { return find<QLabel>(name)->text(); }
+    QString spoken(const char *name) const { return spokenText(find<QWidget>(name)); }
+    // Labels that show a value are read as their caption with the value they show.
+    void expectReadWithValues(const std::vector<std::pair<const char *, const char *>> &labels) const
+    {
+        for (const auto &[name, caption] : labels) {
+            EXPECT_FALSE(label(name).isEmpty()) << name;
+            EXPECT_EQ(spoken(name), QString::fromUtf8(caption) + QStringLiteral("：") + label(name)) << name;
+        }
+    }
     void next() { QTest::mouseClick(button("BtnNext"), Qt::LeftButton); }
 
     // The caption of the one visible tab, which must be the current page's.
@@ -214,6 +224,7 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_EQ(label("LbHzCount"), QStringLiteral("4"));
     EXPECT_EQ(label("LbHzSl"), QStringLiteral("19"));
     EXPECT_EQ(label("LbHzMy"), QStringLiteral("279.00"));
+    expectReadWithValues({{"LbHzCount", "品种"}, {"LbHzSl", "数量"}, {"LbHzMy", "码洋"}});
     // The parties are remembered, whole: one consignee and one payer.
     EXPECT_EQ(rows(QStringLiteral("select cls,uno,uname,def,state from decltrla order by cls")),
               (QStringList{QStringLiteral("FKR|1|教育局|Y|N"), QStringLiteral("SHR|1|第一中学|Y|N")}));
@@ -242,6 +253,37 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_EQ(label("LbMxCount"), QStringLiteral("2"));
     EXPECT_EQ(label("LbMxSl"), QStringLiteral("11"));
     EXPECT_EQ(label("LbMxMy"), QStringLiteral("155.00"));
+    expectReadWithValues({{"LbMxCount", "品种"}, {"LbMxSl", "数量"}, {"LbMxMy", "码洋"}});
+}
+
+// The confirmation page shows typical addresses and names whole in a window as wide as a
+// 1400 or a 1024 screen leaves it, and a value too long still shows its start.
+TEST_F(OrderWizardTest, TheConfirmationPageShowsAddressesWhole)
+{
+    toParties();
+    edit("EdtName_Dh")->setText(QStringLiteral("江城大学教材供应中心"));
+    edit("EdtName_Sh")->setText(QStringLiteral("江城市第一中学教务处"));
+    edit("EdtName_Fk")->setText(QStringLiteral("江城市教育局财务科"));
+    edit("EdtAdd_Sh")->setText(QStringLiteral("江城市南湖路100号江城大学图书馆一楼"));
+    edit("EdtAdd2_Sh")->setText(QStringLiteral("江城市东湖区学府路8号教学楼三楼"));
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    for (int width : {1390, 1010}) {
+        w->resize(width, 640);
+        QCoreApplication::processEvents();
+        for (const char *name : {"EdtAdd_Sh_Ok", "EdtAdd2_Sh_Ok", "EdtName_Dh_Ok", "EdtName_Sh_Ok",
+                                 "EdtName_Fk_Ok", "EdtTel_Dh_Ok", "EdtFhrq_Ok"}) {
+            QLineEdit *e = edit(name);
+            // The text, the frame and the margins of the field.
+            EXPECT_LE(e->fontMetrics().horizontalAdvance(e->text()) + 10, e->width()) << name << " at " << width;
+        }
+    }
+    w->resize(700, 640);
+    edit("EdtAdd_Sh")->setText(QStringLiteral("江城市南湖路100号江城大学图书馆一楼东侧教材科收发室"));
+    QTest::mouseClick(button("BtnPre"), Qt::LeftButton);
+    next();
+    ASSERT_EQ(w->currentPage(), TFrmOrderDo::ConfirmPage);
+    EXPECT_EQ(edit("EdtAdd_Sh_Ok")->cursorPosition(), 0);
 }
 
 TEST_F(OrderWizardTest, NoAtTheConfirmationMakesNothing)
@@ -544,6 +586,9 @@ TEST_F(OrderWizardTest, ABatchIsSentOrderByOrder)
     EXPECT_EQ(label("LbOrderNo"), w->batchNumber());
     EXPECT_EQ(label("LbOrderCount"), QStringLiteral("3"));
     EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
+    expectReadWithValues({{"LbCount", "您此次订购的书目总数为"},
+                          {"LbOrderNo", "您此次订购书目的订单流水号为"},
+                          {"LbOrderCount", "您此次订购操作生成订单数量为"}});
 }
 
 TEST_F(OrderWizardTest, EveryOrderSentSaysSo)
