@@ -5,6 +5,7 @@
 #include "cart/order_count_dialog.h"
 #include "common/app_error.h"
 #include "common/prompter.h"
+#include "data/bound_text.h"
 #include "grid/empty_field_painter.h"
 #include "common/guarded.h"
 #include "grid/grid_colours_gui.h"
@@ -50,11 +51,6 @@ void setCaption(QPushButton *button, const QString &caption)
     QString plain = caption;
     plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
     button->setAccessibleName(plain.trimmed());
-}
-
-QString orText(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
 }
 
 QString joinOrders(const QStringList &orders)
@@ -728,7 +724,7 @@ OrderParties TFrmOrderDo::partiesFromEdits() const
 {
     const auto text = [this](const char *name) {
         const QLineEdit *e = findChild<QLineEdit *>(QString::fromLatin1(name));
-        return e ? orText(e->text()) : QStringLiteral("");
+        return e ? Sql::boundText(e->text()) : QStringLiteral("");
     };
     OrderParties p;
     p.ordererNo = text("EdtUno_Dh");
@@ -751,7 +747,7 @@ OrderParties TFrmOrderDo::partiesFromEdits() const
     p.payment = text("EdtFkfs");
     p.shippingMethod = text("EdtFhfs");
     p.station = text("EdtDz");
-    p.remarks = orText(m_mmNotes->toPlainText());
+    p.remarks = Sql::boundText(m_mmNotes->toPlainText());
     return p;
 }
 

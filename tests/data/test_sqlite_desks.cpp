@@ -25,7 +25,7 @@
 
 namespace {
 
-const QString kBusy = Sql::failureSentence(Sql::Failure::Busy);
+const QString kBusy = Sql::failureSentence(EngineError::Kind::Busy);
 
 int count(const QSqlDatabase &db, const QString &table)
 {

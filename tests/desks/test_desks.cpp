@@ -276,7 +276,7 @@ TEST_P(DesksTest, AHeldCounterEndsInTheBusyErrorAndTheRetryAfterwardsDraws)
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
     const QStringList errors = lines.filter(QRegularExpression(QStringLiteral("^error ")));
     ASSERT_EQ(errors.size(), 1) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(errors.first().mid(6).startsWith(Sql::failureSentence(Sql::Failure::Busy)))
+    EXPECT_TRUE(errors.first().mid(6).startsWith(Sql::failureSentence(EngineError::Kind::Busy)))
         << errors.first().toStdString();
     // The held number was rolled back: the retry draws it.
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^number "))),
