@@ -1,8 +1,7 @@
 // What a failed database action means, read from the drivers' errors of every engine: the
 // engines' own words and codes as their drivers hand them over, and the same failures made
 // for real on SQLite, Firebird embedded and PostgreSQL through ODBC.
-#include "engine_fixtures.h"
-#include "foreign_leaks.h"
+#include "engines.h"
 #include "temp_tree.h"
 
 #include "common/app_error.h"
@@ -21,7 +20,6 @@
 
 namespace {
 
-using namespace EngineFixtures;
 using Kind = EngineError::Kind;
 
 const char *nameOf(Kind kind)
@@ -192,46 +190,18 @@ TEST(EngineError, DriverErrorsAreSorted)
 
 // ---- the same failures made for real --------------------------------------------------
 
-enum class Engine { Sqlite, Firebird, Postgres };
-
-void PrintTo(Engine engine, std::ostream *os)
-{
-    *os << (engine == Engine::Sqlite ? "SQLite" : engine == Engine::Firebird ? "Firebird embedded"
-                                                                             : "PostgreSQL through ODBC");
-}
-
 // Two desks on one database of the engine, each on a connection of its own.
 class RealEngineError : public ::testing::TestWithParam<Engine> {
 protected:
     TempTree tree;
-    std::unique_ptr<PostgresServer> postgres;
+    EngineDatabase database;
     QSqlDatabase first;
     QSqlDatabase second;
 
     void SetUp() override
     {
-        QByteArray config;
-        switch (GetParam()) {
-        case Engine::Sqlite:
-            config = "[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n";
-            tree.createDatabase();
-            break;
-        case Engine::Firebird:
-            skipLeakCheckAtExit();
-            config = emptyFirebird(tree.path(QStringLiteral("errors.fdb")));
-            ASSERT_FALSE(HasFailure());
-            break;
-        case Engine::Postgres: {
-            const OdbcLists &lists = OdbcLists::instance();
-            ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
-            postgres = std::make_unique<PostgresServer>(lists.postgresFolder());
-            const QString error = postgres->start();
-            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-            config = "[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n";
-            break;
-        }
-        }
-        tree.writeConfig(config);
+        const QString made = database.make(GetParam(), tree);
+        ASSERT_TRUE(made.isEmpty()) << made.toStdString();
         const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
         QString error;
         first = Connection::open(c, QStringLiteral("errors_first"), &error);
@@ -258,7 +228,7 @@ protected:
             first = second = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
         }
-        postgres.reset();   // after its connections
+        database = EngineDatabase();   // after its connections
     }
 
     // The driver's error of a statement that must fail.
@@ -308,6 +278,6 @@ TEST_P(RealEngineError, AChangeRacedByAnotherDeskIsAConflictOrBusy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RealEngineError,
-                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres));
+                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineTestName);
 
 } // namespace
