@@ -16,8 +16,6 @@
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 using Kind = EngineError::Kind;

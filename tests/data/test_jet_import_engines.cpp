@@ -21,8 +21,6 @@
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 // A value as text that reads the same from every engine: numbers with three decimals (a

@@ -17,8 +17,6 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
 // Turns a fresh schema into that of a database made before the numbers were unique keys.
