@@ -5,6 +5,7 @@
 #include "common/app_error.h"
 #include "common/app_settings.h"
 #include "common/prompter.h"
+#include "data/bound_text.h"
 #include "data/conflict_retry.h"
 #include "data/dataset.h"
 #include "data/sql_helper.h"
@@ -16,13 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-// A null QString is bound as SQL NULL, which no "op=?" ever matches: the empty operator code
-// must reach the database as an empty text.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
 
 // Titles bound to one statement: well inside every engine's limits on bound values and on the
 // length of an "in" list (Firebird allows 1,500 items).
@@ -79,7 +73,7 @@ bool wholeCallFails(const AppError &e)
 CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op,
                         Progress &progress)
 {
-    const QString owner = text(op);
+    const QString owner = Sql::boundText(op);
     CartAddResult result;
 
     // Each title once, in list order.
@@ -87,7 +81,7 @@ CartAddResult addToCart(QString &keys, const QSqlDatabase &db, const QString &op
     {
         QSet<QString> seen;
         for (const QString &part : keys.split(u',')) {
-            const QString key = text(part);
+            const QString key = Sql::boundText(part);
             if (key.isEmpty() || seen.contains(key))
                 continue;
             seen.insert(key);

@@ -1,5 +1,6 @@
 #include "cart/search_condition.h"
 
+#include "data/bound_text.h"
 #include "data/like_pattern.h"
 
 #include <QHash>
@@ -50,12 +51,6 @@ const QString EndsWith = QStringLiteral("以...结尾");
 const QString Between = QStringLiteral("在...之间");
 const QString IsEmpty = QStringLiteral("为空");
 const QString IsNotEmpty = QStringLiteral("不为空");
-
-// A null QString would be bound as SQL NULL, which matches nothing.
-QVariant bound(const QString &value)
-{
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
 
 // A typed value matches as typed: "%" and "_" in it are no wildcards.
 BoundCondition like(const QString &column, const QString &pattern)
@@ -123,8 +118,8 @@ BoundCondition SimpleCondition(const QString &caption, int position, const QStri
     case 0: return like(column, u'%' + LikePattern::escaped(value) + u'%');
     case 1: return like(column, LikePattern::escaped(value) + u'%');
     case 2: return like(column, u'%' + LikePattern::escaped(value));
-    case 3: return {column + QStringLiteral(" = ?"), {bound(value)}};
-    case 4: return {notEqual(column), {bound(value)}};
+    case 3: return {column + QStringLiteral(" = ?"), {Sql::boundText(value)}};
+    case 4: return {notEqual(column), {Sql::boundText(value)}};
     default: return {};
     }
 }
@@ -178,7 +173,7 @@ QString AddConditionStep(ConditionLines &lines, StepKind kind, const ConditionIn
         line.sql = QStringLiteral("(%1 is not null and %1 <> '')").arg(column);
     } else if (op == u"between") {
         line.sql = column + QStringLiteral(" between ? and ?");
-        line.values = {bound(input.value), bound(input.value2)};
+        line.values = {Sql::boundText(input.value), Sql::boundText(input.value2)};
     } else if (op == u"like") {
         const QString typed = LikePattern::escaped(input.value);
         const QString pattern = word == StartsWith ? typed + u'%'
@@ -189,10 +184,10 @@ QString AddConditionStep(ConditionLines &lines, StepKind kind, const ConditionIn
         line.values = c.values;
     } else if (op == u"<>") {
         line.sql = notEqual(column);
-        line.values = {bound(input.value)};
+        line.values = {Sql::boundText(input.value)};
     } else {
         line.sql = column + u' ' + op + QStringLiteral(" ?");
-        line.values = {bound(input.value)};
+        line.values = {Sql::boundText(input.value)};
     }
 
     switch (input.position) {

@@ -1,6 +1,7 @@
 #include "cart/serial_number.h"
 
 #include "data/conflict_retry.h"
+#include "data/engine_error.h"
 #include "data/lock_wait.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
@@ -15,18 +16,6 @@ const QString &manualNumbering()
 {
     static const QString text = QStringLiteral("手工编号");
     return text;
-}
-
-// A second row for a unique key: another desk inserted the same counter first.
-bool isDuplicateKey(const QSqlError &error)
-{
-    for (const QString &state : error.nativeErrorCode().split(u';', Qt::SkipEmptyParts))
-        if (state.trimmed() == u"23505" || state.trimmed() == u"-803")
-            return true;
-    const QString words = (error.databaseText() + u' ' + error.driverText()).toLower();
-    return words.contains(QLatin1String("unique constraint"))
-           || words.contains(QLatin1String("violation of primary or unique key"))
-           || words.contains(QLatin1String("duplicate key"));
 }
 
 QString twoDigits(int value)
@@ -56,7 +45,7 @@ QSqlQuery run(const QSqlDatabase &db, const QString &text, const QVariantList &v
     if (q.exec())
         return q;
     const QSqlError error = q.lastError();
-    if (duplicateIsConflict && isDuplicateKey(error))
+    if (duplicateIsConflict && EngineError::kindOf(error) == EngineError::Kind::DuplicateKey)
         throw Sql::ConflictError(Sql::errorText(error));
     throwFor(error);
 }

@@ -1,5 +1,6 @@
 #include "data/conflict_retry.h"
 
+#include "data/engine_error.h"
 #include "data/sql_helper.h"
 
 #include <QHash>
@@ -7,7 +8,6 @@
 #include <QThread>
 
 #include <atomic>
-#include <initializer_list>
 
 namespace Sql {
 namespace {
@@ -21,44 +21,26 @@ QHash<QString, QList<QPair<QString, RowLock>>> &contended()
     return map;
 }
 
-bool saysConflict(const QString &text)
-{
-    const QString words = text.toLower();
-    for (const char *phrase : {"update conflicts with concurrent update", "could not serialize access",
-                               "deadlock", "lock conflict on no wait transaction"})
-        if (words.contains(QLatin1String(phrase)))
-            return true;
-    return false;
-}
-
 } // namespace
 
 bool isConflict(const QSqlError &error)
 {
-    if (error.type() == QSqlError::NoError)
-        return false;
-    // QODBC gives the SQLSTATEs, separated by ';'; QIBASE gives the SQLCODE (-913: deadlock
-    // or update conflict).
-    for (const QString &state : error.nativeErrorCode().split(u';', Qt::SkipEmptyParts)) {
-        const QString s = state.trimmed();
-        if (s == u"40001" || s.compare(u"40P01", Qt::CaseInsensitive) == 0 || s == u"-913")
-            return true;
-    }
-    return saysConflict(error.databaseText() + u' ' + error.driverText());
+    return EngineError::kindOf(error) == EngineError::Kind::Conflict;
 }
 
 bool isConflict(const AppError &error)
 {
     if (dynamic_cast<const ConflictGaveUpError *>(&error))
         return false;
-    return dynamic_cast<const ConflictError *>(&error) != nullptr || saysConflict(error.text());
+    return dynamic_cast<const ConflictError *>(&error) != nullptr
+           || isConflict(QSqlError(QString(), error.text(), QSqlError::UnknownError));
 }
 
 QString conflictGiveUpText(const QString &databaseText)
 {
     // The database's words without the general busy sentence, which this one replaces.
     QString detail = databaseText;
-    const QString busy = failureSentence(Failure::Busy);
+    const QString busy = failureSentence(EngineError::Kind::Busy);
     if (detail.startsWith(busy))
         detail = detail.mid(busy.size()).trimmed();
     return QStringLiteral("数据库正忙：其他工作站同时在修改同样的数据，已经重试 %1 次仍未成功，"

@@ -31,9 +31,9 @@ public:
     using AppError::AppError;
 };
 
-// Whether a database error means "another transaction changed the same data first":
-// Firebird's update conflict and deadlock, PostgreSQL's serialization failure and deadlock
-// (SQLSTATE 40001, 40P01), by code or by the engines' own words.
+// Whether a database error means "another transaction changed the same data first"
+// (EngineError::Kind::Conflict): Firebird's update conflict and deadlock, PostgreSQL's
+// serialization failure and deadlock.
 bool isConflict(const QSqlError &error);
 // The same for an error that has already become an AppError (its text holds the words).
 bool isConflict(const AppError &error);

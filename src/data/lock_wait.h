@@ -16,7 +16,7 @@ inline constexpr int LockWaitLimitMs = 10000;
 
 // Bounds one statement (its execution, or the fetch in which Firebird locks a row) on db to
 // LockWaitLimitMs: on Firebird a statement still running then is cancelled, and fails with
-// "operation was cancelled", which failureOf() reads as Failure::Busy. Does nothing on the
+// "operation was cancelled", which EngineError::kindOf() reads as Kind::Busy. Does nothing on the
 // other engines, whose own timeouts bound the wait.
 class LockWaitBound {
 public:

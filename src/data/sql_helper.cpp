@@ -38,62 +38,20 @@ Engine engineOf(const QSqlDatabase &db)
     return Engine::Other;
 }
 
-Failure failureOf(const QSqlError &e)
+QString failureSentence(EngineError::Kind kind)
 {
-    if (e.type() == QSqlError::NoError)
-        return Failure::Other;
-    const QString words = (e.databaseText() + u' ' + e.driverText()).toLower();
-    const auto says = [&words](std::initializer_list<const char *> phrases) {
-        for (const char *p : phrases)
-            if (words.contains(QLatin1String(p)))
-                return true;
-        return false;
-    };
-    // QIBASE gives the ISC status code; QODBC and QPSQL give the SQLSTATEs, separated by ';'.
-    const QString code = e.nativeErrorCode();
-    bool numeric = false;
-    const qlonglong number = code.toLongLong(&numeric);
-    const QStringList states = code.split(u';', Qt::SkipEmptyParts);
-    const auto hasState = [&states](std::initializer_list<const char *> wanted) {
-        for (const QString &s : states)
-            for (const char *w : wanted)
-                if (s.trimmed().compare(QLatin1String(w), Qt::CaseInsensitive) == 0)
-                    return true;
-        return false;
-    };
-    // The words are the engines' own fixed texts (SQLite's are the same whatever the code).
-    if (says({"database or disk is full", "no space left on device", "disk full",
-              "could not extend file"})
-        || hasState({"53100"}))
-        return Failure::DiskFull;
-    if (says({"readonly database", "read-only database", "read-only transaction",
-              "read only database"})
-        || hasState({"25006"}))
-        return Failure::ReadOnly;
-    if (says({"database is locked", "database table is locked", "lock conflict", "deadlock",
-              "could not serialize", "lock timeout", "lock time-out", "could not obtain lock",
-              "update conflicts with concurrent update",
-              // Firebird: a statement that still waited at the end of the lock wait bound
-              // (LockWaitBound cancels it; nothing else in the program cancels a statement)
-              "operation was cancelled"})
-        || hasState({"40001", "40P01", "55P03"})
-        // isc_lock_conflict, isc_deadlock, isc_lock_timeout, isc_cancelled
-        || (numeric && (number == 335544345 || number == 335544336 || number == 335544510
-                        || number == 335544794)))
-        return Failure::Busy;
-    return Failure::Other;
-}
-
-QString failureSentence(Failure failure)
-{
-    switch (failure) {
-    case Failure::Busy:
+    using EngineError::Kind;
+    switch (kind) {
+    case Kind::Conflict:
+    case Kind::Busy:
         return QStringLiteral("数据库正忙：另一台电脑正在使用它，请稍后再试。");
-    case Failure::ReadOnly:
+    case Kind::ReadOnly:
         return QStringLiteral("数据库无法写入：数据库文件或它所在的文件夹是只读的，请检查权限。");
-    case Failure::DiskFull:
+    case Kind::DiskFull:
         return QStringLiteral("磁盘空间不足：数据库无法写入，请腾出磁盘空间后再试。");
-    case Failure::Other:
+    case Kind::None:
+    case Kind::DuplicateKey:
+    case Kind::Other:
         break;
     }
     return {};
@@ -107,13 +65,14 @@ QString errorText(const QSqlError &e)
     if (!e.driverText().isEmpty() && !text.contains(e.driverText()))
         text = e.driverText() + u' ' + text;
     text = text.trimmed();
-    const QString sentence = failureSentence(failureOf(e));
+    const QString sentence = failureSentence(EngineError::kindOf(e));
     return sentence.isEmpty() ? text : sentence + u'\n' + text;
 }
 
 void raise(const QSqlError &error)
 {
-    if (failureOf(error) == Failure::Busy)
+    const EngineError::Kind kind = EngineError::kindOf(error);
+    if (kind == EngineError::Kind::Busy || kind == EngineError::Kind::Conflict)
         throw BusyError(errorText(error));
     throw AppError(errorText(error));
 }
@@ -202,7 +161,7 @@ void Transaction::beginSqlite()
     auto turn = std::make_unique<SqliteDesks::WriteTurn>();
     qint64 waited = 0;
     if (!turn->take(m_db.databaseName(), limit, &waited))
-        throw BusyError(failureSentence(Failure::Busy) + u'\n'
+        throw BusyError(failureSentence(EngineError::Kind::Busy) + u'\n'
                         + QStringLiteral("等待 %1 秒后仍未轮到本工作站写入数据库。")
                               .arg(QString::number(limit / 1000.0, 'g', 3)));
     // Take the write lock at once: a busy database is waited for, not half-used. A desk that

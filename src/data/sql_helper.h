@@ -2,6 +2,8 @@
 // Executes statements with bound values and reports the database's own error text; nests
 // transactions (the outermost one is a real transaction, inner ones are savepoints), so a
 // routine that opens its own transaction commits or rolls back with its caller's.
+#include "data/engine_error.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,16 +52,13 @@ QString errorText(const QSqlError &error);
 QString errorText(const QSqlQuery &query);
 QString errorText(const QSqlDatabase &db);
 
-// Throws the error as BusyError when another desk holds the database, else as AppError; the
-// text is errorText(error).
+// Throws the error as BusyError when another desk holds the database or won a race for it,
+// else as AppError; the text is errorText(error).
 [[noreturn]] void raise(const QSqlError &error);
 
-// What kind of failure a database error is, from its native code and its texts, for SQLite,
-// Firebird, PostgreSQL (behind ODBC) and the SQLite ODBC driver.
-enum class Failure { Other, Busy, ReadOnly, DiskFull };
-Failure failureOf(const QSqlError &error);
-// The sentence that leads errorText() for the kind (empty for Other).
-QString failureSentence(Failure failure);
+// The sentence that leads errorText() for an error of that kind (EngineError::kindOf): a busy
+// database (a lost race too), one that cannot be written, a full disk; empty for the others.
+QString failureSentence(EngineError::Kind kind);
 
 // Current nesting depth of transactions on the connection (0: none open).
 int transactionDepth(const QSqlDatabase &db);

@@ -1,17 +1,13 @@
 #include "order/cart_statements.h"
 
+#include "data/bound_text.h"
+
 namespace CartStatements {
 namespace {
 
-// A null QString binds as SQL NULL, which "op=?" never matches.
-QVariantList operatorValue(const QString &op)
-{
-    return {op.isNull() ? QStringLiteral("") : op};
-}
-
 Bound ofCart(const QString &select, const QString &op, const QStringList &leftOut)
 {
-    Bound out{select + QStringLiteral(" from qrydeshopcart where op=?"), operatorValue(op)};
+    Bound out{select + QStringLiteral(" from qrydeshopcart where op=?"), {Sql::boundText(op)}};
     out.text += withoutTitles(leftOut, out.values);
     return out;
 }

@@ -4,6 +4,7 @@
 #include "cart/serial_number.h"
 #include "order/cart_statements.h"
 #include "common/date_format.h"
+#include "data/bound_text.h"
 #include "data/conflict_retry.h"
 #include "data/sql_helper.h"
 
@@ -12,13 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-// A null QString binds as SQL NULL, which "op=?" never matches and text columns should not
-// hold: the empty operator code and empty party fields reach the database as empty text.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
 
 struct CartLine {
     QString cartNumber;
@@ -35,9 +29,9 @@ QList<CartLine> readCart(const QSqlDatabase &db, const QString &op)
                             {op});
     QList<CartLine> lines;
     while (q.next())
-        lines.append({text(q.value(0).toString()), text(q.value(1).toString()),
-                      text(q.value(2).toString()), q.value(3).toString().trimmed(),
-                      text(q.value(4).toString())});
+        lines.append({Sql::boundText(q.value(0).toString()), Sql::boundText(q.value(1).toString()),
+                      Sql::boundText(q.value(2).toString()), q.value(3).toString().trimmed(),
+                      Sql::boundText(q.value(4).toString())});
     return lines;
 }
 
@@ -51,7 +45,7 @@ void saveQuantities(const QSqlDatabase &db, const QList<CartQuantity> &rows)
 {
     Sql::Repeated update(db, QStringLiteral("update deshopcart_mx set sl=?,my=dj*? where dhdh=? and tm=?"));
     for (const CartQuantity &r : rows)
-        update.run({r.quantity, r.quantity, text(r.cartNumber), text(r.tm)});
+        update.run({r.quantity, r.quantity, Sql::boundText(r.cartNumber), Sql::boundText(r.tm)});
 }
 
 MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderParties &p,
@@ -67,7 +61,7 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
     for (const CartLine &l : wholeCart)
         cartKeys << l.tm;
     for (const ConfirmedLine &c : confirmed)
-        confirmedKeys << text(c.tm);
+        confirmedKeys << Sql::boundText(c.tm);
     if (sortedKeys(cartKeys) != sortedKeys(confirmedKeys))
         throw CartChangedError(QStringLiteral("购物车中的书目已经改变，请重新确认要订购的书目"));
     QList<CartLine> cart;
@@ -115,7 +109,7 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
     // The confirmed quantities go into the lines the orders copy, in every cart of op.
     QHash<QString, qint64> quantityOf;
     for (const ConfirmedLine &c : confirmed)
-        quantityOf.insert(text(c.tm), c.quantity);
+        quantityOf.insert(Sql::boundText(c.tm), c.quantity);
     QList<CartQuantity> quantities;
     for (const CartLine &l : cart)
         quantities.append({l.cartNumber, l.tm, quantityOf.value(l.tm)});
@@ -155,14 +149,14 @@ MadeOrders makeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
                                  "dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,shyb,fkrh,fkrm,"
                                  "fklr,fklh,fhfs,fhdz,fhrq,bz) values"
                                  " (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-                  {order.supplierCode, text(order.supplierName), order.orderNumber,
-                   made.batchNumber, orderDate, text(p.settlement), text(p.payment),
-                   text(p.ordererNo), text(p.ordererName), text(p.ordererContact),
-                   text(p.ordererTel), text(p.ordererClerk), text(p.consigneeNo),
-                   text(p.consigneeName), text(p.consigneeContact), text(p.consigneeTel),
-                   text(p.consigneeAddress), text(p.consigneeAddress2), text(p.consigneeZip),
-                   text(p.payerNo), text(p.payerName), text(p.payerContact), text(p.payerTel),
-                   text(p.shippingMethod), text(p.station), shippingDate, text(p.remarks)});
+                  {order.supplierCode, Sql::boundText(order.supplierName), order.orderNumber,
+                   made.batchNumber, orderDate, Sql::boundText(p.settlement), Sql::boundText(p.payment),
+                   Sql::boundText(p.ordererNo), Sql::boundText(p.ordererName), Sql::boundText(p.ordererContact),
+                   Sql::boundText(p.ordererTel), Sql::boundText(p.ordererClerk), Sql::boundText(p.consigneeNo),
+                   Sql::boundText(p.consigneeName), Sql::boundText(p.consigneeContact), Sql::boundText(p.consigneeTel),
+                   Sql::boundText(p.consigneeAddress), Sql::boundText(p.consigneeAddress2), Sql::boundText(p.consigneeZip),
+                   Sql::boundText(p.payerNo), Sql::boundText(p.payerName), Sql::boundText(p.payerContact), Sql::boundText(p.payerTel),
+                   Sql::boundText(p.shippingMethod), Sql::boundText(p.station), shippingDate, Sql::boundText(p.remarks)});
         // The cast gives the select list's value a type on engines that will not guess one.
         QVariantList values{order.orderNumber, op, code};
         const QString leftOut = CartStatements::withoutTitles(leftInCart, values);
@@ -222,7 +216,7 @@ int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList
         QSqlQuery q = Sql::exec(db,
                                 QStringLiteral("delete from deshopcart_mx where tm=? and dhdh in"
                                                " (select dhdh from deshopcart where op=?)"),
-                                {text(key), text(op)});
+                                {Sql::boundText(key), Sql::boundText(op)});
         removed += qMax(0, q.numRowsAffected());
     }
     transaction.commit();
@@ -232,7 +226,7 @@ int DeleteCartLines(const QSqlDatabase &db, const QString &op, const QStringList
 QStringList CartTitleKeys(const QSqlDatabase &db, const QString &op)
 {
     QStringList keys;
-    for (const CartLine &l : readCart(db, text(op)))
+    for (const CartLine &l : readCart(db, Sql::boundText(op)))
         keys << l.tm;
     return sortedKeys(keys);
 }
@@ -254,7 +248,7 @@ MadeOrders MakeOrders(const QSqlDatabase &db, const QString &op, const OrderPart
     // The transaction lives inside makeOrders(): by the time an error is reworded here, the
     // run has been rolled back. A run that lost a race with another desk runs again whole.
     try {
-        return Sql::retryOnConflict(db, [&] { return makeOrders(db, text(op), parties, confirmed, today, leftInCart); });
+        return Sql::retryOnConflict(db, [&] { return makeOrders(db, Sql::boundText(op), parties, confirmed, today, leftInCart); });
     } catch (const CartChangedError &) {
         throw;
     } catch (const OrderRefusedError &) {

@@ -1,5 +1,6 @@
 #include "order/order_parties.h"
 
+#include "data/bound_text.h"
 #include "data/sql_helper.h"
 
 #include <QSqlQuery>
@@ -7,15 +8,9 @@
 
 namespace {
 
-// A null QString binds as SQL NULL; every party field is stored as text, empty or not.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
 QString column(const QSqlQuery &q, int index)
 {
-    return text(q.value(index).toString());
+    return Sql::boundText(q.value(index).toString());
 }
 
 } // namespace
@@ -117,18 +112,18 @@ void SaveDefaultParties(const QSqlDatabase &db, const OrderParties &p)
 {
     Sql::Transaction transaction(db);
     Sql::exec(db, QStringLiteral("update bookstore set bname=?,contact=?,tele=?"),
-              {text(p.ordererName), text(p.ordererContact), text(p.ordererTel)});
+              {Sql::boundText(p.ordererName), Sql::boundText(p.ordererContact), Sql::boundText(p.ordererTel)});
     // Only the two rows LoadDefaultParties reads are replaced; every other party stays.
     Sql::exec(db, QStringLiteral("delete from decltrla where cls in ('SHR','FKR') and def='Y' and state='N'"));
     Sql::exec(db,
               QStringLiteral("insert into decltrla (uno,uname,addr,addr2,contact,zip,tel,def,state,cls)"
                              " values (?,?,?,?,?,?,?,'Y','N','SHR')"),
-              {text(p.consigneeNo), text(p.consigneeName), text(p.consigneeAddress),
-               text(p.consigneeAddress2), text(p.consigneeContact), text(p.consigneeZip),
-               text(p.consigneeTel)});
+              {Sql::boundText(p.consigneeNo), Sql::boundText(p.consigneeName), Sql::boundText(p.consigneeAddress),
+               Sql::boundText(p.consigneeAddress2), Sql::boundText(p.consigneeContact), Sql::boundText(p.consigneeZip),
+               Sql::boundText(p.consigneeTel)});
     Sql::exec(db,
               QStringLiteral("insert into decltrla (uno,uname,contact,tel,def,state,cls)"
                              " values (?,?,?,?,'Y','N','FKR')"),
-              {text(p.payerNo), text(p.payerName), text(p.payerContact), text(p.payerTel)});
+              {Sql::boundText(p.payerNo), Sql::boundText(p.payerName), Sql::boundText(p.payerContact), Sql::boundText(p.payerTel)});
     transaction.commit();
 }

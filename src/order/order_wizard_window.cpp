@@ -5,6 +5,7 @@
 #include "cart/order_count_dialog.h"
 #include "common/app_error.h"
 #include "common/prompter.h"
+#include "data/bound_text.h"
 #include "grid/empty_field_painter.h"
 #include "common/guarded.h"
 #include "grid/grid_model.h"
@@ -51,11 +52,6 @@ void setCaption(QPushButton *button, const QString &caption)
     QString plain = caption;
     plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
     button->setAccessibleName(plain.trimmed());
-}
-
-QString orText(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
 }
 
 QString joinOrders(const QStringList &orders)
@@ -729,7 +725,7 @@ OrderParties TFrmOrderDo::partiesFromEdits() const
 {
     const auto text = [this](const char *name) {
         const QLineEdit *e = findChild<QLineEdit *>(QString::fromLatin1(name));
-        return e ? orText(e->text()) : QStringLiteral("");
+        return e ? Sql::boundText(e->text()) : QStringLiteral("");
     };
     OrderParties p;
     p.ordererNo = text("EdtUno_Dh");
@@ -752,7 +748,7 @@ OrderParties TFrmOrderDo::partiesFromEdits() const
     p.payment = text("EdtFkfs");
     p.shippingMethod = text("EdtFhfs");
     p.station = text("EdtDz");
-    p.remarks = orText(m_mmNotes->toPlainText());
+    p.remarks = Sql::boundText(m_mmNotes->toPlainText());
     return p;
 }
 

@@ -13,9 +13,9 @@
 
 namespace {
 
-const QString kBusy = Sql::failureSentence(Sql::Failure::Busy);
-const QString kReadOnly = Sql::failureSentence(Sql::Failure::ReadOnly);
-const QString kFull = Sql::failureSentence(Sql::Failure::DiskFull);
+const QString kBusy = Sql::failureSentence(EngineError::Kind::Busy);
+const QString kReadOnly = Sql::failureSentence(EngineError::Kind::ReadOnly);
+const QString kFull = Sql::failureSentence(EngineError::Kind::DiskFull);
 
 TEST(DatabaseFailures, SentencesSayWhatHappened)
 {
@@ -23,84 +23,7 @@ TEST(DatabaseFailures, SentencesSayWhatHappened)
     EXPECT_TRUE(kBusy.contains(QStringLiteral("再试")));
     EXPECT_TRUE(kReadOnly.contains(QStringLiteral("只读")));
     EXPECT_TRUE(kFull.contains(QStringLiteral("磁盘空间不足")));
-    EXPECT_TRUE(Sql::failureSentence(Sql::Failure::Other).isEmpty());
-}
-
-// The engines' own words and codes, as their drivers hand them over.
-TEST(DatabaseFailures, DriverTextsAreSorted)
-{
-    const struct {
-        const char *engine;
-        QString databaseText;
-        QString driverText;
-        QString code;
-        Sql::Failure expected;
-    } cases[] = {
-        {"SQLite busy", QStringLiteral("database is locked"), QStringLiteral("Unable to fetch row"),
-         QStringLiteral("5"), Sql::Failure::Busy},
-        {"SQLite table lock", QStringLiteral("database table is locked"), QString(), QStringLiteral("6"),
-         Sql::Failure::Busy},
-        {"SQLite read-only", QStringLiteral("attempt to write a readonly database"),
-         QStringLiteral("Unable to fetch row"), QStringLiteral("8"), Sql::Failure::ReadOnly},
-        {"SQLite full", QStringLiteral("database or disk is full"), QStringLiteral("Unable to fetch row"),
-         QStringLiteral("13"), Sql::Failure::DiskFull},
-        {"Firebird lock conflict",
-         QStringLiteral("lock conflict on no wait transaction\nacquire lock for relation (DEORDER) failed"),
-         QStringLiteral("Unable to execute query"), QStringLiteral("335544345"), Sql::Failure::Busy},
-        {"Firebird deadlock by code only", QStringLiteral("-913"), QString(), QStringLiteral("335544336"),
-         Sql::Failure::Busy},
-        {"Firebird update conflict",
-         QStringLiteral("deadlock\nupdate conflicts with concurrent update\nconcurrent transaction number is 12"),
-         QString(), QStringLiteral("335544336"), Sql::Failure::Busy},
-        {"Firebird lock time-out", QStringLiteral("lock time-out on wait transaction"), QString(),
-         QStringLiteral("335544510"), Sql::Failure::Busy},
-        {"Firebird statement cancelled at the lock wait bound", QStringLiteral("operation was cancelled"),
-         QStringLiteral("Unable to execute query"), QStringLiteral("-901"), Sql::Failure::Busy},
-        {"Firebird read-only", QStringLiteral("attempted update on read-only database"), QString(),
-         QStringLiteral("335544361"), Sql::Failure::ReadOnly},
-        {"Firebird disk full", QStringLiteral("I/O error during \"write\" operation for file \"/db/zd.fdb\"\n"
-                                              "Error while trying to write to file\nNo space left on device"),
-         QString(), QStringLiteral("335544344"), Sql::Failure::DiskFull},
-        {"PostgreSQL serialization", QStringLiteral("ERROR: could not serialize access due to concurrent update;"),
-         QStringLiteral("QODBC: Unable to execute statement"), QStringLiteral("40001"), Sql::Failure::Busy},
-        {"PostgreSQL lock timeout by state only", QStringLiteral("ERROR: canceling statement"),
-         QString(), QStringLiteral("55P03"), Sql::Failure::Busy},
-        {"PostgreSQL deadlock", QStringLiteral("ERROR: deadlock detected"), QString(),
-         QStringLiteral("40P01"), Sql::Failure::Busy},
-        {"PostgreSQL read-only transaction",
-         QStringLiteral("ERROR: cannot execute INSERT in a read-only transaction"), QString(),
-         QStringLiteral("25006"), Sql::Failure::ReadOnly},
-        {"PostgreSQL disk full", QStringLiteral("ERROR: could not extend file \"base/16384/16385\""), QString(),
-         QStringLiteral("53100"), Sql::Failure::DiskFull},
-        {"ODBC states in a list", QStringLiteral("some driver text"), QString(), QStringLiteral("01000;40001"),
-         Sql::Failure::Busy},
-        // Failures the user cannot mend by waiting or freeing space keep their own words only.
-        {"SQLite missing table", QStringLiteral("no such table: deorder"), QStringLiteral("Parameter count mismatch"),
-         QStringLiteral("1"), Sql::Failure::Other},
-        {"SQLite unique", QStringLiteral("UNIQUE constraint failed: parameter.pname"), QString(),
-         QStringLiteral("19"), Sql::Failure::Other},
-        {"Firebird wrong password",
-         QStringLiteral("Your user name and password are not defined."), QString(), QStringLiteral("335544472"),
-         Sql::Failure::Other},
-        {"a code that merely starts like a state", QStringLiteral("syntax error"), QString(),
-         QStringLiteral("400011"), Sql::Failure::Other},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.engine);
-        const QSqlError error(c.driverText, c.databaseText, QSqlError::StatementError, c.code);
-        EXPECT_EQ(Sql::failureOf(error), c.expected);
-        const QString text = Sql::errorText(error);
-        const QString sentence = Sql::failureSentence(c.expected);
-        if (sentence.isEmpty()) {
-            for (const QString &s : {kBusy, kReadOnly, kFull})
-                EXPECT_FALSE(text.contains(s)) << text.toStdString();
-        } else {
-            EXPECT_TRUE(text.startsWith(sentence + u'\n')) << text.toStdString();
-        }
-        // The engine's own words stay in the text.
-        EXPECT_TRUE(text.contains(c.databaseText.trimmed())) << text.toStdString();
-    }
-    EXPECT_EQ(Sql::failureOf(QSqlError()), Sql::Failure::Other);
+    EXPECT_TRUE(Sql::failureSentence(EngineError::Kind::Other).isEmpty());
 }
 
 // The same failures made for real on SQLite files.

@@ -1,4 +1,5 @@
 // The generated demo catalogue: deterministic, joined the way the windows join it, plausible.
+#include "joined_rows.h"
 #include "qt_print.h"
 #include "temp_tree.h"
 
@@ -19,20 +20,6 @@ int count(const QSqlDatabase &db, const QString &text, const QVariantList &value
     return Sql::scalar(db, text, values).toInt();
 }
 
-// Every row of a table as text, in key order.
-QStringList dump(const QSqlDatabase &db, const QString &select)
-{
-    QSqlQuery q = Sql::exec(db, select);
-    QStringList rows;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
-        rows << fields.join(u'|');
-    }
-    return rows;
-}
-
 QStringList dumpAll(const QSqlDatabase &db)
 {
     QStringList all;
@@ -42,7 +29,7 @@ QStringList dumpAll(const QSqlDatabase &db)
           "select * from debook_categories order by pno,cno",
           "select * from debook_categories2 order by pno,cno2",
           "select * from debookotype order by id", "select * from bookstore"})
-        all << dump(db, QString::fromLatin1(select));
+        all << joinedRows(db, QString::fromLatin1(select));
     return all;
 }
 
@@ -77,8 +64,8 @@ TEST_F(DemoCatalogueTest, SameCountGivesSameRowsAndTitlesDoNotDependOnTheTotal)
     TempTree fewer;
     QSqlDatabase small = fewer.createDatabase();
     DemoCatalogue::fill(small, 100);
-    const QStringList firstHundred = dump(db, QStringLiteral("select * from debooks order by tm")).mid(0, 100);
-    EXPECT_EQ(dump(small, QStringLiteral("select * from debooks order by tm")), firstHundred);
+    const QStringList firstHundred = joinedRows(db, QStringLiteral("select * from debooks order by tm")).mid(0, 100);
+    EXPECT_EQ(joinedRows(small, QStringLiteral("select * from debooks order by tm")), firstHundred);
 }
 
 TEST_F(DemoCatalogueTest, EveryTitleJoinsItsPublisherAndCategories)

@@ -2,7 +2,7 @@
 // embedded (a database file made with isql-fb), an ODBC data source over an SQLite file
 // (unixODBC with the SQLite ODBC driver) and one over PostgreSQL (a private server started for
 // the test, reached through psqlodbc). A missing engine fails these tests.
-#include "engine_fixtures.h"
+#include "db_servers.h"
 #include "schema_checks.h"
 #include "qt_print.h"
 #include "temp_tree.h"
@@ -29,8 +29,6 @@
 #include "search_titles.h"
 
 namespace {
-
-using namespace EngineFixtures;
 
 // Opens the database that bin/syscfg.dbm describes, as the program does.
 class EngineTest : public ::testing::Test {
@@ -172,8 +170,9 @@ protected:
 TEST_F(EngineTest, FirebirdEmbedded)
 {
     skipLeakCheckAtExit();
-    const QByteArray config = emptyFirebird(tree.path(QStringLiteral("zd.fdb")));
-    ASSERT_FALSE(HasFailure());
+    QByteArray config;
+    const QString error = createEmbeddedFirebird(tree.path(QStringLiteral("zd.fdb")), &config);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     openConfigured(config);
     exerciseSchema(Schema::Dialect::Firebird);
 }
@@ -183,8 +182,9 @@ TEST_F(EngineTest, FirebirdEmbedded)
 TEST_F(EngineTest, StartUpRefusesAFirebirdDatabaseWithoutTheCatalogue)
 {
     skipLeakCheckAtExit();
-    const QByteArray config = emptyFirebird(tree.path(QStringLiteral("empty.fdb")));
-    ASSERT_FALSE(HasFailure());
+    QByteArray config;
+    const QString error = createEmbeddedFirebird(tree.path(QStringLiteral("empty.fdb")), &config);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     expectStartUpRefuses(config);
 }
 
@@ -209,12 +209,10 @@ TEST_F(EngineTest, StartUpRefusesAnOdbcDatabaseWithoutTheCatalogue)
 
 TEST_F(EngineTest, OdbcDataSourceOverPostgres)
 {
-    const OdbcLists &lists = OdbcLists::instance();
-    ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
-    PostgresServer server(lists.postgresFolder());
+    PostgresServer server;
     const QString error = server.start();
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    openConfigured("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n");
+    openConfigured(PostgresServer::config());
     exerciseSchema(Schema::Dialect::Postgres);
     closeConnection();   // before the server goes
 }
@@ -223,12 +221,10 @@ TEST_F(EngineTest, OdbcDataSourceOverPostgres)
 // value and adds no attribute to the connection string; nor can the user name add one.
 TEST_F(EngineTest, OdbcCredentialsAreQuoted)
 {
-    const OdbcLists &lists = OdbcLists::instance();
-    ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
-    PostgresServer server(lists.postgresFolder());
+    PostgresServer server;
     const QString error = server.start();
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    openConfigured("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n");
+    openConfigured(PostgresServer::config());
     const QString roles[][2] = {
         {QStringLiteral("zd_quoted"), QStringLiteral("pa;ss}w{ord=1")},
         {QStringLiteral("zd_second"), QStringLiteral("}x;PWD=y")},

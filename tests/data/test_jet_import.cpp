@@ -1,6 +1,7 @@
 // The supplier's Access/Jet catalogue: the reader over libmdb, the conversion of values, the
 // import into the program's database and what it keeps, refuses and leaves unchanged.
 #include "jet_files.h"
+#include "joined_rows.h"
 #include "qt_print.h"
 #include "temp_tree.h"
 
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -141,19 +141,6 @@ TEST(JetImportValues, BecomeTheSchemaColumnsValues)
 
 // ---- the import ----------------------------------------------------------------------
 
-QStringList rowsOf(const QSqlDatabase &db, const QString &select)
-{
-    QSqlQuery q = Sql::exec(db, select);
-    QStringList rows;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
-        rows << fields.join(u'|');
-    }
-    return rows;
-}
-
 // The program's own rows and an old catalogue, in a database made the program's way.
 class JetImportTest : public ::testing::Test {
 protected:
@@ -177,14 +164,14 @@ protected:
         QStringList all;
         for (const char *t : {"deorder", "deorder_mx", "deshopcart", "deshopcart_mx", "parameter",
                               "decltrla", "bookstore"})
-            all << rowsOf(db, QStringLiteral("select * from %1 order by 1").arg(Schema::sqlName(db, QLatin1String(t))));
+            all << joinedRows(db, QStringLiteral("select * from %1 order by 1").arg(Schema::sqlName(db, QLatin1String(t))));
         return all;
     }
     QStringList everything() const
     {
         QStringList all = ownRows();
         for (const QString &t : Schema::catalogueTableNames())
-            all << rowsOf(db, QStringLiteral("select * from %1 order by 1").arg(t));
+            all << joinedRows(db, QStringLiteral("select * from %1 order by 1").arg(t));
         return all;
     }
     QString jet(int titles, bool faulty = false)

@@ -3,8 +3,7 @@
 // catalogue must read back as it does from the program's own SQLite database after the same
 // import, the program's own rows must stay, and a file that cannot be read whole must leave
 // the database as it was.
-#include "engine_fixtures.h"
-#include "foreign_leaks.h"
+#include "engines.h"
 #include "jet_files.h"
 #include "qt_print.h"
 #include "temp_tree.h"
@@ -22,18 +21,7 @@
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
-
-using namespace EngineFixtures;
-
-enum class Engine { Firebird, Postgres };
-
-void PrintTo(Engine engine, std::ostream *os)
-{
-    *os << (engine == Engine::Firebird ? "Firebird embedded" : "PostgreSQL through ODBC");
-}
 
 // A value as text that reads the same from every engine: numbers with three decimals (a
 // NUMERIC comes back as a double from one driver and as a decimal text from another).
@@ -129,33 +117,21 @@ bool foundWhileReadingRows(const QString &text)
 class JetImportEngineTest : public ::testing::TestWithParam<Engine> {
 protected:
     TempTree tree;
-    std::unique_ptr<PostgresServer> server;
+    EngineDatabase database;
     QSqlDatabase db;
     const QString connectionName = QStringLiteral("jet_engine");
 
     void SetUp() override
     {
-        QByteArray config;
-        if (GetParam() == Engine::Firebird) {
-            skipLeakCheckAtExit();
-            config = emptyFirebird(tree.path(QStringLiteral("zd.fdb")));
-            ASSERT_FALSE(HasFailure());
-        } else {
-            const OdbcLists &lists = OdbcLists::instance();
-            ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
-            server = std::make_unique<PostgresServer>(lists.postgresFolder());
-            const QString error = server->start();
-            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-            config = "[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n";
-        }
-        tree.writeConfig(config);
+        const QString error = database.make(GetParam(), tree);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         openConfigured();
     }
 
     void TearDown() override
     {
         closeConnection();
-        server.reset();   // after the connection
+        database = EngineDatabase();   // after the connection
     }
 
     void openConfigured()
@@ -402,9 +378,6 @@ TEST_P(JetImportEngineTest, TheAdminCommandImportsIntoTheConfiguredDatabase)
 
 INSTANTIATE_TEST_SUITE_P(Engines, JetImportEngineTest,
                          ::testing::Values(Engine::Firebird, Engine::Postgres),
-                         [](const ::testing::TestParamInfo<Engine> &info) {
-                             return std::string(info.param == Engine::Firebird ? "FirebirdEmbedded"
-                                                                                : "PostgresOdbc");
-                         });
+                         engineTestName);
 
 } // namespace

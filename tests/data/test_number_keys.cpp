@@ -1,8 +1,7 @@
 // Order and cart numbers as unique keys: a database made before they were is upgraded when it
 // holds no number twice, left alone (and the user told) when it does, and the later holders
 // of a shared number are renumbered. On the embedded file, Firebird embedded and PostgreSQL.
-#include "engine_fixtures.h"
-#include "foreign_leaks.h"
+#include "engines.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
@@ -18,26 +17,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
-
-using namespace EngineFixtures;
-
-enum class Engine { Sqlite, Firebird, Postgres };
-
-std::string engineName(const ::testing::TestParamInfo<Engine> &info)
-{
-    switch (info.param) {
-    case Engine::Sqlite:
-        return "Sqlite";
-    case Engine::Firebird:
-        return "FirebirdEmbedded";
-    case Engine::Postgres:
-        return "PostgresOdbc";
-    }
-    return "Unknown";
-}
 
 // Turns a fresh schema into that of a database made before the numbers were unique keys.
 void makeOldSchema(const QSqlDatabase &db)
@@ -91,35 +71,18 @@ QSet<QString> rows(const QSqlDatabase &db, const QString &select)
 class NumberKeysTest : public ::testing::TestWithParam<Engine> {
 protected:
     TempTree tree;
-    std::unique_ptr<PostgresServer> postgres;
+    EngineDatabase database;
     QSqlDatabase db;
     const QString connectionName = QStringLiteral("number_keys");
 
     void SetUp() override
     {
-        switch (GetParam()) {
-        case Engine::Sqlite:
-            db = tree.createDatabase();
-            return;
-        case Engine::Firebird: {
-            skipLeakCheckAtExit();
-            const QByteArray config = emptyFirebird(tree.path(QStringLiteral("keys.fdb")));
-            ASSERT_FALSE(HasFailure());
-            open(config);
-            break;
+        const QString error = database.make(GetParam(), tree);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        open();
+        if (GetParam() != Engine::Sqlite) {
+            ASSERT_NO_THROW(Schema::create(db));
         }
-        case Engine::Postgres: {
-            const OdbcLists &lists = OdbcLists::instance();
-            ASSERT_FALSE(lists.postgresDriver.isEmpty()) << "the PostgreSQL ODBC driver (odbc-postgresql) is needed";
-            postgres = std::make_unique<PostgresServer>(lists.postgresFolder());
-            const QString error = postgres->start();
-            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-            open("[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n");
-            break;
-        }
-        }
-        ASSERT_TRUE(db.isOpen());
-        ASSERT_NO_THROW(Schema::create(db));
     }
 
     void TearDown() override
@@ -129,12 +92,11 @@ protected:
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connectionName);
         }
-        postgres.reset();   // after its connection
+        database = EngineDatabase();   // after its connection
     }
 
-    void open(const QByteArray &config)
+    void open()
     {
-        tree.writeConfig(config);
         const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
         QString error;
         db = Connection::open(c, connectionName, &error);
@@ -237,7 +199,7 @@ TEST_P(NumberKeysTest, SharedNumbersBlockTheUpgradeUntilTheLaterOnesAreRenumbere
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, NumberKeysTest,
-                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineName);
+                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineTestName);
 
 // Start-up as shipped over an old embedded database: upgraded without a word when no number is
 // held twice; told, and running on, when one is.

@@ -25,7 +25,7 @@
 
 namespace {
 
-const QString kBusy = Sql::failureSentence(Sql::Failure::Busy);
+const QString kBusy = Sql::failureSentence(EngineError::Kind::Busy);
 
 int count(const QSqlDatabase &db, const QString &table)
 {
@@ -68,6 +68,13 @@ protected:
     TempTree tree;
     QSqlDatabase db = tree.createDatabase();
     QString path() const { return tree.path(QStringLiteral("init/data.mdb")); }
+    // The desk worker's options for a desk on this tree's database, with the empty operator
+    // code; the configuration names the database as the program reads it.
+    QStringList deskWorker(const QStringList &mode) const
+    {
+        tree.writeConfig("[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=\r\n");
+        return mode + QStringList{QStringLiteral("--bin"), tree.bin(), QStringLiteral("--op"), QString()};
+    }
 
     // Titles T001… with five suppliers G1…G5.
     void addTitles(int n)
@@ -270,7 +277,8 @@ TEST_F(SqliteDesksTest, FourDesksWritingAtOnceAllGetTheirTurns)
     for (int i = 0; i < 4; ++i) {
         auto *desk = new QProcess;
         desk->setProcessEnvironment(env);
-        desk->start(QStringLiteral(ZD_DESK_WORKER), {QStringLiteral("turns"), tree.bin(), QStringLiteral("3"), start});
+        desk->start(QStringLiteral(ZD_DESK_WORKER),
+                     deskWorker({QStringLiteral("--turns"), QStringLiteral("3"), QStringLiteral("--start"), start}));
         desks << desk;
     }
     QList<int> turns;
@@ -420,7 +428,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
         worker.setProcessEnvironment(env);
-        worker.start(QStringLiteral(ZD_DESK_WORKER), {mode, tree.bin()});
+        worker.start(QStringLiteral(ZD_DESK_WORKER), deskWorker({mode}));
         EXPECT_TRUE(worker.waitForStarted());
         QByteArray out;
         while (!out.contains("ready\n") && worker.waitForReadyRead(30000))
@@ -499,7 +507,7 @@ TEST_F(KilledDesk, MakingOrdersLandsWholeOrNotAtAll)
     const qint64 cartCounter = counter(db, "shopcart");
     freezeTemplate();
 
-    killManyTimes(QStringLiteral("orders"), 40, [&](const QSqlDatabase &after) {
+    killManyTimes(QStringLiteral("--order-cart"), 40, [&](const QSqlDatabase &after) {
         const int orders = count(after, QStringLiteral("deorder"));
         const int lines = count(after, QStringLiteral("deorder_mx"));
         const int cart = count(after, QStringLiteral("deshopcart_mx"));
@@ -528,7 +536,7 @@ TEST_F(KilledDesk, FillingTheCartLandsWholeOrNotAtAll)
     addTitles(500);
     freezeTemplate();
 
-    killManyTimes(QStringLiteral("cart"), 30, [&](const QSqlDatabase &after) {
+    killManyTimes(QStringLiteral("--fill-cart"), 30, [&](const QSqlDatabase &after) {
         const int carts = count(after, QStringLiteral("deshopcart"));
         const int lines = count(after, QStringLiteral("deshopcart_mx"));
         EXPECT_EQ(counter(after, "shopcart"), carts);

@@ -23,31 +23,6 @@ protected:
     }
 };
 
-TEST_F(ConflictRetryTest, ConflictsAreRecognisedByCodeAndWords)
-{
-    const struct {
-        const char *databaseText;
-        const char *code;
-        bool conflict;
-    } cases[] = {
-        {"deadlock update conflicts with concurrent update concurrent transaction number is 71", "-913", true},
-        {"ERROR: could not serialize access due to concurrent update", "40001", true},
-        {"ERROR: deadlock detected", "40P01", true},
-        {"something", "40001;HY000", true},
-        {"database is locked", "5", false},
-        {"violation of PRIMARY or UNIQUE KEY constraint", "-803", false},
-        {"no such table: x", "1", false},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.databaseText);
-        const QSqlError error(QString(), QString::fromLatin1(c.databaseText), QSqlError::StatementError,
-                              QString::fromLatin1(c.code));
-        EXPECT_EQ(Sql::isConflict(error), c.conflict);
-        EXPECT_EQ(Sql::isConflict(AppError(Sql::errorText(error))), c.conflict && QByteArray(c.databaseText) != "something");
-    }
-    EXPECT_TRUE(Sql::isConflict(Sql::ConflictError(QStringLiteral("any words"))));
-}
-
 TEST_F(ConflictRetryTest, TheOwnerRunsItsWholeTransactionAgain)
 {
     int attempts = 0;
@@ -103,7 +78,7 @@ TEST_F(ConflictRetryTest, EndlessConflictsEndInTheUsersSentence)
         Sql::retryOnConflict(db, [&] {
             Sql::Transaction transaction(db);
             insertCart(++attempts);
-            throw AppError(Sql::failureSentence(Sql::Failure::Busy)
+            throw AppError(Sql::failureSentence(EngineError::Kind::Busy)
                            + QStringLiteral("\ndeadlock update conflicts with concurrent update"));
         });
         FAIL() << "no error";

@@ -4,6 +4,7 @@
 // these tests.
 #include "db_servers.h"
 #include "desk_run.h"
+#include "engines.h"
 #include "foreign_leaks.h"
 #include "temp_tree.h"
 
@@ -33,21 +34,6 @@
 #include <memory>
 
 namespace {
-
-enum class Engine { Sqlite, Firebird, Postgres };
-
-std::string engineName(const ::testing::TestParamInfo<Engine> &info)
-{
-    switch (info.param) {
-    case Engine::Sqlite:
-        return "Sqlite";
-    case Engine::Firebird:
-        return "FirebirdServer";
-    case Engine::Postgres:
-        return "PostgresOdbc";
-    }
-    return "Unknown";
-}
 
 const int catalogueTitles = 60;
 
@@ -276,7 +262,7 @@ TEST_P(DesksTest, AHeldCounterEndsInTheBusyErrorAndTheRetryAfterwardsDraws)
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
     const QStringList errors = lines.filter(QRegularExpression(QStringLiteral("^error ")));
     ASSERT_EQ(errors.size(), 1) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(errors.first().mid(6).startsWith(Sql::failureSentence(Sql::Failure::Busy)))
+    EXPECT_TRUE(errors.first().mid(6).startsWith(Sql::failureSentence(EngineError::Kind::Busy)))
         << errors.first().toStdString();
     // The held number was rolled back: the retry draws it.
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^number "))),
@@ -387,7 +373,7 @@ TEST_P(DesksTest, CounterCartAndOrderKeysMeanWhatTheyMeanOnSqlite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DesksTest,
-                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineName);
+                         ::testing::Values(Engine::Sqlite, Engine::Firebird, Engine::Postgres), engineTestName);
 
 // On the multi-version engines a counter changed by another desk after a transaction began
 // is a conflict for it (Firebird) or is waited for and read as committed (PostgreSQL): either
@@ -447,7 +433,7 @@ TEST_P(MultiVersionTest, ANewCounterIsCreatedOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MultiVersionTest, ::testing::Values(Engine::Firebird, Engine::Postgres),
-                         engineName);
+                         engineTestName);
 
 TEST(FirebirdServerTest, TheConfigurationReachesThePrivateServerOverTcp)
 {

@@ -1,12 +1,12 @@
 #pragma once
 // A fresh SQLite database with helpers to fill the cart and read what order making left.
+#include "joined_rows.h"
 #include "temp_tree.h"
 
 #include "data/sql_helper.h"
 
 #include <QDate>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -36,18 +36,9 @@ protected:
     {
         return rows(QStringLiteral("select tm,sl,my from qrydeshopcart where op=? order by tm"), {op});
     }
-    // Every row of a statement as its columns joined by "|".
     QStringList rows(const QString &statement, const QVariantList &values = {})
     {
-        QSqlQuery q = Sql::exec(db, statement, values);
-        QStringList out;
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
-            out << cells.join(u'|');
-        }
-        return out;
+        return joinedRows(db, statement, values);
     }
     int count(const QString &table)
     {

@@ -1,13 +1,14 @@
 // Order making, the parties and the order query on an embedded Firebird database: the engine
 // with its own typing of bound values, blank-padded comparison and nested savepoints.
 // A missing engine (isql-fb, the QIBASE driver) fails this test.
+#include "db_servers.h"
 #include "foreign_leaks.h"
+#include "joined_rows.h"
 #include "temp_tree.h"
 
 #include "cart/cart.h"
 #include "cart/search_condition.h"
 #include "common/app_error.h"
-#include "common/string_cipher.h"
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
@@ -15,10 +16,7 @@
 #include "order/order_parties.h"
 #include "order/order_query.h"
 
-#include <QFileInfo>
-#include <QProcess>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <gtest/gtest.h>
 
 #include "search_titles.h"
@@ -34,22 +32,10 @@ protected:
     void SetUp() override
     {
         skipLeakCheckAtExit();
-        const QString path = tree.path(QStringLiteral("orders.fdb"));
-        QProcess isql;
-        isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q")});
-        ASSERT_TRUE(isql.waitForStarted(10000)) << "isql-fb (firebird3.0-utils) is needed";
-        isql.write(QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' PASSWORD 'masterkey' "
-                                  "DEFAULT CHARACTER SET UTF8;\nquit;\n")
-                       .arg(path)
-                       .toUtf8());
-        isql.closeWriteChannel();
-        ASSERT_TRUE(isql.waitForFinished(60000));
-        ASSERT_TRUE(QFileInfo::exists(path)) << isql.readAllStandardError().toStdString();
-
-        tree.writeConfig(QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsPwd=%1\r\n"
-                                        "sServer=%2\r\n")
-                             .arg(StringCipher::encipherPassword(QStringLiteral("masterkey")), path)
-                             .toUtf8());
+        QByteArray config;
+        const QString made = createEmbeddedFirebird(tree.path(QStringLiteral("orders.fdb")), &config);
+        ASSERT_TRUE(made.isEmpty()) << made.toStdString();
+        tree.writeConfig(config);
         const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
         QString error;
         db = Connection::open(c, connectionName, &error);
@@ -74,18 +60,8 @@ protected:
                                  " values ('C1',?,?,?,?,?,?,?)"),
                   {tm, sl, QStringLiteral("书名") + tm, dj, dj * sl, ghbm, ghmc});
     }
-    QStringList rows(const QString &statement, const QVariantList &values = {})
-    {
-        QSqlQuery q = Sql::exec(db, statement, values);
-        QStringList out;
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells << q.value(i).toString().trimmed();
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    // Firebird pads CHAR values with blanks.
+    QStringList rows(const QString &statement) { return joinedRows(db, statement, {}, Cells::Trimmed); }
     QList<ConfirmedLine> confirmedCart()
     {
         QList<ConfirmedLine> out;

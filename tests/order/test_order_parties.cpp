@@ -106,7 +106,7 @@ TEST_F(OrderPartiesTest, SavingReplacesThePartiesAndRewritesTheUnit)
 
     const OrderParties p = filled();
     SaveDefaultParties(db, p);
-    EXPECT_EQ(parties(), (QStringList{QStringLiteral("FKR|1|教育局|NULL|NULL|张三|NULL|030-3|Y|N"),
+    EXPECT_EQ(parties(), (QStringList{QStringLiteral("FKR|1|教育局|<null>|<null>|张三|<null>|030-3|Y|N"),
                                       QStringLiteral("SHR|1|第一'中学|东街'1号||李二|100001|020-2|Y|N"),
                                       QStringLiteral("XYZ|7|别的|西路|二层|联系人|200002|021-2|N|N")}));
     EXPECT_EQ(rows(QStringLiteral("select bno,bname,contact,tele,zipcode,address from bookstore")),

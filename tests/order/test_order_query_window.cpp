@@ -382,7 +382,7 @@ TEST_F(OrderQueryWindowTest, ADeletionThatFindsTheDatabaseBusyOffersToTryAgain)
         EXPECT_TRUE(prompter.shown[i].text.startsWith(QStringLiteral("数据库正被其他工作站使用。是否重试？")));
     }
     EXPECT_TRUE(prompter.shown[3].text.startsWith(QStringLiteral("删除订单时发生错误！\n")
-                                                  + Sql::failureSentence(Sql::Failure::Busy)));
+                                                  + Sql::failureSentence(EngineError::Kind::Busy)));
     EXPECT_EQ(w->marked().markedKeys(), QStringList{mar05.first()});
     EXPECT_TRUE(stored("deorder").contains(mar05.first()));
 }

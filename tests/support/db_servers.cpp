@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <vector>
@@ -55,6 +54,42 @@ void openForOthers(const QString &path)
                                     | QFileDevice::ReadOther | QFileDevice::ExeOther);
 }
 
+// Runs an isql-fb script. With `engineFolder`, the embedded engine reads that folder's
+// configuration (as the server started from it will).
+QString runIsql(const QString &script, const QString &engineFolder = QString())
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    if (!engineFolder.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("FIREBIRD"), engineFolder);
+        env.insert(QStringLiteral("FIREBIRD_LOCK"), engineFolder + QStringLiteral("/lock"));
+        env.insert(QStringLiteral("FIREBIRD_TMP"), engineFolder + QStringLiteral("/tmp"));
+        p.setProcessEnvironment(env);
+    }
+    p.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-bail")});
+    if (!p.waitForStarted(10000))
+        return QStringLiteral("isql-fb (package firebird3.0-utils) cannot be started");
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QStringLiteral("isql-fb failed: ") + QString::fromLocal8Bit(p.readAll());
+    return {};
+}
+
+// An ODBC driver library of the system, looked for in the usual folders.
+QString odbcDriver(const QString &fileName)
+{
+    QStringList candidates;
+    for (const QFileInfo &dir : QDir(QStringLiteral("/usr/lib")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        candidates << dir.filePath() + QStringLiteral("/odbc/") + fileName;
+    candidates << QStringLiteral("/usr/lib/odbc/") + fileName << QStringLiteral("/usr/local/lib/") + fileName;
+    for (const QString &c : candidates)
+        if (QFileInfo::exists(c))
+            return c;
+    return {};
+}
+
 } // namespace
 
 int freeLoopbackPort()
@@ -77,34 +112,39 @@ int freeLoopbackPort()
 
 // ---------------------------------------------------------------- Firebird
 
+QString createFirebirdDatabase(const QString &database, const QString &user, const QString &password)
+{
+    return runIsql(QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3' DEFAULT CHARACTER SET UTF8;\n"
+                                  "quit;\n")
+                       .arg(database, user, password));
+}
+
+QByteArray firebirdConfig(const QString &database, const QString &user, const QString &password)
+{
+    return QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=%1\r\nsPwd=%2\r\nsServer=%3\r\n")
+        .arg(user, StringCipher::encipherPassword(password), database)
+        .toUtf8();
+}
+
+QString createEmbeddedFirebird(const QString &path, QByteArray *config)
+{
+    const QString user = QStringLiteral("SYSDBA"), password = QStringLiteral("masterkey");
+    const QString error = createFirebirdDatabase(path, user, password);
+    if (!error.isEmpty())
+        return error;
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("isql-fb made no database at ") + path;
+    *config = firebirdConfig(path, user, password);
+    return {};
+}
+
+
 FirebirdServer::FirebirdServer(const QString &folder) : m_folder(folder) {}
 
 FirebirdServer::~FirebirdServer()
 {
     stop();
     QDir(m_folder).removeRecursively();
-}
-
-QString FirebirdServer::isql(const QString &script, bool privateEngine) const
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    if (privateEngine) {
-        // The embedded engine reads this folder's configuration, as the server will.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("FIREBIRD"), m_folder);
-        env.insert(QStringLiteral("FIREBIRD_LOCK"), m_folder + QStringLiteral("/lock"));
-        env.insert(QStringLiteral("FIREBIRD_TMP"), m_folder + QStringLiteral("/tmp"));
-        p.setProcessEnvironment(env);
-    }
-    p.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-bail")});
-    if (!p.waitForStarted(10000))
-        return QStringLiteral("isql-fb (package firebird3.0-utils) cannot be started");
-    p.write(script.toUtf8());
-    p.closeWriteChannel();
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QStringLiteral("isql-fb failed: ") + QString::fromLocal8Bit(p.readAll());
-    return {};
 }
 
 QString FirebirdServer::start()
@@ -138,10 +178,10 @@ QString FirebirdServer::start()
         return QStringLiteral("cannot write the server's configuration");
     // A security database of its own with a known SYSDBA password (the user tables are made
     // by the user manager on first use).
-    QString error = isql(QStringLiteral("create database '%1';\ncommit;\n"
-                                        "create user %2 password '%3' using plugin Srp;\ncommit;\nquit;\n")
-                             .arg(security, user(), password()),
-                         true);
+    QString error = runIsql(QStringLiteral("create database '%1';\ncommit;\n"
+                                           "create user %2 password '%3' using plugin Srp;\ncommit;\nquit;\n")
+                                .arg(security, user(), password()),
+                            m_folder);
     if (!error.isEmpty())
         return error;
 
@@ -224,33 +264,41 @@ QString FirebirdServer::address(const QString &file) const
 
 QString FirebirdServer::createDatabase(const QString &file) const
 {
-    return isql(QStringLiteral("CREATE DATABASE '%1' USER '%2' PASSWORD '%3' DEFAULT CHARACTER SET UTF8;\n"
-                               "quit;\n")
-                    .arg(address(file), user(), password()),
-                false);
+    return createFirebirdDatabase(address(file), user(), password());
 }
 
 QByteArray FirebirdServer::config(const QString &file) const
 {
-    return QStringLiteral("[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=%1\r\nsPwd=%2\r\nsServer=%3\r\n")
-        .arg(user(), StringCipher::encipherPassword(password()), address(file))
-        .toUtf8();
+    return firebirdConfig(address(file), user(), password());
 }
 
-// ---------------------------------------------------------------- PostgreSQL
+// ---------------------------------------------------------------- ODBC and PostgreSQL
 
-namespace {
-
-// The process's folder for the ODBC lists and the server's socket, open to the postgres user.
-const QTemporaryDir &postgresProcessFolder()
+const OdbcLists &OdbcLists::instance()
 {
-    static const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/zd-desks-pg-XXXXXX"));
-    return folder;
+    static const OdbcLists lists;
+    return lists;
 }
 
-} // namespace
+OdbcLists::OdbcLists() : m_dir(QDir::tempPath() + QStringLiteral("/zd-odbc-XXXXXX"))
+{
+    sqliteDriver = odbcDriver(QStringLiteral("libsqlite3odbc.so"));
+    postgresDriver = odbcDriver(QStringLiteral("psqlodbcw.so"));
+    // The server runs as another user and must reach its folder in here.
+    openForOthers(m_dir.path());
+    writeText(m_dir.filePath(QStringLiteral("odbcinst.ini")),
+              QStringLiteral("[ZD SQLite3]\nDriver=%1\nThreading=2\n\n[ZD PostgreSQL]\nDriver=%2\n")
+                  .arg(sqliteDriver, postgresDriver));
+    writeText(m_dir.filePath(QStringLiteral("odbc.ini")),
+              QStringLiteral("[zd_sqlite_source]\nDriver=ZD SQLite3\nDatabase=%1\nTimeout=10000\n\n"
+                             "[zd_postgres_source]\nDriver=ZD PostgreSQL\nServername=%2\n"
+                             "Database=postgres\n")
+                  .arg(sqliteFile(), postgresFolder()));
+    qputenv("ODBCSYSINI", QFile::encodeName(m_dir.path()));
+    qputenv("ODBCINI", QFile::encodeName(m_dir.filePath(QStringLiteral("odbc.ini"))));
+}
 
-PostgresServer::PostgresServer() : m_folder(postgresProcessFolder().filePath(QStringLiteral("server"))) {}
+PostgresServer::PostgresServer() : m_folder(OdbcLists::instance().postgresFolder()) {}
 
 PostgresServer::~PostgresServer()
 {
@@ -277,6 +325,8 @@ QString PostgresServer::run(const QString &tool, const QStringList &args) const
 
 QString PostgresServer::start()
 {
+    if (OdbcLists::instance().postgresDriver.isEmpty())
+        return QStringLiteral("no PostgreSQL ODBC driver (package odbc-postgresql)");
     const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
                                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &version : versions)
@@ -284,41 +334,15 @@ QString PostgresServer::start()
             m_bin = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(version);
     if (m_bin.isEmpty())
         return QStringLiteral("no PostgreSQL server (package postgresql) under /usr/lib/postgresql");
-    QString driver;
-    for (const QString &candidate : {QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so"),
-                                     QStringLiteral("/usr/lib/aarch64-linux-gnu/odbc/psqlodbcw.so"),
-                                     QStringLiteral("/usr/lib/odbc/psqlodbcw.so")})
-        if (QFileInfo::exists(candidate))
-            driver = candidate;
-    if (driver.isEmpty())
-        return QStringLiteral("no PostgreSQL ODBC driver (package odbc-postgresql)");
-
-    const QString processFolder = postgresProcessFolder().path();
     QDir(m_folder).removeRecursively();
-    if (!postgresProcessFolder().isValid() || !QDir().mkpath(m_folder))
+    if (!QDir().mkpath(m_folder))
         return QStringLiteral("cannot make ") + m_folder;
-    openForOthers(processFolder);
-    const QString lists = processFolder + QStringLiteral("/odbc");
-    QDir().mkpath(lists);
-    const QString socketDir = processFolder + QStringLiteral("/socket");
-    QDir().mkpath(socketDir);
-    if (!writeText(lists + QStringLiteral("/odbcinst.ini"),
-                   QStringLiteral("[ZD PostgreSQL]\nDriver=%1\n").arg(driver))
-        || !writeText(lists + QStringLiteral("/odbc.ini"),
-                      QStringLiteral("[zd_desks_postgres]\nDriver=ZD PostgreSQL\nServername=%1\n"
-                                     "Database=postgres\n")
-                          .arg(socketDir)))
-        return QStringLiteral("cannot write the ODBC lists");
-    qputenv("ODBCSYSINI", QFile::encodeName(lists));
-    qputenv("ODBCINI", QFile::encodeName(lists + QStringLiteral("/odbc.ini")));
-
     if (::geteuid() == 0) {
         const passwd *pw = ::getpwnam("postgres");
         if (!pw)
             return QStringLiteral("running as root, and there is no postgres user");
-        for (const QString &dir : {m_folder, socketDir})
-            if (::chown(QFile::encodeName(dir).constData(), pw->pw_uid, pw->pw_gid) != 0)
-                return QStringLiteral("cannot hand the folder to postgres");
+        if (::chown(QFile::encodeName(m_folder).constData(), pw->pw_uid, pw->pw_gid) != 0)
+            return QStringLiteral("cannot hand the folder to postgres");
         m_asPostgres = true;
     }
     QString error = run(QStringLiteral("initdb"),
@@ -330,7 +354,7 @@ QString PostgresServer::start()
     error = run(QStringLiteral("pg_ctl"),
                 {QStringLiteral("-D"), dataDir(), QStringLiteral("-l"),
                  m_folder + QStringLiteral("/server.log"), QStringLiteral("-o"),
-                 QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(socketDir),
+                 QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(m_folder),
                  QStringLiteral("-w"), QStringLiteral("start")});
     m_started = error.isEmpty();
     return error;
@@ -338,5 +362,14 @@ QString PostgresServer::start()
 
 QByteArray PostgresServer::config()
 {
-    return "[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_desks_postgres\r\n";
+    return "[All]\r\nsDbType=Ora\r\n[Ora]\r\nsUid=zd\r\nsPwd=\r\nsServer=zd_postgres_source\r\n";
+}
+
+QString PostgresServer::requirePasswords() const
+{
+    if (!writeText(dataDir() + QStringLiteral("/pg_hba.conf"),
+                   QStringLiteral("local all zd trust\nlocal all all scram-sha-256\n")))
+        return QStringLiteral("cannot write pg_hba.conf");
+    return run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), dataDir(), QStringLiteral("-w"),
+                                          QStringLiteral("reload")});
 }

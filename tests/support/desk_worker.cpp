@@ -1,6 +1,7 @@
 // One desk of several working on one database at once, as a separate process: it opens the
-// database that <bin>/syscfg.dbm names, as the program does, waits until the go file exists
-// (so that all desks start together) and then either
+// database that <bin>/syscfg.dbm names, as the program does, and then does one of these.
+// With a report (--out), it waits until the go file exists (so that all desks start together)
+// and then either
 //   --rounds N / --seconds S: puts --titles K random titles into the cart of operator --op
 //                             (without --op: the desk's operator code as the program takes
 //                             it, OperatorCode::current()) and makes orders from it, round
@@ -11,11 +12,22 @@
 //                             once FILE exists, is tried again (as "重试" would).
 // What it did goes to --out as lines (see DeskReport in desk_run.h); errors it caught are
 // counted there. The exit code is 0 unless the desk could not work at all.
+// Without a report, for the tests that kill a desk in the middle of its work or count turns,
+// it prints what it did on its standard output:
+//   --fill-cart:              puts every catalogue title into the cart of operator --op,
+//                             printing "ready" before and "done <ms>" after;
+//   --order-cart:             makes the orders of that cart, the same way;
+//   --turns S [--start MS]:   issues serial numbers of counter "desk" for S seconds (from the
+//                             wall-clock start in ms since the epoch, when given, so that
+//                             several desks run at once) and prints
+//                             "turns <n> busy <n> failed <n> longest <ms>".
+// An error ends these with exit code 1 and its text on the standard error.
 #include "cart/cart.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
 #include "common/operator_code.h"
 #include "common/program_paths.h"
+#include "data/bound_text.h"
 #include "data/conflict_retry.h"
 #include "data/connection.h"
 #include "data/sql_helper.h"
@@ -23,6 +35,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -169,6 +182,88 @@ void makeOrders(const QSqlDatabase &db, const QString &op, int titlesPerRound, i
     }
 }
 
+void say(const QString &line)
+{
+    std::fputs((line + u'\n').toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void orderCart(const QSqlDatabase &db, const QString &op)
+{
+    QList<ConfirmedLine> confirmed;
+    QSqlQuery q = Sql::exec(db, QStringLiteral("select tm,sl from qrydeshopcart where op=?"), {Sql::boundText(op)});
+    while (q.next())
+        confirmed.append({q.value(0).toString(), q.value(1).toLongLong()});
+    OrderParties parties;
+    parties.ordererName = QStringLiteral("第一中学");
+    parties.consigneeName = QStringLiteral("第一中学");
+    parties.payerName = QStringLiteral("第一中学");
+    say(QStringLiteral("ready"));
+    QElapsedTimer t;
+    t.start();
+    MakeOrders(db, op, parties, confirmed);
+    say(QStringLiteral("done %1").arg(t.elapsed()));
+}
+
+void fillCart(const QSqlDatabase &db, const QString &op)
+{
+    QStringList keys;
+    QSqlQuery q = Sql::exec(db, QStringLiteral("select tm from debooks order by tm"));
+    while (q.next())
+        keys << q.value(0).toString();
+    QString list = keys.join(u',');
+    say(QStringLiteral("ready"));
+    QElapsedTimer t;
+    t.start();
+    AddToCart(list, db, op);
+    say(QStringLiteral("done %1").arg(t.elapsed()));
+}
+
+void takeTurns(const QSqlDatabase &db, int seconds, qint64 startMs)
+{
+    const qint64 wait = startMs - QDateTime::currentMSecsSinceEpoch();
+    if (wait > 0)
+        QThread::msleep(static_cast<unsigned long>(wait));
+    int turns = 0, busy = 0, failed = 0;
+    qint64 longest = 0;
+    QElapsedTimer run;
+    run.start();
+    while (run.elapsed() < seconds * 1000) {
+        QElapsedTimer call;
+        call.start();
+        try {
+            NextSerialNumber(QStringLiteral("desk"), db, QString());
+            ++turns;
+        } catch (const BusyError &) {
+            ++busy;
+        } catch (const AppError &) {
+            ++failed;
+        }
+        longest = qMax(longest, call.elapsed());
+        // A desk also reads between its writes.
+        Sql::scalar(db, QStringLiteral("select count(*) from parameter"));
+    }
+    say(QStringLiteral("turns %1 busy %2 failed %3 longest %4").arg(turns).arg(busy).arg(failed).arg(longest));
+}
+
+// The modes without a report: their output is the standard output's.
+int workAndSay(const QSqlDatabase &db, const QCommandLineParser &args, const QString &op)
+{
+    try {
+        if (args.isSet(QStringLiteral("fill-cart")))
+            fillCart(db, op);
+        else if (args.isSet(QStringLiteral("order-cart")))
+            orderCart(db, op);
+        else
+            takeTurns(db, args.value(QStringLiteral("turns")).toInt(),
+                      args.value(QStringLiteral("start")).toLongLong());
+    } catch (const AppError &e) {
+        std::fputs((e.text() + u'\n').toUtf8().constData(), stderr);
+        return 1;
+    }
+    return 0;
+}
+
 bool write(const QString &path, const Output &out)
 {
     QSaveFile file(path);
@@ -194,6 +289,14 @@ int work(const QCommandLineParser &args)
         std::fprintf(stderr, "cannot open the database: %s\n", qPrintable(error));
         return 2;
     }
+    const QString op = args.isSet(QStringLiteral("op")) ? args.value(QStringLiteral("op")) : OperatorCode::current();
+    if (!args.isSet(QStringLiteral("out"))) {
+        const int rc = workAndSay(db, args, op);
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("desk"));
+        return rc;
+    }
     // Connected: say so, then start together with the other desks.
     {
         QFile ready(args.value(QStringLiteral("out")) + QStringLiteral(".ready"));
@@ -209,7 +312,6 @@ int work(const QCommandLineParser &args)
         QThread::msleep(2);
     }
     Output out;
-    const QString op = args.isSet(QStringLiteral("op")) ? args.value(QStringLiteral("op")) : OperatorCode::current();
     out.lines << QStringLiteral("operator ") + op;
     try {
         if (args.isSet(QStringLiteral("numbers")))
@@ -238,8 +340,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser args;
-    for (const char *option : {"bin", "op", "titles", "rounds", "seconds", "numbers", "out", "go", "after-busy"})
+    for (const char *option : {"bin", "op", "titles", "rounds", "seconds", "numbers", "out", "go", "after-busy",
+                               "turns", "start"})
         args.addOption(QCommandLineOption(QString::fromLatin1(option), QString(), QStringLiteral("value")));
+    for (const char *flag : {"fill-cart", "order-cart"})
+        args.addOption(QCommandLineOption(QString::fromLatin1(flag)));
     args.process(app);
     try {
         return work(args);
