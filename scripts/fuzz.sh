@@ -2,10 +2,13 @@
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for a fixed time on a copy of its
 # seed corpus. A crash, a leak or a failed invariant stops that target, keeps the input in
-# build-fuzz/crashes/ and makes the script fail.
+# <build>/crashes/ and makes the script fail.
 #   scripts/fuzz.sh [seconds per target, default 20] [target ...]
 # ZD_FUZZ_SEED fixes libFuzzer's random seed (the test run sets it, so that a failure there is
 # one the same commit shows again); unset, every run explores new inputs.
+# ZD_FUZZ_BUILD names a build folder configured with clang and -DZD_FUZZ=ON to build and run
+# the targets in instead (the test run's build-test/, which builds tests and fuzzers in one tree).
+# Prints the time of the build and of the runs ("time: fuzz build 30 s").
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-20}
@@ -14,15 +17,25 @@ all=(ini_reader string_cipher delimited_text detail_page search_condition mail_f
 targets=("$@")
 [ $# -eq 0 ] && targets=("${all[@]}")
 
-build="$root/build-fuzz"
-cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DZD_FUZZ=ON -DZD_TESTS=OFF \
-      -DZD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
-      >/dev/null
+started=$(date +%s)
+if [ -n "${ZD_FUZZ_BUILD:-}" ]; then
+  build=$ZD_FUZZ_BUILD
+  grep -q "^ZD_FUZZ:BOOL=ON" "$build/CMakeCache.txt" 2>/dev/null \
+    || { echo "fuzz: $build is not configured with -DZD_FUZZ=ON" >&2; exit 1; }
+else
+  build="$root/build-fuzz"
+  cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DZD_FUZZ=ON -DZD_TESTS=OFF \
+        -DZD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+        >/dev/null
+fi
 if ! cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}" >"$build/build.log" 2>&1; then
   tail -50 "$build/build.log"
   echo "fuzz: the targets did not build (log $build/build.log)" >&2
   exit 1
 fi
+
+echo "time: fuzz build $(( $(date +%s) - started )) s"
+started=$(date +%s)
 
 crashes="$build/crashes"
 mkdir -p "$crashes"
@@ -50,6 +63,7 @@ for t in "${targets[@]}"; do
   fi
 done
 rm -rf "$build/run"/*/tmp
+echo "time: fuzz run $(( $(date +%s) - started )) s"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzzing found faults in: ${failed[*]}" >&2
   exit 1
