@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for a fixed time on a copy of its
-# seed corpus. A crash, a leak or a failed invariant stops that target, keeps the input in
+# seed corpus, as many targets at once as there are cores. A crash, a leak or a failed
+# invariant stops that target, keeps the input in
 # <build>/crashes/ and makes the script fail.
 #   scripts/fuzz.sh [seconds per target, default 20] [target ...]
 # ZD_FUZZ_SEED fixes libFuzzer's random seed (the test run sets it, so that a failure there is
@@ -42,23 +43,47 @@ mkdir -p "$crashes"
 export LANG=C.UTF-8
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-failed=()
-for t in "${targets[@]}"; do
-  work="$build/run/$t"
-  rm -rf "$work"
-  mkdir -p "$work/corpus" "$work/tmp"
-  cp "$root/fuzz/corpus/$t/"* "$work/corpus/"
-  log="$work/fuzz.log"
+# One target: fuzz it, then write its verdict (a line for the report, "ok" or "failed" first).
+fuzz_one() {
+  local t=$1 work="$build/run/$1"
+  local log="$work/fuzz.log"
   # TMPDIR: the target's scratch files stay in its own work folder.
   if TMPDIR="$work/tmp" "$build/fuzz/fuzz_$t" "$work/corpus" -max_total_time="$seconds" \
        ${ZD_FUZZ_SEED:+-seed="$ZD_FUZZ_SEED"} \
        -max_len=8192 -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
        -artifact_prefix="$crashes/$t-" >"$log" 2>&1; then
+    local runs
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    echo "fuzz $t: ${runs:-?} runs in ${seconds}s, no crash"
+    echo "ok fuzz $t: ${runs:-?} runs in ${seconds}s, no crash" >"$work/verdict"
   else
-    echo "fuzz $t: FAILED (log $log, input in $crashes/)"
-    grep -E "ERROR|invariant failed|runtime error|Test unit written" "$log" | head -20 || true
+    { echo "failed fuzz $t: FAILED (log $log, input in $crashes/)"
+      grep -E "ERROR|invariant failed|runtime error|Test unit written" "$log" | head -20 || true
+    } >"$work/verdict"
+  fi
+}
+# As many targets at once as there are cores (each runs on one), each for its full time.
+jobs_at_once=$(nproc)
+running=0
+for t in "${targets[@]}"; do
+  work="$build/run/$t"
+  rm -rf "$work"
+  mkdir -p "$work/corpus" "$work/tmp"
+  cp "$root/fuzz/corpus/$t/"* "$work/corpus/"
+  if [ "$running" -ge "$jobs_at_once" ]; then
+    wait -n || true
+    running=$((running - 1))
+  fi
+  fuzz_one "$t" &
+  running=$((running + 1))
+done
+wait
+failed=()
+for t in "${targets[@]}"; do
+  verdict="$build/run/$t/verdict"
+  if [ -f "$verdict" ] && head -1 "$verdict" | grep -q "^ok "; then
+    sed -n '1s/^ok //p' "$verdict"
+  else
+    [ -f "$verdict" ] && sed '1s/^failed //' "$verdict" || echo "fuzz $t: FAILED (no verdict)"
     failed+=("$t")
   fi
 done
