@@ -2,8 +2,7 @@
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for a fixed time on a copy of its
 # seed corpus, as many targets at once as there are cores. A crash, a leak or a failed
-# invariant stops that target, keeps the input in
-# <build>/crashes/ and makes the script fail.
+# invariant stops that target, keeps the input in <build>/crashes/ and makes the script fail.
 #   scripts/fuzz.sh [seconds per target, default 20] [target ...]
 # ZD_FUZZ_SEED fixes libFuzzer's random seed (the test run sets it, so that a failure there is
 # one the same commit shows again); unset, every run explores new inputs.
