@@ -67,11 +67,35 @@ done
 grep " ./usr/bin/zhengding " <<<"$contents"
 
 step "fresh Debian 12 root in $cache"
-# The Debian archive this machine's apt already uses (deb822 sources first, then the classic list).
-mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-[ -n "$mirror" ] || mirror=$(awk '$1=="deb"{for(i=2;i<=NF;i++) if($i ~ /^[a-z]+:\/\//){print $i; exit}}' \
-                                 /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | head -1 || true)
-[ -n "$mirror" ] || fail "no Debian archive in the apt configuration (/etc/apt/sources.list*)"
+# The Debian 12 archive this machine's apt already uses: the first enabled "deb" source whose
+# suites name bookworm itself (not -security or -updates), from the deb822 *.sources files or the
+# one-line lists. No archive is named here: without one in the apt configuration the check stops.
+debian_archive() {
+  local files=() f
+  for f in /etc/apt/sources.list.d/*.sources /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && files+=("$f")
+  done
+  [ ${#files[@]} -gt 0 ] || return 0
+  awk 'function stanza_end() { if (!found && deb && on && suite && uri != "") { print uri; found = 1; exit }
+                               deb = 0; on = 1; suite = 0; uri = "" }
+       BEGIN { on = 1 }
+       FNR == 1 { stanza_end() }
+       /^[ \t]*#/ { next }
+       FILENAME ~ /\.sources$/ {
+         key = tolower($1)
+         if (NF == 0) stanza_end()
+         else if (key == "types:") { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
+         else if (key == "enabled:") on = (tolower($2) != "no")
+         else if (key == "suites:") { for (i = 2; i <= NF; i++) if ($i == "bookworm") suite = 1 }
+         else if (key == "uris:") uri = $2
+         next
+       }
+       $1 == "deb" { line = $0; gsub(/\[[^]]*\]/, "", line); split(line, w, " ")
+                     if (w[3] == "bookworm") { print w[2]; found = 1; exit } }
+       END { stanza_end() }' "${files[@]}"
+}
+mirror=$(debian_archive)
+[ -n "$mirror" ] || fail "no Debian 12 (bookworm) archive in this machine's apt sources (/etc/apt/sources.list, /etc/apt/sources.list.d/*.list, *.sources): add the archive to use there"
 mkdir -p "$cache"
 if [ ! -f "$cache/baseline.ok" ]; then
   rm -rf "$cache/baseline"

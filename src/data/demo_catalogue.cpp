@@ -271,7 +271,9 @@ const QStringList &givenNames()
 
 QString personName(Rng &rng)
 {
-    return rng.pick(surnames()) + rng.pick(givenNames());
+    // One draw a statement: the catalogue is the same whichever order a compiler gives operands.
+    const QString given = rng.pick(givenNames());
+    return rng.pick(surnames()) + given;
 }
 
 QString people(Rng &rng, int count)
@@ -587,8 +589,13 @@ Title makeTitle(int index, int zbhWidth)
     put(press.name);
     const bool translated = foreignTitle && rng.chance(30);
     static const QStringList roles = words("主编 主编 主编 编著 编著 著");
-    const QString authors = translated ? foreignAuthor(rng)
-                                       : people(rng, rng.range(1, 3)) + u' ' + rng.pick(roles);
+    QString authors;
+    if (translated) {
+        authors = foreignAuthor(rng);
+    } else {
+        const QString role = rng.pick(roles);
+        authors = people(rng, rng.range(1, 3)) + u' ' + role;
+    }
     put(authors);
     put(rng.chance(20) ? QVariant(people(rng, rng.range(1, 3)) + QStringLiteral(" 副主编"))
                        : nullText());
@@ -603,9 +610,9 @@ Title makeTitle(int index, int zbhWidth)
     static const QStringList bindings = words("平装 平装 平装 平装 平装 平装 平装 平装 平装 精装 活页");
     put(rng.pick(bindings));
     put(copies);
-    put(qRound(sheets * 1000) / 1000.0);
-    put(qRound(totalSheets * 1000) / 1000.0);
-    put(qRound(totalSheets * format.standardFactor * 1000) / 1000.0);
+    put(qRound64(sheets * 1000) / 1000.0);
+    put(qRound64(totalSheets * 1000) / 1000.0);
+    put(qRound64(totalSheets * format.standardFactor * 1000) / 1000.0);
     put(pages * rng.range(90, 140) / 100);
     put(pages);
     put(pages < 250 ? 40 : pages < 400 ? 30 : pages < 550 ? 20 : 15);

@@ -43,7 +43,6 @@ namespace {
 
 const QString Hint = QStringLiteral("系统提示");
 
-const char *const PageNames[] = {"tb2", "tb3", "tb6", "tb7", "tb8"};
 const char *const PageCaptions[] = {"确认书目", "订货信息", "确认订单", "发送订单", "订购完成"};
 
 void setCaption(QPushButton *button, const QString &caption)

@@ -269,7 +269,9 @@ TEST_F(MailHandOverTest, XdgEmailGetsTheWholeRequestAndTheAttachmentStaysForTheC
 
 TEST_F(MailHandOverTest, XdgEmailStillRunningAfterTheGracePeriodIsAHandOver)
 {
-    installStandIn("sleep 2\n");
+    // The stand-in keeps running until the test has seen the hand-over (at most a minute).
+    installStandIn("i=0\n"
+                   "while [ ! -e \"$ZD_RECORD/release\" ] && [ $i -lt 3000 ]; do sleep 0.02; i=$((i + 1)); done\n");
     const OrderMail::Prepared mail = OrderMail::prepare(sampleOrder(), OrderSource::Query, root, when);
     MailHandOver handOver(mail.request, mail.spoolFolder, settings(300));
     QSignalSpy finished(&handOver, &MailHandOver::finished);
@@ -278,6 +280,7 @@ TEST_F(MailHandOverTest, XdgEmailStillRunningAfterTheGracePeriodIsAHandOver)
     EXPECT_EQ(finished.first().at(0).toBool(), true);
     EXPECT_TRUE(QFile::exists(mail.attachmentPath));
     // Let the stand-in end before its folders go with the fixture.
+    writeAll(record + QStringLiteral("/release"), QByteArray(), false);
     QDeadlineTimer deadline(30000);
     while (!QFile::exists(mail.spoolFolder + QStringLiteral("/.xdg-email-status")) && !deadline.hasExpired())
         QThread::msleep(50);

@@ -9,7 +9,7 @@ void skipLeakCheckAtExit()
     g_skipAtExit = true;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ZD_ADDRESS_SANITIZER)
 // Asked by the leak checker when the process ends.
 extern "C" int __lsan_is_turned_off()
 {

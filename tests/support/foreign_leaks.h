@@ -2,7 +2,9 @@
 // Some drivers that are loaded and unloaded at run time keep allocations for good (the SQLite
 // ODBC driver does): a leak report names only an "<unknown module>", so it cannot be
 // suppressed by name. Allocations made while this guard lives are not reported as leaks.
-#if defined(__SANITIZE_ADDRESS__)
+#include "address_sanitizer.h"
+
+#if defined(ZD_ADDRESS_SANITIZER)
 #include <sanitizer/lsan_interface.h>
 struct ForeignLeaksIgnored {
     ForeignLeaksIgnored() { __lsan_disable(); }

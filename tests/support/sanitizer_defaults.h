@@ -6,7 +6,9 @@
 // loaded at run time (Qt's plug-ins and what they load) goes stale with Debian 12's C library,
 // and the final check then crashes reading it. Without the record that storage is simply not
 // searched for pointers.
-#if defined(__SANITIZE_ADDRESS__)
+#include "address_sanitizer.h"
+
+#if defined(ZD_ADDRESS_SANITIZER)
 extern "C" const char *__asan_default_options()
 {
     return "detect_leaks=1:abort_on_error=0:intercept_tls_get_addr=0";
