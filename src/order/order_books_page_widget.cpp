@@ -73,7 +73,6 @@ OrderBooksPage::OrderBooksPage(Prompter &prompter, const QSqlDatabase &db, const
         return std::nullopt;
     });
     CartQuantityWrites::followAmounts(m_books);
-    connect(&m_books, &DataSet::valueChanged, this, &OrderBooksPage::quantityChanged);
     // A refused quantity is told as the quantity dialog tells it, once the cell's editor is
     // gone: a message box opened while the editor commits would take its focus and commit
     // it again.
@@ -82,6 +81,11 @@ OrderBooksPage::OrderBooksPage(Prompter &prompter, const QSqlDatabase &db, const
         QTimer::singleShot(0, this, [this] { tellRefusedEdit(); });
     });
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { editQuantity(); });
+}
+
+void OrderBooksPage::followEdits(PpMenu *popupMenu)
+{
+    connect(&m_books, &DataSet::valueChanged, this, &OrderBooksPage::quantityChanged);
     // Whatever the pop-up then does (刷新, 订购数量, a sort) finds the typed quantity in place.
     if (popupMenu)
         connect(popupMenu, &QMenu::aboutToShow, this, [this] { commitEdit(); });

@@ -22,6 +22,10 @@ public:
                    MarkedRowList &marked, PpMenu *popupMenu, QWidget *parent);
 
     DbGrid *grid() const { return m_grid; }
+    // From here on a quantity changed in the list goes to the cart, and the pop-up commits a
+    // typed one first. Called once every grid on the list is built: they show the change
+    // before it is written (and any error of the write is told).
+    void followEdits(PpMenu *popupMenu);
 
     // The grid's open editor committed; false when the quantity typed last was refused (and
     // that is told).

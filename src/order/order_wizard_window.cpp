@@ -78,6 +78,7 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
     m_confirm = new OrderConfirmPage(m_dsOk, popup, this);
     m_send = new OrderSendPage(m_prompter, m_db, m_dsOther, m_dsOrderMx, popup, this);
     m_done = new OrderDonePage(this);
+    m_books->followEdits(popup);
     QWidget *built[] = {m_books, m_parties, m_confirm, m_send, m_done};
     for (int i = 0; i < 5; ++i) {
         built[i]->setProperty("tag", i + 2);
