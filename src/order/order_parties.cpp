@@ -13,7 +13,62 @@ QString column(const QSqlQuery &q, int index)
     return Sql::boundText(q.value(index).toString());
 }
 
+using P = OrderParties;
+
+const PartyField Fields[] = {
+    {"EdtUno_Dh", "订货人编号", 10, &P::ordererNo, nullptr, false},
+    {"EdtName_Dh", "订货人名称", 100, &P::ordererName, "请填写订货人名称", true},
+    {"EdtLxr_Dh", "订货联系人", 30, &P::ordererContact, "请填写订货联系人", true},
+    {"EdtTel_Dh", "订货人电话", 60, &P::ordererTel, "请填写订货人联系电话", true},
+    {"EdtJbr_Dh", "订货经办人", 30, &P::ordererClerk, nullptr, false},
+    {"EdtUno_Sh", "收货人编号", 20, &P::consigneeNo, nullptr, false},
+    {"EdtName_Sh", "收货人名称", 100, &P::consigneeName, "请填写收货人名称", true},
+    {"EdtLxr_Sh", "收货联系人", 30, &P::consigneeContact, "请填写收货联系人", true},
+    {"EdtTel_Sh", "收货人电话", 60, &P::consigneeTel, "请填写收货人电话", true},
+    {"EdtCode_Sh", "收货邮编", 15, &P::consigneeZip, "请填写收货人邮编", true},
+    {"EdtAdd_Sh", "收货地址", 80, &P::consigneeAddress, "请填写收货人地址", true},
+    {"EdtAdd2_Sh", "收货地址2", 80, &P::consigneeAddress2, nullptr, true},
+    {"EdtUno_Fk", "付款人编号", 20, &P::payerNo, nullptr, false},
+    {"EdtName_Fk", "付款人名称", 100, &P::payerName, "请填写付款人名称", true},
+    {"EdtLxr_Fk", "付款联系人", 30, &P::payerContact, "请填写付款联系人", true},
+    {"EdtTel_Fk", "付款人电话", 60, &P::payerTel, "请填写付款人电话", true},
+    {"EdtFhfs", "发货方式", 20, &P::shippingMethod, nullptr, false},
+    {"EdtDz", "发货到站", 20, &P::station, nullptr, false},
+    {"EdtFkfs", "付款方式", 30, &P::payment, nullptr, false},
+    {"EdtJsfs", "结算方式", 30, &P::settlement, nullptr, false},
+};
+
 } // namespace
+
+std::span<const PartyField> PartyFields()
+{
+    return Fields;
+}
+
+const PartyField *PartyFieldOf(const QString &edit)
+{
+    for (const PartyField &f : Fields)
+        if (edit == QLatin1String(f.edit))
+            return &f;
+    return nullptr;
+}
+
+QHash<QString, QString> PartyTexts(const OrderParties &parties)
+{
+    QHash<QString, QString> texts;
+    for (const PartyField &f : Fields)
+        texts.insert(QString::fromLatin1(f.edit), parties.*f.member);
+    return texts;
+}
+
+OrderParties PartiesFromTexts(const QHash<QString, QString> &texts, const QString &remarks)
+{
+    OrderParties p;
+    for (const PartyField &f : Fields)
+        p.*f.member = Sql::boundText(texts.value(QString::fromLatin1(f.edit)));
+    p.remarks = Sql::boundText(remarks);
+    return p;
+}
 
 OrderParties LoadDefaultParties(const QSqlDatabase &db)
 {
@@ -70,23 +125,18 @@ OrderParties LoadDefaultParties(const QSqlDatabase &db)
     return p;
 }
 
+const PartyField *MissingPartyField(const OrderParties &p)
+{
+    for (const PartyField &f : Fields)
+        if (f.missing && (p.*f.member).isEmpty())
+            return &f;
+    return nullptr;
+}
+
 QString MissingPartyMessage(const OrderParties &p)
 {
-    const struct {
-        const QString &value;
-        const char *message;
-    } required[] = {
-        {p.ordererName, "请填写订货人名称"},     {p.ordererContact, "请填写订货联系人"},
-        {p.ordererTel, "请填写订货人联系电话"},  {p.consigneeName, "请填写收货人名称"},
-        {p.consigneeContact, "请填写收货联系人"}, {p.consigneeTel, "请填写收货人电话"},
-        {p.consigneeZip, "请填写收货人邮编"},    {p.consigneeAddress, "请填写收货人地址"},
-        {p.payerName, "请填写付款人名称"},       {p.payerContact, "请填写付款联系人"},
-        {p.payerTel, "请填写付款人电话"},
-    };
-    for (const auto &r : required)
-        if (r.value.isEmpty())
-            return QString::fromUtf8(r.message);
-    return QString();
+    const PartyField *missing = MissingPartyField(p);
+    return missing ? QString::fromUtf8(missing->missing) : QString();
 }
 
 QString MalformedPartyMessage(const OrderParties &p)

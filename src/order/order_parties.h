@@ -2,8 +2,10 @@
 // The three parties of an order: the orderer (the user's own unit, table bookstore), the
 // consignee and the payer (remembered in decltrla between runs of order making), plus the
 // shipping requirements that travel with them into every order header.
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <span>
 
 struct OrderParties {
     // Orderer: the unit record's number, name, contact and telephone; the clerk is not kept.
@@ -20,6 +22,29 @@ struct OrderParties {
     bool operator==(const OrderParties &) const = default;
 };
 
+// One party field as the wizard edits it: its edit on page 2 (named edit; its read-only copy
+// on page 3, where there is one, is named edit + "_Ok"), the name it goes by for screen readers and in messages,
+// the order column's width in characters, and the member of OrderParties it fills.
+struct PartyField {
+    const char *edit;
+    const char *label;
+    int width;
+    QString OrderParties::*member;
+    const char *missing;   // the message when it is required and empty; nullptr: optional
+    bool shown;            // page 2 shows the edit (the others are kept but hidden)
+};
+
+// Every field of OrderParties but the remarks (a text of its own, at most 120 characters), in
+// the order of the edits: orderer, consignee, payer, shipping requirements. The required ones
+// are checked in this order.
+std::span<const PartyField> PartyFields();
+const PartyField *PartyFieldOf(const QString &edit);
+
+// The parties' texts keyed by edit name, and the parties from such texts (a missing or null
+// text is empty) with the remarks given.
+QHash<QString, QString> PartyTexts(const OrderParties &parties);
+OrderParties PartiesFromTexts(const QHash<QString, QString> &texts, const QString &remarks);
+
 // The parties offered when the wizard first needs them. The orderer comes from the unit
 // record (all empty without one). The consignee is the first default consignee in use
 // (cls 'SHR', state 'N', def 'Y'); without one it is number "1" with the orderer's name,
@@ -31,6 +56,8 @@ OrderParties LoadDefaultParties(const QSqlDatabase &db);
 // The message for the first required field that is empty, in the order the wizard checks
 // them, or an empty text when all are filled. Blanks count as content.
 QString MissingPartyMessage(const OrderParties &parties);
+// The field of that message, or nullptr.
+const PartyField *MissingPartyField(const OrderParties &parties);
 
 // The message for the first filled field whose form is wrong (the consignee's postcode: six
 // digits), naming the field, or an empty text.

@@ -7,30 +7,29 @@
 //   4 发送订单  the batch's orders (DbgOrder) and the rows of the current one: 发送邮件 / 导出
 //   5 订购完成  the summary; names the orders that are still to be sent
 //
-// Only the current page's tab shows, and pages change only through the buttons of the bottom
-// bar (BtnDel, BtnPre, BtnNext, BtnClose). A quantity typed into the grid reaches the cart as
-// soon as its cell is left, and an open cell editor is committed before any button acts.
+// Each page is a class of its own (order_*_page_widget.h) and the batch a unit of its own
+// (order_batch.h); this window holds the lists, the page stack and the bottom bar, and leads
+// from page to page. Only the current page's tab shows, and pages change only through the
+// buttons of the bottom bar (BtnDel, BtnPre, BtnNext, BtnClose).
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
 #include "order/mail_hand_over.h"
-#include "order/order_making.h"
-#include "order/order_parties.h"
+#include "order/order_batch.h"
 
-#include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QWidget>
 
 class DbGrid;
+class OrderBooksPage;
+class OrderConfirmPage;
+class OrderDonePage;
+class OrderPartiesPage;
+class OrderSendPage;
 class PpMenu;
 class Prompter;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class ValueLabel;
-class QDateEdit;
 
 class TFrmOrderDo : public QWidget {
     Q_OBJECT
@@ -68,16 +67,16 @@ public:
     DataSet &orders() { return m_dsOther; }      // DsOther
     DataSet &orderRows() { return m_dsOrderMx; } // DsOrder_Mx
     MarkedRowList &marked() { return m_marked; }
-    DbGrid *bookGrid() const { return m_dbgOk; }
+    DbGrid *bookGrid() const;
 
     // The orders of the batch made in this run, and those handed to the mail program or
     // exported so far.
-    QString batchNumber() const { return m_batch; }
-    const QStringList &madeOrders() const { return m_made; }
-    QStringList sentOrders() const;
-    QStringList exportedOrders() const;
+    QString batchNumber() const { return m_batch.number(); }
+    const QStringList &madeOrders() const { return m_batch.orders(); }
+    QStringList sentOrders() const { return m_batch.handedOverOrders(); }
+    QStringList exportedOrders() const { return m_batch.exportedOrders(); }
     // Made orders neither sent nor exported, in order-number order.
-    QStringList pendingOrders() const;
+    QStringList pendingOrders() const { return m_batch.pendingOrders(); }
 
     // The buttons' actions (BtnNextClick, BtnPreClick, BtnDelClick); errors are shown, not
     // passed on.
@@ -93,29 +92,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct PartyEdit {
-        QLineEdit *edit;
-        QString label;   // the field as the user knows it, for messages
-        int width;       // the order column's width in characters
-    };
-
-    // Building (order_wizard_pages_widget.cpp).
     void prepareLists();
-    QWidget *buildBooksPage();
-    QWidget *buildPartiesPage();
-    QWidget *buildConfirmPage();
-    QWidget *buildSendPage();
-    QWidget *buildDonePage();
     QWidget *buildBottomBar();
-    QLineEdit *partyEdit(const char *name, const QString &accessible, int width);
-    QLineEdit *copyEdit(const char *name, const QString &accessible);
-    DbGrid *makeGrid(const char *name, const QString &accessible);
 
     // Pages.
     void showPage(int page);   // hides every other tab, makes page current, then tbShow
     void tbShow(int page);
     void advance();
-    void back();
     void showSummary();
 
     // Steps of BtnNextClick, by page; each either changes the page, starts a hand-over or stays.
@@ -126,30 +109,6 @@ private:
     void exportOrder();
     void handled(const QString &order);
     void handOverFinished(int run, const QString &order, bool handedOver, const QString &reason);
-
-    // Parties between the edits and OrderParties.
-    OrderParties partiesFromEdits() const;
-    void fillPartyEdits(const OrderParties &p);
-    QString overlongParty() const;
-    void copyToConfirmPage();
-
-    // The cart's quantities: the grid's editor committed, changed quantities written.
-    // commitGridEdit() is false when the quantity typed last was refused (and says so).
-    bool commitGridEdit();
-    void tellRefusedEdit();
-    void quantityChanged(int row, int fieldIndex);
-    void flushQuantities();
-    QList<CartQuantity> allQuantities() const;
-    void openBooks();
-    bool cartChangedSinceRead() const;
-    // Lines of quantity 0: the clerk orders them as 0, or (by default) leaves them in the cart;
-    // false when nothing is left to order.
-    bool askAboutZeroQuantities();
-    // DsOk and DsHz list the cart without the titles of keys (closed; they open when shown).
-    void setLeftOut(const QStringList &keys);
-    void openOrders();
-    void orderRowChanged();
-    void updateOrderTotals();
 
     template <class Fn>
     bool guarded(Fn &&fn);
@@ -165,34 +124,15 @@ private:
     bool m_partiesFilled = false;
     bool m_handOverPending = false;
     int m_run = 0;
-    QString m_batch;
-    QStringList m_made;
-    QSet<QString> m_sent, m_exported;
-    int m_lineCount = 0;
-    QList<CartQuantity> m_dirty;
-    QStringList m_leftOut;   // titles of quantity 0 that this run does not order
-    bool m_flushQueued = false;
-    bool m_editRefused = false;   // a typed quantity was refused and not yet told
+    OrderBatch m_batch;
 
     QTabWidget *m_pages = nullptr;
     QObject *m_pageTabs = nullptr;   // the tab bar of m_pages
-    DbGrid *m_dbgOk = nullptr;
-    DbGrid *m_dbGrid1 = nullptr;
-    DbGrid *m_dbgOrder = nullptr;
-    DbGrid *m_dbgOrderMx = nullptr;
-    QList<PartyEdit> m_partyEdits;
-    QList<QPair<QLineEdit *, QLineEdit *>> m_copies;   // page 2 edit -> page 3 "_Ok" twin
-    QDateEdit *m_dtpFhrq = nullptr;
-    QLineEdit *m_edtFhrqOk = nullptr;
-    QPlainTextEdit *m_mmNotes = nullptr;
-    QPlainTextEdit *m_mmNotesOk = nullptr;
-    ValueLabel *m_hzCount = nullptr, *m_hzSl = nullptr, *m_hzMy = nullptr;
-    ValueLabel *m_mxCount = nullptr, *m_mxSl = nullptr, *m_mxMy = nullptr;
-    QLabel *m_lbDone = nullptr;
-    ValueLabel *m_lbCount = nullptr;
-    ValueLabel *m_lbOrderNo = nullptr;
-    ValueLabel *m_lbOrderCount = nullptr;
-    QLabel *m_lbUnsent = nullptr;
+    OrderBooksPage *m_books = nullptr;
+    OrderPartiesPage *m_parties = nullptr;
+    OrderConfirmPage *m_confirm = nullptr;
+    OrderSendPage *m_send = nullptr;
+    OrderDonePage *m_done = nullptr;
     QPushButton *m_btnDel = nullptr;
     QPushButton *m_btnPre = nullptr;
     QPushButton *m_btnNext = nullptr;

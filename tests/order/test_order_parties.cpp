@@ -3,6 +3,7 @@
 #include "order_fixture.h"
 
 #include "common/app_error.h"
+#include "order/order_making.h"
 #include "order/order_parties.h"
 
 namespace {
@@ -261,6 +262,60 @@ TEST_F(OrderPartiesTest, ThePostcodeIsSixDigits)
             EXPECT_TRUE(message.contains(p.consigneeZip)) << message.toStdString();
         }
     }
+}
+
+// The wizard's edits and OrderParties meet in one table: what the edits hold comes back whole,
+// and each edit's text reaches the order column of its own field.
+TEST_F(OrderPartiesTest, TheEditsRoundTripThroughTheParties)
+{
+    OrderParties p;
+    int n = 0;
+    for (const PartyField &f : PartyFields())
+        p.*f.member = QStringLiteral("值%1").arg(++n);
+    p.remarks = QStringLiteral("备注");
+    OrderParties everyMember = filled();
+    everyMember.ordererClerk = QStringLiteral("经办");
+    everyMember.consigneeAddress2 = QStringLiteral("二楼");
+    everyMember.settlement = QStringLiteral("月结");
+    everyMember.payment = QStringLiteral("转账");
+    everyMember.shippingMethod = QStringLiteral("邮寄");
+    everyMember.station = QStringLiteral("北站");
+    everyMember.remarks = QStringLiteral("急");
+    for (const OrderParties &parties : {p, everyMember}) {
+        const QHash<QString, QString> texts = PartyTexts(parties);
+        EXPECT_EQ(texts.size(), int(PartyFields().size()));   // one edit per field
+        EXPECT_EQ(PartiesFromTexts(texts, parties.remarks), parties);
+    }
+    // Missing texts come back empty, not null: they are bound as text.
+    const OrderParties none = PartiesFromTexts({}, QString());
+    EXPECT_FALSE(none.consigneeAddress2.isNull());
+    EXPECT_FALSE(none.remarks.isNull());
+}
+
+TEST_F(OrderPartiesTest, EachEditReachesItsOrderColumn)
+{
+    addLine(QStringLiteral("A1"), QStringLiteral("一"), 10.0, 2, QStringLiteral("G1"), QStringLiteral("甲"));
+    QHash<QString, QString> texts;
+    for (const PartyField &f : PartyFields())
+        texts.insert(QString::fromLatin1(f.edit), QString::fromLatin1(f.edit).toLower());
+    MakeOrders(db, QStringLiteral(""), PartiesFromTexts(texts, QStringLiteral("备注")), {{QStringLiteral("A1"), 2}});
+    const struct {
+        const char *edit, *column;
+    } cases[] = {
+        {"EdtUno_Dh", "dhrh"},  {"EdtName_Dh", "dhrm"}, {"EdtLxr_Dh", "dhlr"},  {"EdtTel_Dh", "dhlh"},
+        {"EdtJbr_Dh", "dhjb"},  {"EdtUno_Sh", "shrh"},  {"EdtName_Sh", "shrm"}, {"EdtLxr_Sh", "shlr"},
+        {"EdtTel_Sh", "shlh"},  {"EdtCode_Sh", "shyb"}, {"EdtAdd_Sh", "shdz"},  {"EdtAdd2_Sh", "shdz2"},
+        {"EdtUno_Fk", "fkrh"},  {"EdtName_Fk", "fkrm"}, {"EdtLxr_Fk", "fklr"},  {"EdtTel_Fk", "fklh"},
+        {"EdtFhfs", "fhfs"},    {"EdtDz", "fhdz"},      {"EdtFkfs", "fkfs"},    {"EdtJsfs", "jsfs"},
+    };
+    ASSERT_EQ(std::size(cases), PartyFields().size());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.edit);
+        ASSERT_NE(PartyFieldOf(QString::fromLatin1(c.edit)), nullptr);
+        EXPECT_EQ(rows(QStringLiteral("select %1 from deorder").arg(QString::fromLatin1(c.column))),
+                  QStringList{QString::fromLatin1(c.edit).toLower()});
+    }
+    EXPECT_EQ(rows(QStringLiteral("select bz from deorder")), QStringList{QStringLiteral("备注")});
 }
 
 } // namespace

@@ -1,0 +1,52 @@
+#pragma once
+// The orders one run of the order wizard made under one batch number, what became of each
+// (handed to the mail program, exported to a workbook, or still pending), and the texts the
+// wizard tells of them: the question after each order, page 5, and the question before the
+// window closes.
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class OrderBatch {
+public:
+    // The wizard's lists: the orders of a batch (their headers, in order-number order) and the
+    // rows of one order, with the names of their parameters.
+    static QString ordersStatement();
+    static QString rowsStatement();
+    static inline const QString BatchParameter = QStringLiteral("sdfdh");
+    static inline const QString OrderParameter = QStringLiteral("sDh");
+
+    OrderBatch() = default;
+    // orders in order-number order; lineCount: the order rows made in all.
+    OrderBatch(QString number, QStringList orders, int lineCount);
+
+    const QString &number() const { return m_number; }
+    const QStringList &orders() const { return m_orders; }
+    int lineCount() const { return m_lineCount; }
+
+    void markHandedOver(const QString &order);
+    void markExported(const QString &order);
+
+    // In the batch's order: the orders handed over; those exported and not handed over; those
+    // neither handed over nor exported.
+    QStringList handedOverOrders() const;
+    QStringList exportedOrders() const;
+    QStringList pendingOrders() const;
+
+    // After order was handed over or exported: whether to go on with the next pending order,
+    // naming them all; empty when none is left.
+    QString nextOrderQuestion(const QString &order) const;
+    // Page 5's first line, and its notes on the orders not handed over (empty: none).
+    QString doneText() const;
+    QString notesText() const;
+    // Before the window closes with orders pending; empty when none is.
+    QString closeQuestion() const;
+    // The orders were made but could not be listed for sending (error: why).
+    QString unlistedText(const QString &error) const;
+
+private:
+    QString m_number;
+    QStringList m_orders;
+    int m_lineCount = 0;
+    QSet<QString> m_handedOver, m_exported;
+};
