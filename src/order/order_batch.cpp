@@ -14,7 +14,7 @@ QString joinOrders(const QStringList &orders)
 QString OrderBatch::ordersStatement()
 {
     return QStringLiteral(
-        "select dhdh,dhrq,dfdh,sui,jsfs,fkfs,dhrh,dhrm,dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,"
+        "select dhdh,dhrq,dfdh,xsfh,xsfm,sui,jsfs,fkfs,dhrh,dhrm,dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,"
         "shyb,fkrh,fkrm,fklr,fklh,fhfs,fhdz,fhrq,bz,pno,cdcs,zt from deorder where dfdh=:sdfdh"
         " order by dhdh");
 }

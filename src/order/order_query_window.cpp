@@ -95,6 +95,8 @@ GridColumns orderColumns()
     GridColumns cols;
     cols.addMark(GridColumns::MarkTitle, 36);
     cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100);
+    // Whom each order goes to, shown from the start.
+    cols.addField(QStringLiteral("XSFM"), QStringLiteral("供货商名称"), 150);
     cols.addField(QStringLiteral("DHRQ"), QStringLiteral("订货日期"), 86);
     cols.addField(QStringLiteral("JSFS"), QStringLiteral("结算方式"), 64);
     cols.addField(QStringLiteral("FKFS"), QStringLiteral("付款方式"), 64);
@@ -108,9 +110,8 @@ GridColumns orderColumns()
     cols.addField(QStringLiteral("FKRH"), QStringLiteral("付款人编号"), 72);
     cols.addField(QStringLiteral("FKRM"), QStringLiteral("付款人名称"), 140);
     cols.addField(QStringLiteral("BZ"), QStringLiteral("备注"), 120);
-    // The supplier of each order, for the display-field dialog to offer.
+    // The supplier's code, for the display-field dialog to offer.
     cols.addField(QStringLiteral("XSFH"), QStringLiteral("供货商编号"), 72).visible = false;
-    cols.addField(QStringLiteral("XSFM"), QStringLiteral("供货商名称"), 150).visible = false;
     return cols;
 }
 

@@ -28,7 +28,8 @@ OrderSendPage::OrderSendPage(Prompter &prompter, const QSqlDatabase &db, DataSet
         {"SHLR", "收货联系人"}, {"SHLH", "收货人电话"}, {"SHDZ", "收货地址"},   {"SHDZ2", "收货地址2"},
         {"SHYB", "收货邮编"},   {"FKRH", "付款人编号"}, {"FKRM", "付款人名称"}, {"FKLR", "付款联系人"},
         {"FKLH", "付款人电话"}, {"FHFS", "发货方式"},   {"FHDZ", "发货到站"},   {"FHRQ", "要求发货日期"},
-        {"BZ", "备注"},         {"CDCS", "传递次数"},   {"ZT", "状态"},
+        {"BZ", "备注"},         {"CDCS", "传递次数"},   {"ZT", "状态"},         {"XSFH", "供货商编号"},
+        {"XSFM", "供货商名称"},
     };
     for (const auto &f : header)
         m_orders.defineField(QString::fromLatin1(f.name), QString::fromUtf8(f.caption));
@@ -55,7 +56,8 @@ OrderSendPage::OrderSendPage(Prompter &prompter, const QSqlDatabase &db, DataSet
         int width;
         bool visible;
     } heads[] = {
-        {"DHDH", "订货单号", 100, true},     {"DHRQ", "订货日期", 80, true},
+        {"DHDH", "订货单号", 100, true},     {"XSFM", "供货商", 150, true},
+        {"DHRQ", "订货日期", 80, true},
         {"DFDH", "流水号", 100, true},       {"JSFS", "结算方式", 70, true},
         {"FKFS", "付款方式", 70, true},      {"FHFS", "发货方式", 70, true},
         {"FHDZ", "发货到站", 70, true},      {"DHRH", "订货人编号", 80, true},

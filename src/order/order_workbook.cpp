@@ -82,12 +82,13 @@ std::vector<RowColumn> rowColumns(OrderSource source)
 struct HeaderField {
     const char *name;
     const char16_t *caption;
-    QString OrderHeader::*text;   // null for the transmission count
+    QString OrderHeader::*text;
 };
 
 const HeaderField HeaderFields[] = {
     {"DHDH", u"订货单号", &OrderHeader::dhdh},     {"DHRQ", u"订货日期", &OrderHeader::dhrq},
-    {"DFDH", u"订单流水号", &OrderHeader::dfdh},   {"JSFS", u"结算方式", &OrderHeader::jsfs},
+    {"DFDH", u"订单流水号", &OrderHeader::dfdh},   {"XSFH", u"供货商编号", &OrderHeader::xsfh},
+    {"XSFM", u"供货商名称", &OrderHeader::xsfm},   {"JSFS", u"结算方式", &OrderHeader::jsfs},
     {"FKFS", u"付款方式", &OrderHeader::fkfs},     {"DHRH", u"订货人编号", &OrderHeader::dhrh},
     {"DHRM", u"订货人名称", &OrderHeader::dhrm},   {"DHLR", u"订货联系人", &OrderHeader::dhlr},
     {"DHLH", u"订货人电话", &OrderHeader::dhlh},   {"DHJB", u"订货经办人", &OrderHeader::dhjb},
@@ -98,9 +99,11 @@ const HeaderField HeaderFields[] = {
     {"FKRM", u"付款人名称", &OrderHeader::fkrm},   {"FKLR", u"付款联系人", &OrderHeader::fklr},
     {"FKLH", u"付款人电话", &OrderHeader::fklh},   {"FHFS", u"发货方式", &OrderHeader::fhfs},
     {"FHDZ", u"发货到站", &OrderHeader::fhdz},     {"FHRQ", u"要求发货日期", &OrderHeader::fhrq},
-    {"BZ", u"备注", &OrderHeader::bz},             {"CDCS", u"传递次数", nullptr},
-    {"ZT", u"状态", &OrderHeader::zt},
+    {"BZ", u"备注", &OrderHeader::bz},
 };
+
+// The table head's row (from 0): after the title, the header fields and an empty row.
+constexpr int HeadRow = int(std::size(HeaderFields)) + 2;
 
 QString columnLetter(int col)
 {
@@ -133,18 +136,12 @@ std::vector<Cell> layout(const OrderDocument &order, OrderSource source, const O
         Cell value;
         value.row = r;
         value.col = 1;
-        if (f.text) {
-            value.text = order.header.*f.text;
-        } else {
-            value.kind = Kind::Count;
-            if (order.header.cdcs)
-                value.number = double(*order.header.cdcs);
-        }
+        value.text = order.header.*f.text;
         cells.push_back(value);
         ++r;
     }
 
-    const int head = r + 1;
+    const int head = HeadRow;
     const std::vector<RowColumn> columns = rowColumns(source);
     for (int c = 0; c < int(columns.size()); ++c)
         label(head, c, columns[c].name, columns[c].caption);
@@ -288,6 +285,18 @@ void fitColumns(lxw_worksheet *sheet, const std::vector<Cell> &cells)
 
 } // namespace
 
+// The sheet is named by its order number, as far as a sheet name can hold it: at most 31
+// characters, none of []:*?/\ and no apostrophe at either end.
+QString sheetName(const QString &orderNumber)
+{
+    QString name;
+    for (const QChar c : orderNumber)
+        name += QStringLiteral("[]:*?/\\").contains(c) ? QChar(u'_') : c;
+    while (name.startsWith(u'\'') || name.endsWith(u'\''))
+        name = name.startsWith(u'\'') ? name.mid(1) : name.chopped(1);
+    return name.left(31).trimmed().isEmpty() ? QStringLiteral("Sheet1") : name.left(31);
+}
+
 void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const QString &path,
                          const Options &options)
 {
@@ -311,7 +320,9 @@ void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const Q
     lxw_workbook *book = workbook_new(QFile::encodeName(madePath).constData());
     if (!book)
         throw fail(QStringLiteral("无法生成工作簿"));
-    lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
+    lxw_worksheet *sheet = workbook_add_worksheet(book, sheetName(order.header.dhdh).toUtf8().constData());
+    if (!sheet)
+        sheet = workbook_add_worksheet(book, nullptr);
     const Formats formats(book);
     bool ok = sheet && writeCells(sheet, formats, cells);
     if (ok) {
@@ -320,6 +331,10 @@ void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const Q
         for (const Cell &cell : cells)
             totalsRow = std::max(totalsRow, cell.row);
         worksheet_set_row(sheet, totalsRow, LXW_DEF_ROW_HEIGHT, formats.bold);
+        // Printed: landscape, the columns on one page across, the table head on every page.
+        worksheet_set_landscape(sheet);
+        worksheet_fit_to_pages(sheet, 1, 0);
+        ok = worksheet_repeat_rows(sheet, lxw_row_t(HeadRow), lxw_row_t(HeadRow)) == LXW_NO_ERROR;
     }
     // workbook_close frees the workbook whatever happens.
     errno = 0;

@@ -2,7 +2,8 @@
 // The order workbook: one order as a real .xlsx file (written with libxlsxwriter).
 //
 //   row 1            "图书征订单" (the same title from both windows)
-//   rows 2–28        the 27 header fields: caption in A, value in B
+//   rows 2–28        the 27 header fields, the supplier's code and name among them: caption
+//                    in A, value in B
 //   row 29           empty
 //   row 30           the table head, 12 columns (captions of the calling window)
 //   rows 31…30+R     the order's R rows
@@ -10,7 +11,8 @@
 //                    totalled column (quantity and amount by default), stored with its
 //                    computed value so a reader that does not recalculate shows it too
 //
-// Number formats: text cells "@" (an order number stays text), the transmission count and
+// The sheet is named by the order number and prints landscape, one page wide, with the table
+// head repeated on every page. Number formats: text cells "@" (an order number stays text),
 // quantities "0_ ", prices, amounts and the amount total "0.00_ " (two decimals). Column
 // widths are fitted to the widest text of each column; row heights are left to the reader.
 //
@@ -36,6 +38,10 @@ struct Options {
 // "该文件可能正在使用，无法导入！" and, on the second line, "无法写入文件 <path>：<cause>".
 void ExportOrderWorkbook(const OrderDocument &order, OrderSource source, const QString &path,
                          const Options &options = {});
+
+// The worksheet's name for an order number: the number, with each of []:*?/\ made "_", no
+// apostrophe at either end, at most 31 characters; "Sheet1" when nothing is left.
+QString sheetName(const QString &orderNumber);
 
 // The save dialog for "导出(&E)": "Excel文件(*.xlsx)", default extension "xlsx".
 SaveRequest saveRequest();

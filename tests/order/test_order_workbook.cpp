@@ -190,8 +190,9 @@ void checkWizardOrderOfTwoRows()
     struct HeaderCase { int row; const char16_t *caption; const char16_t *value; };
     const HeaderCase header[] = {
         {1, u"订货单号", u"202600000001"}, {2, u"订货日期", u"2026-03-15"}, {3, u"订单流水号", u"202600000007"},
-        {10, u"订货经办人", u"李经办"},    {16, u"收货地址2", u"东门收发室"}, {17, u"收货邮编", u"100083"},
-        {24, u"要求发货日期", u"2026-04-01"}, {25, u"备注", u"开学前送到"}, {27, u"状态", u""},
+        {4, u"供货商编号", u"GH01"},       {5, u"供货商名称", u"华北教材图书公司"},
+        {12, u"订货经办人", u"李经办"},    {18, u"收货地址2", u"东门收发室"}, {19, u"收货邮编", u"100083"},
+        {26, u"要求发货日期", u"2026-04-01"}, {27, u"备注", u"开学前送到"},
     };
     for (const HeaderCase &h : header) {
         ASSERT_GE(s[h.row].size(), 2) << h.row;
@@ -200,9 +201,10 @@ void checkWizardOrderOfTwoRows()
         EXPECT_EQ(s[h.row][1].format, QStringLiteral("@")) << h.row;
         EXPECT_TRUE(s[h.row][1].value.isEmpty()) << "stored as text, row " << h.row;
     }
-    EXPECT_EQ(s[26][0].text, QStringLiteral("传递次数"));
-    EXPECT_EQ(s[26][1].format, QStringLiteral("0_ "));
-    EXPECT_EQ(s[26][1].value, QStringLiteral("0"));
+    // The program's own bookkeeping (transmission count, state) is not the supplier's business.
+    for (int row = 1; row < 29; ++row)
+        for (const char16_t *internal : {u"传递次数", u"状态"})
+            EXPECT_NE(s[row].value(0).text, QString::fromUtf16(internal)) << row;
     EXPECT_TRUE(CalcBooks::rowTexts(s, 28).isEmpty());
 
     EXPECT_EQ(CalcBooks::rowTexts(s, 29), (QStringList{QStringLiteral("订货单号"), QStringLiteral("书名"), QStringLiteral("条码"),
@@ -271,7 +273,8 @@ void checkFieldNameLabelsAndAChosenTotalsList()
     const Sheet &s = CalcBooks::book(QStringLiteral("names")).sheet;
     ASSERT_EQ(s.size(), 32);
     EXPECT_EQ(s[1][0].text, QStringLiteral("DHDH"));
-    EXPECT_EQ(s[26][0].text, QStringLiteral("CDCS"));
+    EXPECT_EQ(s[5][0].text, QStringLiteral("XSFM"));
+    EXPECT_EQ(s[27][0].text, QStringLiteral("BZ"));
     EXPECT_EQ(CalcBooks::rowTexts(s, 29).mid(9), (QStringList{QStringLiteral("SL"), QStringLiteral("DJ"), QStringLiteral("MY")}));
     // Only the amount is totalled: "zz" is text and "nosuch" no column.
     EXPECT_EQ(CalcBooks::rowTexts(s, 31), (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(), QString(),
@@ -311,6 +314,60 @@ void checkExistingFileIsReplaced()
     const QStringList left = QDir(CalcBooks::dir->path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : left)
         EXPECT_TRUE(name.endsWith(QStringLiteral(".xlsx")) && !name.startsWith(u'.')) << name.toStdString();
+}
+
+// The parts of the package a spreadsheet reads for printing: the sheet's name, its page set-up
+// and the rows repeated on every page, read from the .xlsx package with Debian's python3.
+QString packagePart(const QString &xlsx, const QString &part)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile; sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
+                  xlsx, part});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return QStringLiteral("<cannot read %1: %2>").arg(part, QString::fromUtf8(python.readAllStandardError()));
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
+
+TEST(OrderWorkbookPrint, TheSheetIsNamedByTheOrderAndPrintsLandscapeOnePageWideWithItsHeadRepeated)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("order.xlsx"));
+    OrderWorkbook::ExportOrderWorkbook(sampleOrder(2), OrderSource::Wizard, path);
+
+    const QString book = packagePart(path, QStringLiteral("xl/workbook.xml"));
+    EXPECT_TRUE(book.contains(QStringLiteral("<sheet name=\"202600000001\""))) << book.toStdString();
+    // The table head is row 30: repeated at the top of every printed page.
+    EXPECT_TRUE(book.contains(QStringLiteral("_xlnm.Print_Titles")) && book.contains(QStringLiteral("$30:$30")))
+        << book.toStdString();
+    const QString sheet = packagePart(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(sheet.contains(QStringLiteral("<pageSetUpPr fitToPage=\"1\"/>"))) << sheet.toStdString();
+    const QRegularExpression setup(QStringLiteral("<pageSetup ([^>]*)/>"));
+    const QString attributes = setup.match(sheet).captured(1);
+    EXPECT_TRUE(attributes.contains(QStringLiteral("orientation=\"landscape\""))) << attributes.toStdString();
+    EXPECT_TRUE(attributes.contains(QStringLiteral("fitToHeight=\"0\""))) << attributes.toStdString();
+    EXPECT_FALSE(attributes.contains(QStringLiteral("fitToWidth=\"")) && !attributes.contains(QStringLiteral("fitToWidth=\"1\"")))
+        << attributes.toStdString();
+}
+
+TEST(OrderWorkbookPrint, SheetNamesKeepWhatASpreadsheetAllows)
+{
+    const struct {
+        const char16_t *number, *name;
+    } cases[] = {
+        {u"202600000001", u"202600000001"},
+        {u"2026/01:[7]*?\\", u"2026_01__7____"},
+        {u"'2026'", u"2026"},
+        {u"", u"Sheet1"},
+        {u"'", u"Sheet1"},
+        {u"1234567890123456789012345678901234567890", u"1234567890123456789012345678901"},
+        {u"订单2026", u"订单2026"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(OrderWorkbook::sheetName(QString::fromUtf16(c.number)), QString::fromUtf16(c.name))
+            << QString::fromUtf16(c.number).toStdString();
 }
 
 TEST(OrderWorkbookCalc, CalcReadsTheCellsFormatsTotalsAndWidthsOfTheWorkbooks)
