@@ -10,6 +10,7 @@
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
 #include "catalog/publisher_browse_window.h"
+#include "order/mail_settings_dialog.h"
 #include "order/order_query_window.h"
 #include "order/order_wizard_window.h"
 
@@ -27,6 +28,7 @@ static void add(const char *className, FormRegistry::Factory factory)
 void registerAll()
 {
     add("TFrmJs", [](QWidget *owner) -> QWidget * { return new TFrmJs(owner); });
+    add("TFrmSettings", [](QWidget *owner) -> QWidget * { return new TFrmSettings(DM->prompter(), {}, owner); });
     add("TFrmAbout", [](QWidget *owner) -> QWidget * { return new TFrmAbout(DM->prompter(), owner); });
     add("TFrmDetail", [](QWidget *owner) -> QWidget * { return new TFrmDetail(nullptr, DM->detailContext(), owner); });
     add("TFrmMagN", [](QWidget *owner) -> QWidget * {

@@ -112,6 +112,7 @@ void TFrmMain::buildMenus(const MainMenuConfig &config)
         addMenuItem(n1, QStringLiteral("N13"), caption("N13"), CmdSearch),
         addMenuItem(n2, QStringLiteral("N22"), caption("N22"), CmdCart),
         addMenuItem(n2, QStringLiteral("N23"), caption("N23"), CmdOrderQuery),
+        addMenuItem(n2, QStringLiteral("N24"), QStringLiteral("设置(&T)…"), CmdSettings),
         addMenuItem(n3, QStringLiteral("N31"), caption("N31"), CmdInfoPage3),
         addMenuItem(m_windowMenu, QStringLiteral("mnuCascade"), QStringLiteral("层  叠(&C)"), CmdCascade),
         addMenuItem(m_windowMenu, QStringLiteral("mnuTile"), QStringLiteral("平  铺(&T)"), CmdTile),
@@ -292,6 +293,9 @@ void TFrmMain::runCommandUnguarded(int tag)
         break;
     case CmdOrderQuery:
         openWindow(QStringLiteral("FrmSeh"));
+        break;
+    case CmdSettings:
+        FormRegistry::instance().open(QStringLiteral("FrmSettings"), FormRegistry::Modal);
         break;
     case CmdInfoPage3:
         showInfoPage(3);

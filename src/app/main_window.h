@@ -23,6 +23,7 @@ public:
         CmdSearch = 12,
         CmdCart = 22,
         CmdOrderQuery = 23,
+        CmdSettings = 24,
         CmdInfoPage3 = 101,
         CmdAbout = 402,
         CmdExit = 999,

@@ -90,10 +90,8 @@ QString addressFault(const QString &address)
     return QString();
 }
 
-QStringList readRecipients(const QString &path)
+QStringList parseRecipients(const QString &text, RecipientFault *fault)
 {
-    bool exists = false;
-    const QString text = decodeMailFile(readFile(path, &exists));
     QStringList recipients;
     const QStringList lines = text.split(u'\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -106,17 +104,30 @@ QStringList readRecipients(const QString &path)
             line = line.mid(5).trimmed();
         if (line.isEmpty())
             continue;
-        const QString fault = addressFault(line);
-        if (!fault.isEmpty()) {
-            const QString shown = line.size() > 60 ? line.left(60) + QStringLiteral("…") : line;
-            throw AppError(QStringLiteral("收件人文件 %1 第 %2 行不是一个邮件地址（%3）：%4\n"
-                                          "请改正该行；邮件没有交给邮件程序。")
-                               .arg(QDir::toNativeSeparators(path))
-                               .arg(i + 1)
-                               .arg(fault, shown));
+        const QString why = addressFault(line);
+        if (!why.isEmpty()) {
+            if (fault)
+                *fault = {int(i + 1), why, line.size() > 60 ? line.left(60) + QStringLiteral("…") : line};
+            return recipients;
         }
         recipients << line;
     }
+    if (fault)
+        *fault = {};
+    return recipients;
+}
+
+QStringList readRecipients(const QString &path)
+{
+    bool exists = false;
+    RecipientFault fault;
+    const QStringList recipients = parseRecipients(decodeMailFile(readFile(path, &exists)), &fault);
+    if (fault.line)
+        throw AppError(QStringLiteral("收件人文件 %1 第 %2 行不是一个邮件地址（%3）：%4\n"
+                                      "请改正该行；邮件没有交给邮件程序。")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(fault.line)
+                           .arg(fault.fault, fault.shown));
     return recipients;
 }
 

@@ -47,6 +47,16 @@ QString decodeMailFile(const QByteArray &bytes);
 // sides, no control character and none of the characters a mailto link or a shell reads
 // (? & # % ; , : < > " ' ` $ \ ( ) [ ] { } | * !).
 QString addressFault(const QString &address);
+// The first line of a recipients text that is not one mail address: its number (from 1; 0
+// when every line is one), why, and the line as shown to the user (cut after 60 characters).
+struct RecipientFault {
+    int line = 0;
+    QString fault;
+    QString shown;
+};
+// The recipients of a recipients text: every non-empty line, trimmed, without a leading
+// "SMTP:"; stops at the first line that is not one mail address and describes it in fault.
+QStringList parseRecipients(const QString &text, RecipientFault *fault);
 // The recipients of an address file; a missing file gives none. Throws AppError naming the
 // file and the line (counted from 1) of the first line that is not one mail address.
 QStringList readRecipients(const QString &path);
