@@ -169,6 +169,8 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_lines.setConnection(db);
     defineLineFields(m_lines);
     m_marked.setDataSet(&m_orders);
+    m_dispatch = new OrderDispatch(db, m_options.sending, this);
+    connect(m_dispatch, &OrderDispatch::finished, this, &TFrmSeh::dispatchFinished);
 
     QWidget *queryBar = buildQueryBar();
 
@@ -452,7 +454,7 @@ bool TFrmSeh::runQuery()
     m_dbgOrder->marksChanged();
     try {
         const BoundStatement s = OrderQueryStatement(
-            {m_edtBdate->date(), m_edtEdate->date(), m_cbField->currentText(), m_edtValue->text()});
+            {m_edtBdate->date(), m_edtEdate->date(), m_cbField->currentText(), m_edtValue->text(), {}});
         m_orders.setStatement(s.text, s.values);
         m_orders.open();
     } catch (const AppError &e) {
@@ -552,5 +554,30 @@ bool TFrmSeh::exportOrder()
 
 bool TFrmSeh::sendOrder()
 {
-    return SendOrderMail(m_prompter, m_orders, m_lines, OrderSource::Query, m_options.sending);
+    if (!hasRows(m_orders) || !hasRows(m_lines)) {
+        m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
+        return false;
+    }
+    bool started = false;
+    guarded(m_prompter, [&] {
+        started = m_dispatch->start(OrderDocument::fromLists(m_orders, m_lines), OrderSource::Query);
+    });
+    m_btnSend->setEnabled(!m_dispatch->busy());
+    return started;
+}
+
+void TFrmSeh::dispatchFinished(const DispatchOutcome &outcome)
+{
+    m_btnSend->setEnabled(true);
+    m_prompter.message(outcome.message, Hint, outcome.handedOver ? MsgFlags::Information : MsgFlags::Error);
+    // The list shows the new state (and a handed-over order takes no tick any more).
+    guarded(m_prompter, [&] {
+        if (!m_orders.isOpen())
+            return;
+        m_orders.refresh();
+        for (int row = 0; row < m_orders.recordCount(); ++row)
+            if (m_orders.text(row, QStringLiteral("dhdh")) == outcome.order)
+                m_orders.setCurrentRow(row);
+        m_dbgOrder->marksChanged();
+    });
 }

@@ -12,7 +12,7 @@
 //   └─────────────────────────────────────────────────────────────────────────────────┘
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
-#include "order/order_sending.h"
+#include "order/order_dispatch.h"
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -33,7 +33,7 @@ class ValueLabel;
 struct OrderQueryOptions {
     QDate today;                   // invalid: the current date
     PpMenu *popupMenu = nullptr;   // the pop-up menu all grids share; none: no menu
-    OrderSendOptions sending;      // where and how "发送(&S)" hands the mail over
+    OrderDispatch::Options sending;   // where and how "发送(&S)" hands the mail over
 };
 
 class TFrmSeh : public QWidget {
@@ -62,7 +62,9 @@ public:
     bool deleteMarked();
     // BtnExp: the current order as a workbook. Returns whether a file was written.
     bool exportOrder();
-    // BtnSend: the current order by mail. Returns whether the mail composer took it.
+    // BtnSend: hands the current order to the mail composer (order/order_dispatch.h); the
+    // outcome is told when it is known and the list shows the order's new state. Returns
+    // whether the hand-over started.
     bool sendOrder();
     // ImgUp/ImgDown: shows or hides the order head.
     void toggleHead();
@@ -76,6 +78,7 @@ private:
     QWidget *buildTotalsAndButtons();
     void currentOrderChanged();
     void showTotals(bool known, qint64 titles, double quantity, double amount);
+    void dispatchFinished(const DispatchOutcome &outcome);
 
     Prompter &m_prompter;
     QSqlDatabase m_db;
@@ -83,6 +86,7 @@ private:
     DataSet m_orders;   // DsOrder
     DataSet m_lines;    // DsBook
     MarkedRowList m_marked;
+    OrderDispatch *m_dispatch = nullptr;
     QString m_shownOrder;   // dhdh whose rows DsBook holds
     bool m_shownOnce = false;
 

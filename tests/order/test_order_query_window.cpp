@@ -444,7 +444,11 @@ TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTit
     EXPECT_EQ(send->toolTip(), QStringLiteral("发送邮件"));
     click(send);
 
-    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+    // The hand-over is confirmed, naming the recipients (none in this tree).
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    EXPECT_EQ(prompter.shown[0].text, OrderDispatch::handedOverText(mar01.last(), {}));
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Information);
+    EXPECT_TRUE(send->isEnabled());
     EXPECT_EQ(recordedOption(QStringLiteral("--subject")), QStringLiteral("图书征定单"));
     EXPECT_EQ(QFileInfo(recordedOption(QStringLiteral("--attach"))).fileName(),
               QStringLiteral("图书征定单") + sendTime.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".xls"));
@@ -453,7 +457,17 @@ TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTit
     EXPECT_EQ(lines[0], QStringLiteral("图书征定单"));
     EXPECT_EQ(lines[1], QStringLiteral("订货单号：\t") + mar01.last());
 
+    // The list shows the new state; the handed-over order takes no tick for deletion.
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), mar01.last());
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("fszt")),
+              QStringLiteral("已交给邮件程序 ") + sendTime.toString(QStringLiteral("MM-dd hh:mm")));
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("1"));
+    tick(mar01.last());
+    EXPECT_TRUE(w->marked().isEmpty());
+    tickMarkable(mar01.first());   // its sibling was not sent
+
     // Nothing listed: nothing to send.
+    prompter.shown.clear();
     QDir(record).removeRecursively();
     query(QStringLiteral("订货人名称"), QStringLiteral("乙"));
     click(send);
@@ -466,10 +480,13 @@ TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
     installStandIn("echo 'no method available for opening mailto' >&2\nexit 3\n");
     open();
     click(button("BtnSend"));
-    ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderSendFailedText() + u'\n'))
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderDispatch::failedFirstLine() + u'\n'))
         << prompter.shown[0].text.toStdString();
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    EXPECT_TRUE(w->orders().currentText(QStringLiteral("fszt")).startsWith(QStringLiteral("发送失败：")))
+        << w->orders().currentText(QStringLiteral("fszt")).toStdString();
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("0"));
 }
 
 } // namespace
