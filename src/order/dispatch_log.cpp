@@ -66,6 +66,13 @@ QString stateText(const Entry &entry)
     return resultText(entry.result) + u' ' + entry.time.toString(QStringLiteral("MM-dd hh:mm"));
 }
 
+QString handedOverText(const QString &orders, const QStringList &recipients)
+{
+    const QString to = recipients.isEmpty() ? QStringLiteral("收件人在邮件程序中填写")
+                                            : QStringLiteral("收件人 ") + recipients.join(QStringLiteral("、"));
+    return QStringLiteral("订单 %1 已交给邮件程序（%2）。").arg(orders, to);
+}
+
 QString fileSha256(const QString &path)
 {
     QFile file(path);

@@ -39,6 +39,11 @@ QString unsentText();
 // failure (cut to a readable length).
 QString stateText(const Entry &entry);
 
+// What the clerk is told of orders handed over to the mail composer ("O1" or "O1、O2"):
+// "订单 O1 已交给邮件程序（收件人 a@x.cn、b@y.cn）。"; without recipients
+// "订单 O1 已交给邮件程序（收件人在邮件程序中填写）。".
+QString handedOverText(const QString &orders, const QStringList &recipients);
+
 // The lower-case hex SHA-256 of a file's bytes; empty when it cannot be read.
 QString fileSha256(const QString &path);
 

@@ -21,9 +21,7 @@ QString OrderDispatch::failedFirstLine()
 
 QString OrderDispatch::handedOverText(const QString &order, const QStringList &recipients)
 {
-    const QString to = recipients.isEmpty() ? QStringLiteral("收件人在邮件程序中填写")
-                                            : QStringLiteral("收件人 ") + recipients.join(QStringLiteral("、"));
-    return QStringLiteral("订单 %1 已交给邮件程序（%2）。").arg(order, to);
+    return DispatchLog::handedOverText(order, recipients);
 }
 
 QString OrderDispatch::failedText(const QString &order, const QString &reason)

@@ -1,10 +1,11 @@
 #pragma once
-// The order query "订单查询": the stored orders of a date range, filtered by one text field,
-// with the rows and totals of the current order below; ticked orders are deleted, the current
-// order is exported as a workbook or sent by mail again.
+// The order query "订单查询": the stored orders of a date range, filtered by one text field and
+// by their last dispatch, with the rows and totals of the current order below; ticked orders
+// are deleted, the current order is exported as a workbook or sent by mail again, and its
+// dispatch log opens from the pop-up menu.
 //
-//   ┌ query bar: 订货日期 EdtBdate 到 EdtEdate  CbField  EdtValue  [查询(&Q)] ─────────┐
-//   │ DbgOrder (选择, 订货单号 …)                                                      │
+//   ┌ query bar: 订货日期 EdtBdate 到 EdtEdate  CbField  EdtValue  CbDispatch [查询(&Q)] ┐
+//   │ DbgOrder (选择, 订货单号, 订货日期, 发送状态 …; pop-up item 发送记录(&G))          │
 //   ├ Panel8: the current order's head, read-only (hidden at opening) ─────────────────┤
 //   ├ head strip ImgUp/ImgDown ────────────────────────────────────────────────────────┤
 //   │ DbgBook (the current order's rows)                                              │
@@ -19,6 +20,7 @@
 #include <QWidget>
 
 class DbGrid;
+class DispatchLogDialog;
 class PpMenu;
 class Prompter;
 class QComboBox;
@@ -66,6 +68,9 @@ public:
     // outcome is told when it is known and the list shows the order's new state. Returns
     // whether the hand-over started.
     bool sendOrder();
+    // "发送记录(&G)" of the order list's pop-up menu: the dispatch log of the current order in
+    // a dialog of its own (none when no order is listed).
+    DispatchLogDialog *openDispatchLog();
     // ImgUp/ImgDown: shows or hides the order head.
     void toggleHead();
 
@@ -93,6 +98,7 @@ private:
     QDateEdit *m_edtBdate = nullptr;
     QDateEdit *m_edtEdate = nullptr;
     QComboBox *m_cbField = nullptr;
+    QComboBox *m_cbDispatch = nullptr;
     QLineEdit *m_edtValue = nullptr;
     QPushButton *m_btnQuery = nullptr;
     DbGrid *m_dbgOrder = nullptr;

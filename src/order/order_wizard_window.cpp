@@ -204,7 +204,9 @@ void TFrmOrderDo::closeEvent(QCloseEvent *event)
     // What was typed last still reaches the cart.
     m_books->commitEdit();
     guarded([&] { m_books->writeQuantities(); });
-    // Orders of the batch that went nowhere yet are named before the window goes.
+    // Orders of the batch that went nowhere yet (by the dispatch log) are named before the
+    // window goes.
+    guarded([&] { m_batch.readDispatchLog(m_db); });
     const QString question = m_batch.closeQuestion();
     if (!question.isEmpty() && !m_prompter.askYesNo(question, true)) {
         event->ignore();
@@ -508,8 +510,10 @@ void TFrmOrderDo::handOverFinished(int run, const DispatchOutcome &outcome)
         m_prompter.message(outcome.message, Hint, MsgFlags::Error);
         return;
     }
-    m_batch.markHandedOver(outcome.order);
-    guarded([&] { handled(outcome.order); });
+    guarded([&] {
+        m_batch.readDispatchLog(m_db);   // what page 5 and the close question tell
+        handled(outcome.order);
+    });
 }
 
 void TFrmOrderDo::exportOrder()

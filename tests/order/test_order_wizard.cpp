@@ -595,11 +595,15 @@ TEST_F(OrderWizardTest, EveryOrderSentSaysSo)
 {
     addLine(QStringLiteral("T5"), QStringLiteral("概率论"), 10, 1, QStringLiteral("S1"), QStringLiteral("一号供货商"));
     Sql::exec(db, QStringLiteral("delete from deshopcart_mx where ghbm<>'S1'"));
+    tree.writeFile(QStringLiteral("init/mailadd.txt"), "orders@s1.cn\r\nagency@x.cn\r\n");
     toSend();
     ASSERT_EQ(w->madeOrders().size(), 1);
     send();
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::DonePage);
-    EXPECT_EQ(label("LbDone"), QStringLiteral("订购操作已经完成，您订购书目的订单已经发送给相应供货商。"));
+    // What happened, truthfully: handed to the mail program, for these recipients.
+    EXPECT_EQ(label("LbDone"), QStringLiteral("订购操作已经完成，订单 %1 已交给邮件程序（收件人 orders@s1.cn、agency@x.cn）。")
+                                   .arg(w->madeOrders().first()));
+    EXPECT_EQ(Sql::scalar(db, QStringLiteral("select cdcs from deorder where dhdh=?"), {w->madeOrders().first()}).toInt(), 1);
     EXPECT_FALSE(find<QLabel>("LbUnsent")->isVisible());
     EXPECT_EQ(label("LbCount"), QStringLiteral("2"));
 }
