@@ -511,9 +511,9 @@ QStringList missing(const QSqlDatabase &db)
     return missingRelations(db, false);
 }
 
-void verify(const QSqlDatabase &db)
+void verify(const QSqlDatabase &db, bool withAdded)
 {
-    const QStringList missing = missingRelations(db, true);
+    const QStringList missing = missingRelations(db, withAdded);
     if (!missing.isEmpty())
         throw AppError(QStringLiteral("数据库中缺少表或视图：%1").arg(missing.join(u',')));
 }

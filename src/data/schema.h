@@ -21,7 +21,8 @@ void create(const QSqlDatabase &db);
 // tables included: run createAddedTables first on an older database). create()
 // ends with it; a caller that commits create() inside its own transaction checks again after
 // its commit (a driver may report success for DDL whose commit failed).
-void verify(const QSqlDatabase &db);
+// withAdded false: the tables added later (addedTableNames) are not asked for.
+void verify(const QSqlDatabase &db, bool withAdded = true);
 // The lower-case names of the tables and views of create() that the database lacks, tables
 // first; empty when it holds them all. Tables added later (addedTableNames) are not counted:
 // start-up makes them (createAddedTables). Reads the catalogue only: changes nothing.
