@@ -4,6 +4,7 @@
 #include "common/ini_reader.h"
 #include "common/operator_code.h"
 #include "common/program_paths.h"
+#include "data/added_tables.h"
 #include "data/connection.h"
 #include "data/jet_conversion.h"
 #include "data/jet_reader.h"
@@ -21,7 +22,8 @@ QString connectionFailureText(const QString &databaseError)
 QString catalogueMissingText(const QStringList &missing)
 {
     const QString init = QStringLiteral("请用“zhengding-admin init”建立数据库的表。");
-    if (missing.size() == Schema::tableNames().size() + Schema::viewNames().size())
+    if (missing.size()
+        >= Schema::tableNames().size() + Schema::viewNames().size() - Schema::addedTableNames().size())
         return QStringLiteral("数据库中没有征订目录：本程序的表和视图一个也没有。") + init;
     return QStringLiteral("数据库中没有完整的征订目录，缺少表或视图：%1。").arg(missing.join(u',')) + init;
 }
@@ -39,6 +41,17 @@ void upgradeNumberKeys(Prompter &prompter, const QSqlDatabase &db)
     } catch (const AppError &e) {
         prompter.message(QStringLiteral("无法为订单号和购物车号建立唯一索引：\n") + e.text(),
                          QStringLiteral("系统提示"), MsgFlags::Warning);
+    }
+}
+
+// Tables added since the database was made (the dispatch log) are made now, in one transaction.
+void upgradeAddedTables(Prompter &prompter, const QSqlDatabase &db)
+{
+    try {
+        AddedTables::upgrade(db);
+    } catch (const AppError &e) {
+        prompter.message(QStringLiteral("无法在数据库中建立新的表：\n") + e.text(), QStringLiteral("系统提示"),
+                         MsgFlags::Warning);
     }
 }
 
@@ -90,6 +103,7 @@ DataModuleState create(Prompter &prompter, const QString &connectionName,
         return state;
     }
     upgradeNumberKeys(prompter, state.con);
+    upgradeAddedTables(prompter, state.con);
     return state;
 }
 

@@ -434,7 +434,8 @@ Report importCatalogue(const QSqlDatabase &db, const QString &jetPath, const Pro
                 Schema::create(db);
                 report.schemaCreated = true;
             } else {
-                Schema::verify(db);
+                // A database made before the dispatch log gets it at the program's start.
+                Schema::verify(db, false);
             }
         }
         for (const QString &table : catalogue)

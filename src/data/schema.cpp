@@ -31,6 +31,9 @@ struct Table {
     const char *primaryKey = nullptr;   // column name, or none
     bool checkWidths = false;   // the program writes it: refuse over-long values (not in copies)
     QList<QPair<const char *, const char *>> defaults = {};   // column -> literal default
+    // Added after databases were in use: start-up makes it in an older database (see
+    // createAddedTables) instead of refusing the database.
+    bool added = false;
 };
 
 struct Index {
@@ -149,6 +152,12 @@ const QList<Table> &tables()
          {{"bno", "v20"}, {"bname", "v100"}, {"contact", "v30"}, {"tele", "v60"},
           {"zipcode", "v15"}, {"address", "v200"}},
          nullptr, true},
+        // One row per attempt to send an order (see order/dispatch_log.h).
+        {"deorderlog",
+         {{"dhdh", "v20"},  {"xh", "int"},      {"fssj", "v19"},  {"fsfs", "v10"},
+          {"sjr", "v1000"}, {"zt", "v100"},     {"fjmc", "v200"}, {"fjsha", "v64"},
+          {"jg", "v20"},    {"sbyy", "v2000"},  {"fszt", "v200"}},
+         nullptr, true, {}, true},
     };
     return list;
 }
@@ -173,6 +182,7 @@ const QList<Index> &indexes()
         {"ix_deorder_dfdh", "deorder", "dfdh"},
         {"ix_deorder_dhrq", "deorder", "dhrq"},
         {"ix_deorder_mx_dhdh", "deorder_mx", "dhdh"},
+        {"ux_deorderlog_dhdh", "deorderlog", "dhdh,xh", true},   // attempts of an order, numbered
     };
     return list;
 }
@@ -290,16 +300,20 @@ QString createTableText(Dialect dialect, const Table &table)
         .arg(nameIn(dialect, QString::fromLatin1(table.name)), parts.join(QStringLiteral(", ")));
 }
 
+QString createIndexText(Dialect dialect, const Index &i)
+{
+    return QStringLiteral("create %1index %2 on %3 (%4)")
+        .arg(i.unique ? QStringLiteral("unique ") : QString(), QLatin1String(i.name),
+             nameIn(dialect, QString::fromLatin1(i.table)), QLatin1String(i.columns));
+}
+
 QStringList statementsFor(Dialect dialect)
 {
     QStringList out;
     for (const Table &t : tables())
         out << createTableText(dialect, t);
     for (const Index &i : indexes())
-        out << QStringLiteral("create %1index %2 on %3 (%4)")
-                   .arg(i.unique ? QStringLiteral("unique ") : QString(),
-                        QLatin1String(i.name), nameIn(dialect, QString::fromLatin1(i.table)),
-                        QLatin1String(i.columns));
+        out << createIndexText(dialect, i);
     for (const auto &[name, select] : viewDefinitions())
         out << QStringLiteral("create view %1 as %2").arg(name, select);
     return out;
@@ -313,12 +327,13 @@ QSet<QString> presentRelations(const QSqlDatabase &db)
     return names;
 }
 
-QStringList missingRelations(const QSqlDatabase &db)
+QStringList missingRelations(const QSqlDatabase &db, bool withAdded)
 {
     const QSet<QString> present = presentRelations(db);
+    const QStringList added = addedTableNames();
     QStringList missing;
     for (const QString &n : tableNames() + viewNames())
-        if (!present.contains(n))
+        if (!present.contains(n) && (withAdded || !added.contains(n)))
             missing << n;
     return missing;
 }
@@ -393,6 +408,40 @@ QStringList tableNames()
     return names;
 }
 
+QStringList addedTableNames()
+{
+    QStringList names;
+    for (const Table &t : tables())
+        if (t.added)
+            names << QString::fromLatin1(t.name);
+    return names;
+}
+
+QStringList missingAdded(const QSqlDatabase &db)
+{
+    const QSet<QString> present = presentRelations(db);
+    QStringList out;
+    for (const QString &n : addedTableNames())
+        if (!present.contains(n))
+            out << n;
+    return out;
+}
+
+void createAddedTables(const QSqlDatabase &db)
+{
+    const QStringList absent = missingAdded(db);
+    if (absent.isEmpty())
+        return;
+    const Dialect dialect = dialectOf(db);
+    requireKnown(dialect);
+    for (const Table &t : tables())
+        if (absent.contains(QLatin1String(t.name)))
+            Sql::exec(db, createTableText(dialect, t));
+    for (const Index &i : indexes())
+        if (absent.contains(QLatin1String(i.table)))
+            Sql::exec(db, createIndexText(dialect, i));
+}
+
 QStringList viewNames()
 {
     QStringList names;
@@ -459,12 +508,12 @@ void create(const QSqlDatabase &db)
 
 QStringList missing(const QSqlDatabase &db)
 {
-    return missingRelations(db);
+    return missingRelations(db, false);
 }
 
-void verify(const QSqlDatabase &db)
+void verify(const QSqlDatabase &db, bool withAdded)
 {
-    const QStringList missing = missingRelations(db);
+    const QStringList missing = missingRelations(db, withAdded);
     if (!missing.isEmpty())
         throw AppError(QStringLiteral("数据库中缺少表或视图：%1").arg(missing.join(u',')));
 }

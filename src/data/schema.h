@@ -17,13 +17,23 @@ Dialect dialectOf(const QSqlDatabase &db);
 bool exists(const QSqlDatabase &db);
 // Creates every table, view and index in one go; throws AppError with the database's text.
 void create(const QSqlDatabase &db);
-// Throws AppError naming every table and view of create() that the database lacks. create()
+// Throws AppError naming every table and view of create() that the database lacks (added
+// tables included: run createAddedTables first on an older database). create()
 // ends with it; a caller that commits create() inside its own transaction checks again after
 // its commit (a driver may report success for DDL whose commit failed).
-void verify(const QSqlDatabase &db);
+// withAdded false: the tables added later (addedTableNames) are not asked for.
+void verify(const QSqlDatabase &db, bool withAdded = true);
 // The lower-case names of the tables and views of create() that the database lacks, tables
-// first; empty when it holds them all. Reads the catalogue only: changes nothing.
+// first; empty when it holds them all. Tables added later (addedTableNames) are not counted:
+// start-up makes them (createAddedTables). Reads the catalogue only: changes nothing.
 QStringList missing(const QSqlDatabase &db);
+// The tables create() makes that were added after databases were in use ("deorderlog").
+QStringList addedTableNames();
+// Which of them the database lacks.
+QStringList missingAdded(const QSqlDatabase &db);
+// Creates the added tables the database lacks, with their indexes, inside the caller's
+// transaction. Throws AppError with the database's text.
+void createAddedTables(const QSqlDatabase &db);
 // Drops everything create() makes (used by "zhengding-admin init --force").
 void drop(const QSqlDatabase &db);
 

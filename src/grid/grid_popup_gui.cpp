@@ -21,6 +21,14 @@ PpMenu::PpMenu(Prompter &prompter, QWidget *parent) : QMenu(parent), m_prompter(
     setAccessibleName(QStringLiteral("列表菜单"));
     QStyle *s = style();
 
+    m_ownItem = addAction(QString());
+    connect(m_ownItem, &QAction::triggered, this, [this] {
+        guarded(m_prompter, [this] {
+            if (DbGrid *grid = m_context.grid)
+                grid->runOwnPopupItem();
+        });
+    });
+    m_ownItemSeparator = addSeparator();
     addItem(Browse, QStringLiteral("浏览(&L)"), &PpMenu::browse)
         ->setIcon(s->standardIcon(QStyle::SP_FileDialogInfoView));
     m_quantitySeparator = addSeparator();
@@ -68,6 +76,9 @@ bool PpMenu::prepare(DbGrid *grid, int displayFieldMode, MarkedRowList *marked, 
     m_context = {grid, displayFieldMode, marked, browseAction, QString()};
     m_actions[CancelSort]->setVisible(!ds->sortText().isEmpty());
     m_actions[Browse]->setVisible(browseAction != -1);
+    m_ownItem->setText(grid->ownPopupItemCaption());
+    m_ownItem->setVisible(!grid->ownPopupItemCaption().isEmpty());
+    m_ownItemSeparator->setVisible(m_ownItem->isVisible());
 
     const QString owner = m_ownerName ? m_ownerName() : QString();
     if (owner != m_previousOwner)

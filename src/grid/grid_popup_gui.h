@@ -47,6 +47,8 @@ public:
                  const QPoint &globalPos);
     const Context &context() const { return m_context; }
     QAction *action(Item item) const { return m_actions[item]; }
+    // The item of the grid's own (DbGrid::setOwnPopupItem), hidden when the grid has none.
+    QAction *ownItemAction() const { return m_ownItem; }
 
     // The items' actions on the stored context (the menu's actions call these).
     void browse();
@@ -68,6 +70,8 @@ private:
 
     Prompter &m_prompter;
     QAction *m_actions[Refresh + 1] = {};
+    QAction *m_ownItem = nullptr;
+    QAction *m_ownItemSeparator = nullptr;
     QAction *m_quantitySeparator = nullptr;
     QAction *m_markAllSeparator = nullptr;
     Context m_context;

@@ -30,6 +30,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QTableView>
+#include <functional>
 
 class QTimer;
 
@@ -88,6 +89,19 @@ public:
     void setPopupMenu(PpMenu *menu);
     PpMenu *popupMenu() const;
     void openPopup(const QPoint &globalPos);
+    // An item of the pop-up menu that only this grid offers, first in the menu: its caption
+    // and what it does (the window catches its errors). An empty caption: none.
+    void setOwnPopupItem(const QString &caption, std::function<void()> action)
+    {
+        m_ownItemCaption = caption;
+        m_ownItem = std::move(action);
+    }
+    const QString &ownPopupItemCaption() const { return m_ownItemCaption; }
+    void runOwnPopupItem() const
+    {
+        if (m_ownItem)
+            m_ownItem();
+    }
 
     // A double click or Enter opens the detail window on the list (book grids).
     void setOpensDetail(bool on) { m_opensDetail = on; }
@@ -142,6 +156,8 @@ private:
     int m_displayFieldMode = 0;
     int m_browseAction = 0;
     bool m_popupWithMarks = true;
+    QString m_ownItemCaption;
+    std::function<void()> m_ownItem;
     bool m_opensDetail = false;
     bool m_syncing = false;
 

@@ -1,5 +1,8 @@
 #include "order/order_batch.h"
 
+#include "order/dispatch_log.h"
+
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,9 +33,23 @@ OrderBatch::OrderBatch(QString number, QStringList orders, int lineCount)
 {
 }
 
-void OrderBatch::markHandedOver(const QString &order)
+void OrderBatch::markHandedOver(const QString &order, const QStringList &recipients)
 {
     m_handedOver.insert(order);
+    m_recipients.insert(order, recipients);
+}
+
+void OrderBatch::readDispatchLog(const QSqlDatabase &db)
+{
+    for (const QString &order : std::as_const(m_orders)) {
+        const QList<DispatchLog::Entry> entries = DispatchLog::entries(db, order);
+        for (auto e = entries.crbegin(); e != entries.crend(); ++e) {
+            if (e->result != DispatchLog::Result::Failed) {
+                markHandedOver(order, e->recipients);
+                break;
+            }
+        }
+    }
 }
 
 void OrderBatch::markExported(const QString &order)
@@ -80,12 +97,24 @@ QString OrderBatch::nextOrderQuestion(const QString &order) const
 
 QString OrderBatch::doneText() const
 {
-    const QStringList handedOver = handedOverOrders();
-    if (pendingOrders().isEmpty() && m_exported.isEmpty())
-        return QStringLiteral("订购操作已经完成，您订购书目的订单已经发送给相应供货商。");
-    if (!handedOver.isEmpty())
-        return QStringLiteral("订购操作已经完成，订单 %1 已经发送给相应供货商。").arg(joinOrders(handedOver));
-    return QStringLiteral("订购操作已经完成，订单已经生成。");
+    if (m_orders.isEmpty())
+        return QStringLiteral("订购操作已经完成。");
+    // The orders handed over, grouped by their recipients in the batch's order.
+    QList<QPair<QStringList, QStringList>> groups;   // recipients, orders
+    for (const QString &order : handedOverOrders()) {
+        const QStringList &to = m_recipients[order];
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == to; });
+        if (group == groups.end())
+            groups.append({to, {order}});
+        else
+            group->second << order;
+    }
+    if (groups.isEmpty())
+        return QStringLiteral("订购操作已经完成，订单已经生成。");
+    QString text = QStringLiteral("订购操作已经完成，");
+    for (const auto &[to, orders] : groups)
+        text += DispatchLog::handedOverText(joinOrders(orders), to);
+    return text;
 }
 
 QString OrderBatch::notesText() const

@@ -3,7 +3,9 @@
 // (handed to the mail program, exported to a workbook, or still pending), and the texts the
 // wizard tells of them: the question after each order, page 5, and the question before the
 // window closes.
+#include <QHash>
 #include <QSet>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +26,12 @@ public:
     const QStringList &orders() const { return m_orders; }
     int lineCount() const { return m_lineCount; }
 
-    void markHandedOver(const QString &order);
+    // An order of the batch handed over to the mail composer, for these recipients.
+    void markHandedOver(const QString &order, const QStringList &recipients = {});
     void markExported(const QString &order);
+    // Marks as handed over each order of the batch whose dispatch log holds a hand-over (or a
+    // delivery), with the recipients of the last one. Throws AppError with the database's text.
+    void readDispatchLog(const QSqlDatabase &db);
 
     // In the batch's order: the orders handed over; those exported and not handed over; those
     // neither handed over nor exported.
@@ -36,7 +42,9 @@ public:
     // After order was handed over or exported: whether to go on with the next pending order,
     // naming them all; empty when none is left.
     QString nextOrderQuestion(const QString &order) const;
-    // Page 5's first line, and its notes on the orders not handed over (empty: none).
+    // Page 5's first line — the orders handed over and to whom ("订购操作已经完成，订单 O1、O2
+    // 已交给邮件程序（收件人 …）。"), or that the orders were made — and its notes on the
+    // orders not handed over (empty: none).
     QString doneText() const;
     QString notesText() const;
     // Before the window closes with orders pending; empty when none is.
@@ -49,4 +57,5 @@ private:
     QStringList m_orders;
     int m_lineCount = 0;
     QSet<QString> m_handedOver, m_exported;
+    QHash<QString, QStringList> m_recipients;   // of each order handed over
 };

@@ -4,6 +4,7 @@
 #include "common/date_format.h"
 #include "data/like_pattern.h"
 #include "data/sql_helper.h"
+#include "order/dispatch_log.h"
 
 #include <QSqlQuery>
 
@@ -21,7 +22,28 @@ const FieldColumn fieldColumns[] = {
     {"结算方式", "jsfs"},   {"发货方式", "fhfs"},   {"发货到站", "fhdz"},
 };
 
+// The order's last row of the dispatch log.
+const char *const lastDispatch = "(select l.%1 from deorderlog l where l.dhdh=deorder.dhdh"
+                                 " and l.xh=(select max(m.xh) from deorderlog m where m.dhdh=deorder.dhdh))";
+
+QString lastDispatchOf(const char *column)
+{
+    return QString::fromLatin1(lastDispatch).arg(QLatin1String(column));
+}
+
 } // namespace
+
+QStringList OrderDispatchStates()
+{
+    return {DispatchLog::unsentText(), DispatchLog::resultText(DispatchLog::Result::HandedOver),
+            DispatchLog::resultText(DispatchLog::Result::Sent),
+            DispatchLog::resultText(DispatchLog::Result::Failed)};
+}
+
+int OrderQueryStateColumn()
+{
+    return 50;
+}
 
 QStringList OrderQueryFieldCaptions()
 {
@@ -45,9 +67,9 @@ BoundStatement OrderQueryStatement(const OrderFilter &filter)
     s.text = QStringLiteral(
         "select dhdh,dhrq,dfdh,xsfh,xsfm,xslr,xslh,xsfs,sl,my,zk,sy,yf,bzf,sui,jsfs,fkfs,dhrh,"
         "dhrm,dhlr,dhlh,dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,shyb,fkrh,fkrm,fklr,fklh,fhfs,fhdz,"
-        "fhrq,bz,kz1,kz2,kz3,kz4,kz5,kz6,kz7,kz8,kz9,kz10,pno,cdcs,zt from deorder"
-        " where dhrq>=? and dhrq<=?");
-    s.values = {DateFormat::shortDate(filter.from), DateFormat::shortDate(filter.to)};
+        "fhrq,bz,kz1,kz2,kz3,kz4,kz5,kz6,kz7,kz8,kz9,kz10,pno,cdcs,zt,coalesce(%1,cast(? as varchar(200)))"
+        " as fszt from deorder where dhrq>=? and dhrq<=?").arg(lastDispatchOf("fszt"));
+    s.values = {DispatchLog::unsentText(), DateFormat::shortDate(filter.from), DateFormat::shortDate(filter.to)};
     if (!filter.value.isEmpty()) {
         const QString column = OrderQueryColumn(filter.fieldCaption);
         if (column.isEmpty())
@@ -55,6 +77,14 @@ BoundStatement OrderQueryStatement(const OrderFilter &filter)
         const QString pattern = u'%' + LikePattern::escaped(filter.value) + u'%';
         s.text += QStringLiteral(" and ") + LikePattern::condition(column, pattern);
         s.values << pattern;
+    }
+    if (filter.dispatchState == DispatchLog::unsentText()) {
+        s.text += QStringLiteral(" and not exists (select 1 from deorderlog n where n.dhdh=deorder.dhdh)");
+    } else if (!filter.dispatchState.isEmpty()) {
+        if (!OrderDispatchStates().contains(filter.dispatchState))
+            throw AppError(QStringLiteral("未知的发送状态：") + filter.dispatchState);
+        s.text += QStringLiteral(" and ") + lastDispatchOf("jg") + QStringLiteral("=?");
+        s.values << filter.dispatchState;
     }
     s.text += QStringLiteral(" order by dhdh");
     return s;

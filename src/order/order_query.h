@@ -23,11 +23,20 @@ struct OrderFilter {
     QDate to;
     QString fieldCaption;   // one of OrderQueryFieldCaptions()
     QString value;          // matched as a substring, exactly as typed; empty: no filter
+    // One of OrderDispatchStates(): orders whose last dispatch had that result ("未发送": none);
+    // empty: every order.
+    QString dispatchState;
 };
 
+// The choices of the dispatch filter: "未发送", "已交给邮件程序", "已发送", "发送失败".
+QStringList OrderDispatchStates();
+// The position of "fszt" in OrderQueryStatement's columns: the last dispatch as shown
+// ("未发送", "已交给邮件程序 12-10 14:03", "已发送 12-10 14:05", "发送失败：…").
+int OrderQueryStateColumn();
+
 // The orders dated from..to (both included) whose chosen field contains the value, in
-// order-number order. "%" and "_" in the value are matched as themselves. Throws AppError
-// for an unknown field caption.
+// order-number order, each with its last dispatch. "%" and "_" in the value are matched as
+// themselves. Throws AppError for an unknown field caption or dispatch state.
 BoundStatement OrderQueryStatement(const OrderFilter &filter);
 
 // The rows of one order.

@@ -5,8 +5,10 @@
 #include "common/prompter.h"
 #include "grid/grid_view.h"
 #include "widgets/value_label_widget.h"
+#include "order/dispatch_log_dialog.h"
 #include "order/order_document.h"
 #include "order/order_query.h"
+#include "order/order_query_fields.h"
 #include "order/order_workbook.h"
 #include "widgets/button_flow_gui.h"
 #include "widgets/captioned_controls_gui.h"
@@ -31,8 +33,8 @@
 namespace {
 
 const QString Hint = QStringLiteral("系统提示");
-const QString CountFormat = QStringLiteral("#,");
-const QString MoneyFormat = QStringLiteral("#,.00;#,.00;0");
+const QString CountFormat = OrderQueryFields::CountFormat;
+const QString MoneyFormat = OrderQueryFields::MoneyFormat;
 
 bool hasRows(const DataSet &ds)
 {
@@ -60,78 +62,6 @@ const QList<QList<HeadField>> &headRows()
     return rows;
 }
 
-void defineOrderFields(DataSet &ds)
-{
-    static const HeadField fields[] = {
-        {"订货单号", "DHDH"},   {"订货日期", "DHRQ"},   {"订单流水号", "DFDH"}, {"结算方式", "JSFS"},
-        {"付款方式", "FKFS"},   {"订货人编号", "DHRH"}, {"订货人名称", "DHRM"}, {"订货联系人", "DHLR"},
-        {"订货人电话", "DHLH"}, {"订货经办人", "DHJB"}, {"收货人编号", "SHRH"}, {"收货人名称", "SHRM"},
-        {"收货联系人", "SHLR"}, {"收货人电话", "SHLH"}, {"收货地址", "SHDZ"},   {"收货地址2", "SHDZ2"},
-        {"收货邮编", "SHYB"},   {"付款人编号", "FKRH"}, {"付款人名称", "FKRM"}, {"付款联系人", "FKLR"},
-        {"付款人电话", "FKLH"}, {"发货方式", "FHFS"},   {"发货到站", "FHDZ"},   {"要求发货日期", "FHRQ"},
-        {"备注", "BZ"},         {"传递次数", "CDCS"},   {"状态", "ZT"},         {"供货商编号", "XSFH"},
-        {"供货商名称", "XSFM"},
-    };
-    for (const HeadField &f : fields)
-        ds.defineField(QString::fromLatin1(f.column), QString::fromUtf8(f.caption));
-}
-
-void defineLineFields(DataSet &ds)
-{
-    static const HeadField fields[] = {
-        {"订货单号", "DHDH"}, {"书名", "SM"}, {"条码", "TM"},           {"书代号", "ZBH"},
-        {"ISBN", "ISBN"},     {"印次", "YC"}, {"作者", "ZZ"},           {"出版社编号", "CBBM"},
-        {"出版社名称", "CBMC"},
-    };
-    for (const HeadField &f : fields)
-        ds.defineField(QString::fromLatin1(f.column), QString::fromUtf8(f.caption));
-    ds.defineField(QStringLiteral("SL"), QStringLiteral("数量"), CountFormat);
-    ds.defineField(QStringLiteral("DJ"), QStringLiteral("定价"), MoneyFormat);
-    ds.defineField(QStringLiteral("MY"), QStringLiteral("码洋"), MoneyFormat);
-}
-
-GridColumns orderColumns()
-{
-    GridColumns cols;
-    cols.addMark(GridColumns::MarkTitle, 36);
-    cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100);
-    // Whom each order goes to, shown from the start.
-    cols.addField(QStringLiteral("XSFM"), QStringLiteral("供货商名称"), 150);
-    cols.addField(QStringLiteral("DHRQ"), QStringLiteral("订货日期"), 86);
-    cols.addField(QStringLiteral("JSFS"), QStringLiteral("结算方式"), 64);
-    cols.addField(QStringLiteral("FKFS"), QStringLiteral("付款方式"), 64);
-    cols.addField(QStringLiteral("FHFS"), QStringLiteral("发货方式"), 64);
-    cols.addField(QStringLiteral("FHDZ"), QStringLiteral("发货到站"), 72);
-    cols.addField(QStringLiteral("FHRQ"), QStringLiteral("要求发货日期"), 88);
-    cols.addField(QStringLiteral("DHRH"), QStringLiteral("订货人编号"), 72);
-    cols.addField(QStringLiteral("DHRM"), QStringLiteral("订货人名称"), 140);
-    cols.addField(QStringLiteral("SHRH"), QStringLiteral("收货人编号"), 72);
-    cols.addField(QStringLiteral("SHRM"), QStringLiteral("收货人名称"), 140);
-    cols.addField(QStringLiteral("FKRH"), QStringLiteral("付款人编号"), 72);
-    cols.addField(QStringLiteral("FKRM"), QStringLiteral("付款人名称"), 140);
-    cols.addField(QStringLiteral("BZ"), QStringLiteral("备注"), 120);
-    // The supplier's code, for the display-field dialog to offer.
-    cols.addField(QStringLiteral("XSFH"), QStringLiteral("供货商编号"), 72).visible = false;
-    return cols;
-}
-
-GridColumns lineColumns()
-{
-    GridColumns cols;
-    cols.addField(QStringLiteral("SM"), QStringLiteral("书名"), 260);
-    cols.addField(QStringLiteral("DJ"), QStringLiteral("定价"), 64);
-    cols.addField(QStringLiteral("SL"), QStringLiteral("数量"), 56);
-    cols.addField(QStringLiteral("MY"), QStringLiteral("码洋"), 80);
-    cols.addField(QStringLiteral("CBMC"), QStringLiteral("版别"), 150);
-    cols.addField(QStringLiteral("ISBN"), QStringLiteral("ISBN"), 120);
-    cols.addField(QStringLiteral("ZBH"), QStringLiteral("征订序号"), 80);
-    cols.addField(QStringLiteral("ZZ"), QStringLiteral("作者"), 100);
-    cols.addField(QStringLiteral("YC"), QStringLiteral("印次"), 48);
-    cols.addField(QStringLiteral("TM"), QStringLiteral("条码"), 110);
-    cols.addField(QStringLiteral("CBBM"), QStringLiteral("出版社编号"), 72).visible = false;
-    cols.addField(QStringLiteral("DHDH"), QStringLiteral("订货单号"), 100).visible = false;
-    return cols;
-}
 
 // Calls fn whenever the watched widget is resized (before its layout places the children).
 class ResizeHook : public QObject {
@@ -165,11 +95,13 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
 
     m_orders.setObjectName(QStringLiteral("DsOrder"));
     m_orders.setConnection(db);
-    defineOrderFields(m_orders);
+    OrderQueryFields::defineOrderFields(m_orders);
     m_lines.setObjectName(QStringLiteral("DsBook"));
     m_lines.setConnection(db);
-    defineLineFields(m_lines);
+    OrderQueryFields::defineLineFields(m_lines);
     m_marked.setDataSet(&m_orders);
+    m_dispatch = new OrderDispatch(db, m_options.sending, this);
+    connect(m_dispatch, &OrderDispatch::finished, this, &TFrmSeh::dispatchFinished);
 
     QWidget *queryBar = buildQueryBar();
 
@@ -177,11 +109,12 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgOrder->setObjectName(QStringLiteral("DbgOrder"));
     m_dbgOrder->setAccessibleName(QStringLiteral("订单列表"));
     m_dbgOrder->useTitleListFonts();
-    m_dbgOrder->setColumns(orderColumns());
+    m_dbgOrder->setColumns(OrderQueryFields::orderColumns());
     m_dbgOrder->setDataSet(&m_orders);
     m_dbgOrder->setMarkedRows(&m_marked);
     m_dbgOrder->setPopupOptions(0, 1);   // "浏览(&L)" shown, but an order has no detail window
     m_dbgOrder->setPopupMenu(options.popupMenu);
+    m_dbgOrder->setOwnPopupItem(QStringLiteral("发送记录(&G)"), [this] { openDispatchLog(); });
     m_dbgOrder->setTabKeyNavigation(false);   // Tab leaves the grid for the head strip
 
     m_panel8 = buildHeadPanel();
@@ -196,7 +129,7 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_dbgBook->setObjectName(QStringLiteral("DbgBook"));
     m_dbgBook->setAccessibleName(QStringLiteral("订单明细"));
     m_dbgBook->useTitleListFonts();
-    m_dbgBook->setColumns(lineColumns());
+    m_dbgBook->setColumns(OrderQueryFields::lineColumns());
     m_dbgBook->setDataSet(&m_lines);
     m_dbgBook->setOpensDetail(true);
     m_dbgBook->setPopupOptions(0, 0, false);
@@ -235,7 +168,8 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     setTabOrder(m_edtBdate, m_edtEdate);
     setTabOrder(m_edtEdate, m_cbField);
     setTabOrder(m_cbField, m_edtValue);
-    setTabOrder(m_edtValue, m_btnQuery);
+    setTabOrder(m_edtValue, m_cbDispatch);
+    setTabOrder(m_cbDispatch, m_btnQuery);
     setTabOrder(m_btnQuery, m_dbgOrder);
     setTabOrder(m_dbgOrder, m_headStrip);
     setTabOrder(m_headStrip, m_dbgBook);
@@ -283,6 +217,10 @@ QWidget *TFrmSeh::buildQueryBar()
     m_edtValue = new QLineEdit(bar);
     m_edtValue->setObjectName(QStringLiteral("EdtValue"));
     m_edtValue->setMinimumWidth(200);
+    m_cbDispatch = new QComboBox(bar);
+    m_cbDispatch->setObjectName(QStringLiteral("CbDispatch"));
+    m_cbDispatch->addItems(QStringList{QStringLiteral("全部")} + OrderDispatchStates());
+    connect(m_cbDispatch, &QComboBox::activated, this, [this] { guarded(m_prompter, [this] { runQuery(); }); });
     m_btnQuery = captionedButton(this, QStringLiteral("BtnQuery"), QStringLiteral("查询(&Q)"), ButtonWidth);
     m_btnQuery->setParent(bar);
 
@@ -300,6 +238,8 @@ QWidget *TFrmSeh::buildQueryBar()
     row->addWidget(m_cbField);
     row->addWidget(captionFor(m_edtValue, QStringLiteral("查询值")));
     row->addWidget(m_edtValue, 1);
+    row->addWidget(captionFor(m_cbDispatch, QStringLiteral("发送状态")));
+    row->addWidget(m_cbDispatch);
     auto *barRow = new QHBoxLayout(bar);
     barRow->setContentsMargins(8, 6, 8, 6);
     barRow->setSpacing(6);
@@ -453,7 +393,8 @@ bool TFrmSeh::runQuery()
     m_dbgOrder->marksChanged();
     try {
         const BoundStatement s = OrderQueryStatement(
-            {m_edtBdate->date(), m_edtEdate->date(), m_cbField->currentText(), m_edtValue->text()});
+            {m_edtBdate->date(), m_edtEdate->date(), m_cbField->currentText(), m_edtValue->text(),
+             m_cbDispatch->currentIndex() > 0 ? m_cbDispatch->currentText() : QString()});
         m_orders.setStatement(s.text, s.values);
         m_orders.open();
     } catch (const AppError &e) {
@@ -553,5 +494,41 @@ bool TFrmSeh::exportOrder()
 
 bool TFrmSeh::sendOrder()
 {
-    return SendOrderMail(m_prompter, m_orders, m_lines, OrderSource::Query, m_options.sending);
+    if (!hasRows(m_orders) || !hasRows(m_lines)) {
+        m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
+        return false;
+    }
+    bool started = false;
+    guarded(m_prompter, [&] {
+        started = m_dispatch->start(OrderDocument::fromLists(m_orders, m_lines), OrderSource::Query);
+    });
+    m_btnSend->setEnabled(!m_dispatch->busy());
+    return started;
+}
+
+DispatchLogDialog *TFrmSeh::openDispatchLog()
+{
+    if (!hasRows(m_orders))
+        return nullptr;
+    const QString order = m_orders.currentText(QStringLiteral("dhdh"));
+    auto *dialog = new DispatchLogDialog(order, DispatchLog::entries(m_db, order), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
+}
+
+void TFrmSeh::dispatchFinished(const DispatchOutcome &outcome)
+{
+    m_btnSend->setEnabled(true);
+    m_prompter.message(outcome.message, Hint, outcome.handedOver ? MsgFlags::Information : MsgFlags::Error);
+    // The list shows the new state (and a handed-over order takes no tick any more).
+    guarded(m_prompter, [&] {
+        if (!m_orders.isOpen())
+            return;
+        m_orders.refresh();
+        for (int row = 0; row < m_orders.recordCount(); ++row)
+            if (m_orders.text(row, QStringLiteral("dhdh")) == outcome.order)
+                m_orders.setCurrentRow(row);
+        m_dbgOrder->marksChanged();
+    });
 }

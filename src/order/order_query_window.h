@@ -1,10 +1,11 @@
 #pragma once
-// The order query "订单查询": the stored orders of a date range, filtered by one text field,
-// with the rows and totals of the current order below; ticked orders are deleted, the current
-// order is exported as a workbook or sent by mail again.
+// The order query "订单查询": the stored orders of a date range, filtered by one text field and
+// by their last dispatch, with the rows and totals of the current order below; ticked orders
+// are deleted, the current order is exported as a workbook or sent by mail again, and its
+// dispatch log opens from the pop-up menu.
 //
-//   ┌ query bar: 订货日期 EdtBdate 到 EdtEdate  CbField  EdtValue  [查询(&Q)] ─────────┐
-//   │ DbgOrder (选择, 订货单号 …)                                                      │
+//   ┌ query bar: 订货日期 EdtBdate 到 EdtEdate  CbField  EdtValue  CbDispatch [查询(&Q)] ┐
+//   │ DbgOrder (选择, 订货单号, 订货日期, 发送状态 …; pop-up item 发送记录(&G))          │
 //   ├ Panel8: the current order's head, read-only (hidden at opening) ─────────────────┤
 //   ├ head strip ImgUp/ImgDown ────────────────────────────────────────────────────────┤
 //   │ DbgBook (the current order's rows)                                              │
@@ -12,13 +13,14 @@
 //   └─────────────────────────────────────────────────────────────────────────────────┘
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
-#include "order/order_sending.h"
+#include "order/order_dispatch.h"
 
 #include <QDate>
 #include <QSqlDatabase>
 #include <QWidget>
 
 class DbGrid;
+class DispatchLogDialog;
 class PpMenu;
 class Prompter;
 class QComboBox;
@@ -33,7 +35,7 @@ class ValueLabel;
 struct OrderQueryOptions {
     QDate today;                   // invalid: the current date
     PpMenu *popupMenu = nullptr;   // the pop-up menu all grids share; none: no menu
-    OrderSendOptions sending;      // where and how "发送(&S)" hands the mail over
+    OrderDispatch::Options sending;   // where and how "发送(&S)" hands the mail over
 };
 
 class TFrmSeh : public QWidget {
@@ -62,8 +64,13 @@ public:
     bool deleteMarked();
     // BtnExp: the current order as a workbook. Returns whether a file was written.
     bool exportOrder();
-    // BtnSend: the current order by mail. Returns whether the mail composer took it.
+    // BtnSend: hands the current order to the mail composer (order/order_dispatch.h); the
+    // outcome is told when it is known and the list shows the order's new state. Returns
+    // whether the hand-over started.
     bool sendOrder();
+    // "发送记录(&G)" of the order list's pop-up menu: the dispatch log of the current order in
+    // a dialog of its own (none when no order is listed).
+    DispatchLogDialog *openDispatchLog();
     // ImgUp/ImgDown: shows or hides the order head.
     void toggleHead();
 
@@ -76,6 +83,7 @@ private:
     QWidget *buildTotalsAndButtons();
     void currentOrderChanged();
     void showTotals(bool known, qint64 titles, double quantity, double amount);
+    void dispatchFinished(const DispatchOutcome &outcome);
 
     Prompter &m_prompter;
     QSqlDatabase m_db;
@@ -83,12 +91,14 @@ private:
     DataSet m_orders;   // DsOrder
     DataSet m_lines;    // DsBook
     MarkedRowList m_marked;
+    OrderDispatch *m_dispatch = nullptr;
     QString m_shownOrder;   // dhdh whose rows DsBook holds
     bool m_shownOnce = false;
 
     QDateEdit *m_edtBdate = nullptr;
     QDateEdit *m_edtEdate = nullptr;
     QComboBox *m_cbField = nullptr;
+    QComboBox *m_cbDispatch = nullptr;
     QLineEdit *m_edtValue = nullptr;
     QPushButton *m_btnQuery = nullptr;
     DbGrid *m_dbgOrder = nullptr;

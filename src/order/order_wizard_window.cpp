@@ -8,7 +8,7 @@
 #include "order/order_parties_page_widget.h"
 #include "order/order_send_page_widget.h"
 #include "order/order_workbook.h"
-#include "order/mail_request.h"
+#include "order/order_dispatch.h"
 
 #include "common/app_error.h"
 #include "common/guarded.h"
@@ -204,7 +204,9 @@ void TFrmOrderDo::closeEvent(QCloseEvent *event)
     // What was typed last still reaches the cart.
     m_books->commitEdit();
     guarded([&] { m_books->writeQuantities(); });
-    // Orders of the batch that went nowhere yet are named before the window goes.
+    // Orders of the batch that went nowhere yet (by the dispatch log) are named before the
+    // window goes.
+    guarded([&] { m_batch.readDispatchLog(m_db); });
     const QString question = m_batch.closeQuestion();
     if (!question.isEmpty() && !m_prompter.askYesNo(question, true)) {
         event->ignore();
@@ -486,41 +488,32 @@ void TFrmOrderDo::sendNext()
         m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
         return;
     }
-    const QString order = m_send->currentOrder();
-    const OrderDocument document = m_send->currentDocument();
-    const OrderMail::Prepared mail = m_options.spoolRoot.isEmpty()
-                                         ? OrderMail::prepare(document, OrderSource::Wizard)
-                                         : OrderMail::prepare(document, OrderSource::Wizard, m_options.spoolRoot);
-    auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.mail, this);
+    auto *dispatch = new OrderDispatch(m_db, {m_options.spoolRoot, m_options.mail, {}}, this);
     const int run = m_run;
-    connect(handOver, &MailHandOver::finished, this,
-            [this, handOver, run, order](bool handedOver, const QString &reason) {
-                handOver->deleteLater();
-                handOverFinished(run, order, handedOver, reason);
-            });
-    if (!handOver->start()) {
-        const QString reason = handOver->reason();
-        delete handOver;
-        m_prompter.info(QStringLiteral("订单 %1 未能交给邮件程序：%2\n该订单没有发送。").arg(order, reason));
-        return;
-    }
+    connect(dispatch, &OrderDispatch::finished, this, [this, dispatch, run](const DispatchOutcome &outcome) {
+        dispatch->deleteLater();
+        handOverFinished(run, outcome);
+    });
+    dispatch->start(m_send->currentDocument(), OrderSource::Wizard);
     m_handOverPending = true;
     m_btnPre->setEnabled(false);
 }
 
-void TFrmOrderDo::handOverFinished(int run, const QString &order, bool handedOver, const QString &reason)
+void TFrmOrderDo::handOverFinished(int run, const DispatchOutcome &outcome)
 {
     if (run != m_run)
         return;
     m_handOverPending = false;
     m_btnPre->setEnabled(true);
     m_btnNext->setEnabled(true);
-    if (!handedOver) {
-        m_prompter.info(QStringLiteral("订单 %1 未能交给邮件程序：%2\n该订单没有发送。").arg(order, reason));
+    if (!outcome.handedOver) {
+        m_prompter.message(outcome.message, Hint, MsgFlags::Error);
         return;
     }
-    m_batch.markHandedOver(order);
-    guarded([&] { handled(order); });
+    guarded([&] {
+        m_batch.readDispatchLog(m_db);   // what page 5 and the close question tell
+        handled(outcome.order);
+    });
 }
 
 void TFrmOrderDo::exportOrder()

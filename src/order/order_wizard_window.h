@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <QWidget>
 
+struct DispatchOutcome;
 class DbGrid;
 class OrderBooksPage;
 class OrderConfirmPage;
@@ -108,7 +109,7 @@ private:
     void sendNext();
     void exportOrder();
     void handled(const QString &order);
-    void handOverFinished(int run, const QString &order, bool handedOver, const QString &reason);
+    void handOverFinished(int run, const DispatchOutcome &outcome);
 
     template <class Fn>
     bool guarded(Fn &&fn);

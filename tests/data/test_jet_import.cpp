@@ -287,6 +287,16 @@ TEST_F(JetImportTest, ReplacesTheCatalogueFieldByFieldAndKeepsTheProgramsRows)
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from qrypublishers")).toInt(), 4);
 }
 
+// A database made before the dispatch log takes a catalogue all the same.
+TEST_F(JetImportTest, ADatabaseMadeBeforeTheDispatchLogTakesTheCatalogue)
+{
+    Sql::exec(db, QStringLiteral("drop table deorderlog"));
+    JetImport::Report report;
+    ASSERT_NO_THROW(report = JetImport::importCatalogue(db, jet(60), {}));
+    EXPECT_EQ(report.taken(QStringLiteral("debooks")), 60);
+    EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from debooks")).toInt(), 60);
+}
+
 TEST_F(JetImportTest, RefusesRowsThatDoNotFitAndSaysWhy)
 {
     const QString file = jet(6, true);

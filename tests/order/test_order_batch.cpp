@@ -1,5 +1,8 @@
 // The wizard's batch: which orders are handed over, exported or pending after a run of
 // actions, and the texts page 5, the question after each order and the close question tell.
+#include "order_fixture.h"
+
+#include "order/dispatch_log.h"
 #include "order/order_batch.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +19,14 @@ OrderBatch batchAfter(const QStringList &orders, std::initializer_list<Action> a
     OrderBatch batch(QStringLiteral("B1"), orders, 7);
     for (const Action &a : actions) {
         if (a.kind == 'h')
-            batch.markHandedOver(QString::fromLatin1(a.order));
+            batch.markHandedOver(QString::fromLatin1(a.order), {QStringLiteral("a@x.cn")});
         else
             batch.markExported(QString::fromLatin1(a.order));
     }
     return batch;
 }
 
-const QString AllSent = QStringLiteral("订购操作已经完成，您订购书目的订单已经发送给相应供货商。");
+const QString AllSent = QStringLiteral("订购操作已经完成，订单 O1、O2、O3 已交给邮件程序（收件人 a@x.cn）。");
 const QString Made = QStringLiteral("订购操作已经完成，订单已经生成。");
 
 } // namespace
@@ -44,18 +47,18 @@ TEST(OrderBatchTest, TallyAndTextsFollowWhatBecameOfEachOrder)
         {"all handed over, out of order", batchAfter(three, {{'h', "O3"}, {'h', "O1"}, {'h', "O2"}}), three, {}, {},
          AllSent, QString(), QString()},
         {"one of each", batchAfter(three, {{'e', "O2"}, {'h', "O1"}}), {"O1"}, {"O2"}, {"O3"},
-         QStringLiteral("订购操作已经完成，订单 O1 已经发送给相应供货商。"),
+         QStringLiteral("订购操作已经完成，订单 O1 已交给邮件程序（收件人 a@x.cn）。"),
          QStringLiteral("已经导出、没有发送的订单：O2。\n没有发送的订单：O3，可以在\"订单查询\"模块中发送。"),
          QStringLiteral("本批订单 O3 还没有发送或导出。\n关闭后可以在\"订单查询\"模块中发送或导出。\n"
                         "确定关闭订单制作窗口吗？")},
         {"exported, then handed over: handed over", batchAfter(three, {{'e', "O2"}, {'h', "O2"}, {'h', "O1"}, {'h', "O3"}}),
-         three, {}, {}, QStringLiteral("订购操作已经完成，订单 O1、O2、O3 已经发送给相应供货商。"), QString(), QString()},
+         three, {}, {}, AllSent, QString(), QString()},
         {"all exported", batchAfter(three, {{'e', "O1"}, {'e', "O3"}, {'e', "O2"}}), {}, three, {}, Made,
          QStringLiteral("已经导出、没有发送的订单：O1、O2、O3。"), QString()},
         {"an order of another batch counts for nothing", batchAfter({"O1"}, {{'h', "X9"}, {'e', "X8"}}), {}, {}, {"O1"},
          Made, QStringLiteral("没有发送的订单：O1，可以在\"订单查询\"模块中发送。"),
          QStringLiteral("本批订单 O1 还没有发送或导出。\n关闭后可以在\"订单查询\"模块中发送或导出。\n确定关闭订单制作窗口吗？")},
-        {"no orders made: nothing to ask", OrderBatch(), {}, {}, {}, AllSent, QString(), QString()},
+        {"no orders made: nothing to ask", OrderBatch(), {}, {}, {}, QStringLiteral("订购操作已经完成。"), QString(), QString()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -66,6 +69,39 @@ TEST(OrderBatchTest, TallyAndTextsFollowWhatBecameOfEachOrder)
         EXPECT_EQ(c.batch.notesText(), c.notes);
         EXPECT_EQ(c.batch.closeQuestion(), c.close);
     }
+}
+
+// Handed over is what the dispatch log says: a hand-over after a failure counts, a failure
+// alone does not, an order of another batch is not the batch's; orders sent to other
+// recipients are named apart.
+class OrderBatchLogTest : public OrderDbTest {
+protected:
+    void attempt(const QString &order, DispatchLog::Result result, const QStringList &to)
+    {
+        DispatchLog::Entry e;
+        e.orderNumber = order;
+        e.time = QDateTime(QDate(2026, 12, 10), QTime(14, 3));
+        e.recipients = to;
+        e.result = result;
+        DispatchLog::record(db, e);
+    }
+};
+
+TEST_F(OrderBatchLogTest, HandedOverComesFromTheLog)
+{
+    const QStringList a{QStringLiteral("a@x.cn")};
+    attempt(QStringLiteral("O1"), DispatchLog::Result::Failed, a);
+    attempt(QStringLiteral("O1"), DispatchLog::Result::HandedOver, a);
+    attempt(QStringLiteral("O2"), DispatchLog::Result::Failed, a);
+    attempt(QStringLiteral("O3"), DispatchLog::Result::HandedOver, {});
+    attempt(QStringLiteral("X9"), DispatchLog::Result::HandedOver, a);
+    OrderBatch batch(QStringLiteral("B1"), {QStringLiteral("O1"), QStringLiteral("O2"), QStringLiteral("O3")}, 3);
+    batch.readDispatchLog(db);
+    EXPECT_EQ(batch.handedOverOrders(), (QStringList{QStringLiteral("O1"), QStringLiteral("O3")}));
+    EXPECT_EQ(batch.pendingOrders(), QStringList{QStringLiteral("O2")});
+    EXPECT_EQ(batch.doneText(), QStringLiteral("订购操作已经完成，订单 O1 已交给邮件程序（收件人 a@x.cn）。"
+                                               "订单 O3 已交给邮件程序（收件人在邮件程序中填写）。"));
+    EXPECT_TRUE(batch.closeQuestion().contains(QStringLiteral("本批订单 O2 还没有发送或导出")));
 }
 
 TEST(OrderBatchTest, TheQuestionAfterAnOrderNamesWhatHappenedAndWhatIsLeft)

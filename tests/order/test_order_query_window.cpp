@@ -9,6 +9,9 @@
 #include "common/gbk_codec.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
+#include "grid/grid_popup_gui.h"
+#include "order/dispatch_log.h"
+#include "order/dispatch_log_dialog.h"
 #include "order/order_query_window.h"
 #include "widgets/toggle_strip_widget.h"
 
@@ -17,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <memory>
 
@@ -444,7 +448,11 @@ TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTit
     EXPECT_EQ(send->toolTip(), QStringLiteral("发送邮件"));
     click(send);
 
-    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+    // The hand-over is confirmed, naming the recipients (none in this tree).
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    EXPECT_EQ(prompter.shown[0].text, OrderDispatch::handedOverText(mar01.last(), {}));
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Information);
+    EXPECT_TRUE(send->isEnabled());
     EXPECT_EQ(recordedOption(QStringLiteral("--subject")), QStringLiteral("图书征定单"));
     EXPECT_EQ(QFileInfo(recordedOption(QStringLiteral("--attach"))).fileName(),
               QStringLiteral("图书征定单") + sendTime.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".xls"));
@@ -453,7 +461,17 @@ TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTit
     EXPECT_EQ(lines[0], QStringLiteral("图书征定单"));
     EXPECT_EQ(lines[1], QStringLiteral("订货单号：\t") + mar01.last());
 
+    // The list shows the new state; the handed-over order takes no tick for deletion.
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), mar01.last());
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("fszt")),
+              QStringLiteral("已交给邮件程序 ") + sendTime.toString(QStringLiteral("MM-dd hh:mm")));
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("1"));
+    tick(mar01.last());
+    EXPECT_TRUE(w->marked().isEmpty());
+    tickMarkable(mar01.first());   // its sibling was not sent
+
     // Nothing listed: nothing to send.
+    prompter.shown.clear();
     QDir(record).removeRecursively();
     query(QStringLiteral("订货人名称"), QStringLiteral("乙"));
     click(send);
@@ -466,10 +484,92 @@ TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
     installStandIn("echo 'no method available for opening mailto' >&2\nexit 3\n");
     open();
     click(button("BtnSend"));
-    ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderSendFailedText() + u'\n'))
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderDispatch::failedFirstLine() + u'\n'))
         << prompter.shown[0].text.toStdString();
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    EXPECT_TRUE(w->orders().currentText(QStringLiteral("fszt")).startsWith(QStringLiteral("发送失败：")))
+        << w->orders().currentText(QStringLiteral("fszt")).toStdString();
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("0"));
+}
+
+// Each order's last dispatch as a column, the filter on it, and the log of one order from the
+// pop-up menu.
+TEST_F(OrderQueryWindowTest, TheLastDispatchIsShownFilteredAndItsLogOpens)
+{
+    const auto attempt = [&](const QString &order, DispatchLog::Result result, int minute) {
+        DispatchLog::Entry e;
+        e.orderNumber = order;
+        e.time = QDateTime(QDate(2026, 3, 14), QTime(10, minute));
+        e.recipients = {QStringLiteral("a@x.cn")};
+        e.subject = QStringLiteral("图书征定单");
+        e.result = result;
+        if (result == DispatchLog::Result::Failed)
+            e.failure = QStringLiteral("发送订单时发生错误！\n没有邮件程序");
+        DispatchLog::record(db, e);
+    };
+    attempt(mar10.first(), DispatchLog::Result::Failed, 1);
+    attempt(mar10.first(), DispatchLog::Result::HandedOver, 2);
+    attempt(mar11.first(), DispatchLog::Result::Failed, 3);
+    PpMenu menu(prompter);
+    TFrmSeh::Options options;
+    options.today = today;
+    options.popupMenu = &menu;
+    w = std::make_unique<TFrmSeh>(prompter, db, options);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+
+    const auto state = [&](const QString &order) {
+        return w->orders().text(rowOf(order), QStringLiteral("fszt"));
+    };
+    EXPECT_EQ(state(mar10.first()), QStringLiteral("已交给邮件程序 03-14 10:02"));
+    EXPECT_EQ(state(mar11.first()), QStringLiteral("发送失败：没有邮件程序"));
+    EXPECT_EQ(state(mar05.first()), QStringLiteral("未发送"));
+
+    QComboBox *filter = find<QComboBox>("CbDispatch");
+    EXPECT_EQ(filter->accessibleName(), QStringLiteral("发送状态"));
+    const struct {
+        const char *choice;
+        QStringList expected;
+    } cases[] = {
+        {"已交给邮件程序", {mar10.first()}},
+        {"发送失败", {mar11.first()}},
+        {"已发送", {}},
+        {"未发送", sortedList(mar01 + mar05 + mar12 + mar15)},
+        {"全部", sortedList(mar01 + mar05 + mar10 + mar11 + mar12 + mar15)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.choice);
+        filter->setFocus();
+        const int index = filter->findText(QString::fromUtf8(c.choice));
+        ASSERT_GE(index, 0);
+        while (filter->currentIndex() != index)
+            QTest::keyClick(filter, filter->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        EXPECT_EQ(listed(), c.expected);
+    }
+
+    // The pop-up menu of the order list offers the log of the current order.
+    w->orders().setCurrentRow(rowOf(mar10.first()));
+    ASSERT_TRUE(menu.prepare(w->orderGrid(), 0, &w->marked(), 1));
+    EXPECT_TRUE(menu.ownItemAction()->isVisible());
+    EXPECT_EQ(menu.ownItemAction()->text(), QStringLiteral("发送记录(&G)"));
+    menu.ownItemAction()->trigger();
+    auto *dialog = w->findChild<DispatchLogDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    QTableWidget *table = dialog->table();
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 6)->text(), QStringLiteral("发送失败"));
+    EXPECT_EQ(table->item(0, 7)->text(), QStringLiteral("发送订单时发生错误！ 没有邮件程序"));
+    EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("2026-03-14 10:02:00"));
+    EXPECT_EQ(table->item(1, 2)->text(), QStringLiteral("a@x.cn"));
+    EXPECT_EQ(table->item(1, 6)->text(), QStringLiteral("已交给邮件程序"));
+    EXPECT_EQ(spokenText(findNamed<QPushButton>(dialog, "BtnClose")), QStringLiteral("关闭"));
+    QTest::mouseClick(findNamed<QPushButton>(dialog, "BtnClose"), Qt::LeftButton);
+    QTRY_VERIFY(w->findChild<DispatchLogDialog *>() == nullptr);
+    // The book grid has no such item.
+    ASSERT_TRUE(menu.prepare(w->bookGrid(), 0, nullptr, 0));
+    EXPECT_FALSE(menu.ownItemAction()->isVisible());
+    w.reset();
 }
 
 } // namespace

@@ -1,26 +1,25 @@
-// Sending the current order by mail as both ordering windows do: nothing to send, the mail
-// the composer gets (title, attachment, recipients, body), a composer that gives up, and no
-// xdg-email at all.
+// Handing an order to the mail composer as both ordering windows do, through a stand-in
+// xdg-email: the mail the composer gets, the recipients file, a composer that gives up, no
+// xdg-email at all, an order text that cannot be written — each attempt with its log row, and
+// only a hand-over counted as a transfer of the order.
 #include "sending_fixture.h"
-#include "scripted_prompter.h"
 
 #include "common/gbk_codec.h"
 #include "data/dataset.h"
+#include "order/dispatch_log.h"
+#include "order/order_dispatch.h"
 #include "order/order_query.h"
-#include "order/order_sending.h"
 
-#include <QRegularExpression>
+#include <QCryptographicHash>
+#include <QSignalSpy>
 
 namespace {
 
 const QDate day(2026, 3, 5);
 const QDateTime sendTime(QDate(2026, 3, 15), QTime(14, 30, 5));
 
-class OrderSendingTest : public SendingTest {
+class OrderDispatchTest : public SendingTest {
 protected:
-    ScriptedPrompter prompter;
-    DataSet headers;
-    DataSet rows;
     QStringList orders;
 
     void SetUp() override
@@ -28,71 +27,66 @@ protected:
         orders = makeRun(day, QStringLiteral("一中"), {QStringLiteral("G1"), QStringLiteral("G2")});
         tree.writeFile(QStringLiteral("init/mailadd.txt"), "a@x.cn\r\nb@y.cn\r\n");
         tree.writeFile(QStringLiteral("init/mail.txt"), Gbk::encode(QStringLiteral("您好：\r\n附件是订单。")));
+    }
+    // The order at position current of the run, as the windows' lists give it.
+    OrderDocument document(int current)
+    {
+        DataSet headers;
+        DataSet rows;
         headers.setConnection(db);
         rows.setConnection(db);
-    }
-    // The orders of the run, and the rows of the one at position current.
-    void openLists(int current)
-    {
-        const BoundStatement h = OrderQueryStatement({day, day, QStringLiteral("订货单号"), QString()});
+        const BoundStatement h = OrderQueryStatement({day, day, QStringLiteral("订货单号"), QString(), {}});
         headers.setStatement(h.text, h.values);
         headers.open();
         headers.setCurrentRow(current);
         const BoundStatement r = OrderLinesStatement(headers.currentText(QStringLiteral("dhdh")));
         rows.setStatement(r.text, r.values);
         rows.open();
+        return OrderDocument::fromLists(headers, rows);
     }
-    OrderSendOptions options() const
+    DispatchOutcome dispatch(int current, OrderSource source = OrderSource::Query)
     {
-        OrderSendOptions o;
+        OrderDispatch::Options o;
         o.spoolRoot = spoolRoot;
         o.handOver = handOverSettings();
         o.now = sendTime;
-        return o;
+        OrderDispatch unit(db, o);
+        QSignalSpy finished(&unit, &OrderDispatch::finished);
+        EXPECT_TRUE(unit.start(document(current), source));
+        EXPECT_TRUE(unit.busy());
+        EXPECT_FALSE(unit.start(document(current), source)) << "a second hand-over while one runs";
+        EXPECT_TRUE(finished.isEmpty()) << "finished inside start()";
+        EXPECT_TRUE(finished.wait(20000));
+        EXPECT_EQ(finished.size(), 1);
+        EXPECT_FALSE(unit.busy());
+        return finished.isEmpty() ? DispatchOutcome{} : finished.first().first().value<DispatchOutcome>();
+    }
+    int cdcs(const QString &order)
+    {
+        return Sql::scalar(db, QStringLiteral("select cdcs from deorder where dhdh=?"), {order}).toInt();
+    }
+    // The order's one log row; fails the test when there is not exactly one.
+    DispatchLog::Entry onlyRow(const QString &order)
+    {
+        const QList<DispatchLog::Entry> rows = DispatchLog::entries(db, order);
+        EXPECT_EQ(rows.size(), 1);
+        return rows.isEmpty() ? DispatchLog::Entry{} : rows.first();
+    }
+    // A failure: told with the common first line, written as a failed row, not counted.
+    void expectFailure(const DispatchOutcome &outcome, const QString &order)
+    {
+        EXPECT_FALSE(outcome.handedOver);
+        EXPECT_EQ(outcome.message.section(u'\n', 0, 0), OrderDispatch::failedFirstLine());
+        EXPECT_TRUE(outcome.message.endsWith(QStringLiteral("该订单没有发送。"))) << outcome.message.toStdString();
+        const DispatchLog::Entry row = onlyRow(order);
+        EXPECT_EQ(row.result, DispatchLog::Result::Failed);
+        EXPECT_FALSE(row.failure.isEmpty());
+        EXPECT_TRUE(outcome.message.contains(row.failure)) << outcome.message.toStdString();
+        EXPECT_EQ(cdcs(order), 0);
     }
 };
 
-TEST_F(OrderSendingTest, NothingToSendIsToldPlainlyAndStartsNothing)
-{
-    installStandIn("exit 0\n");
-    const BoundStatement none =
-        OrderQueryStatement({day, day, QStringLiteral("订货单号"), QStringLiteral("不存在")});
-    const struct {
-        const char *what;
-        bool headersOpen, headersEmpty, rowsOpen, rowsEmpty;
-    } cases[] = {
-        {"header list closed", false, false, true, false},
-        {"header list empty", true, true, true, false},
-        {"row list closed", true, false, false, false},
-        {"row list empty", true, false, true, true},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        prompter.shown.clear();
-        openLists(0);
-        if (c.headersEmpty) {
-            headers.setStatement(none.text, none.values);
-            headers.open();
-        }
-        if (!c.headersOpen)
-            headers.close();
-        if (c.rowsEmpty) {
-            const BoundStatement r = OrderLinesStatement(QStringLiteral("不存在"));
-            rows.setStatement(r.text, r.values);
-            rows.open();
-        }
-        if (!c.rowsOpen)
-            rows.close();
-        EXPECT_FALSE(SendOrderMail(prompter, headers, rows, OrderSource::Query, options()));
-        ASSERT_EQ(prompter.shown.size(), 1);
-        EXPECT_EQ(prompter.shown[0].text, QStringLiteral("没有可以发送的数据"));
-        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Plain);
-        EXPECT_TRUE(spoolFolders().isEmpty());
-        EXPECT_TRUE(recordedArguments().isEmpty());
-    }
-}
-
-TEST_F(OrderSendingTest, TheComposerGetsTheCurrentOrderUnderTheWindowsTitle)
+TEST_F(OrderDispatchTest, TheComposerGetsTheCurrentOrderAndTheLogNamesIt)
 {
     installStandIn("exit 0\n");
     const struct {
@@ -103,14 +97,16 @@ TEST_F(OrderSendingTest, TheComposerGetsTheCurrentOrderUnderTheWindowsTitle)
         {OrderSource::Query, "图书征定单", "征定号\t书名\tISBN\t版别\t订购数量\t定价\t码洋"},
         {OrderSource::Wizard, "图书征订单", "征订号\t书名\tISBN\t版别\t订购数量"},
     };
+    int sent = 0;
     for (const auto &c : cases) {
         const QString title = QString::fromUtf8(c.title);
         SCOPED_TRACE(c.title);
         QDir(record).removeRecursively();
-        prompter.shown.clear();
-        openLists(1);   // the second order is the current one
-        ASSERT_TRUE(SendOrderMail(prompter, headers, rows, c.source, options()));
-        EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+        const DispatchOutcome outcome = dispatch(1, c.source);   // the second order is the current one
+        ASSERT_TRUE(outcome.handedOver) << outcome.message.toStdString();
+        ++sent;
+        EXPECT_EQ(outcome.order, orders[1]);
+        EXPECT_EQ(outcome.message, QStringLiteral("订单 %1 已交给邮件程序（收件人 a@x.cn、b@y.cn）。").arg(orders[1]));
 
         EXPECT_EQ(recordedOption(QStringLiteral("--subject")), title);
         EXPECT_EQ(recordedOption(QStringLiteral("--body")), QStringLiteral("您好：\n附件是订单。"));
@@ -122,18 +118,34 @@ TEST_F(OrderSendingTest, TheComposerGetsTheCurrentOrderUnderTheWindowsTitle)
         EXPECT_TRUE(attached.startsWith(spoolRoot + u'/')) << attached.toStdString();
 
         // The attachment is the order text of the current order, not of the first one.
-        const QStringList lines = Gbk::decode(attachmentCopy()).split(QStringLiteral("\r\n"));
+        const QByteArray bytes = attachmentCopy();
+        const QStringList lines = Gbk::decode(bytes).split(QStringLiteral("\r\n"));
         ASSERT_GE(lines.size(), 26);
         EXPECT_EQ(lines[0], title);
         EXPECT_EQ(lines[1], QStringLiteral("订货单号：\t") + orders[1]);
         EXPECT_EQ(lines[24], QString::fromUtf8(c.tableHead));
-        EXPECT_EQ(lines.size() - 26, rows.recordCount());
+
+        // The log row names what went out; each hand-over counts once.
+        const QList<DispatchLog::Entry> log = DispatchLog::entries(db, orders[1]);
+        ASSERT_EQ(log.size(), sent);
+        const DispatchLog::Entry &row = log.last();
+        EXPECT_EQ(row.result, DispatchLog::Result::HandedOver);
+        EXPECT_EQ(row.channel, DispatchLog::Channel::MailProgram);
+        EXPECT_EQ(row.time, sendTime);
+        EXPECT_EQ(row.recipients, (QStringList{QStringLiteral("a@x.cn"), QStringLiteral("b@y.cn")}));
+        EXPECT_EQ(row.subject, title);
+        EXPECT_EQ(row.attachmentName, QFileInfo(attached).fileName());
+        EXPECT_EQ(row.attachmentSha256,
+                  QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        EXPECT_TRUE(row.failure.isEmpty());
+        EXPECT_EQ(cdcs(orders[1]), sent);
+        EXPECT_EQ(cdcs(orders[0]), 0);
     }
 }
 
 // Each line of the recipients file is one bare address; any other line stops the mail before
 // xdg-email starts, and the clerk is told the file and the line.
-TEST_F(OrderSendingTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLine)
+TEST_F(OrderDispatchTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLine)
 {
     installStandIn("exit 0\n");
     const struct {
@@ -164,15 +176,15 @@ TEST_F(OrderSendingTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLin
         tree.writeFile(QStringLiteral("init/mailadd.txt"), c.file);
         QDir(record).removeRecursively();
         QDir(spoolRoot).removeRecursively();
-        prompter.shown.clear();
-        openLists(0);
-        const bool sent = SendOrderMail(prompter, headers, rows, OrderSource::Query, options());
+        Sql::exec(db, QStringLiteral("delete from deorderlog"));
+        Sql::exec(db, QStringLiteral("update deorder set cdcs=0"));
+        const DispatchOutcome outcome = dispatch(0);
         if (c.badLine == 0) {
-            EXPECT_TRUE(sent);
-            EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'\n').toStdString();
+            EXPECT_TRUE(outcome.handedOver) << outcome.message.toStdString();
             const QStringList args = recordedArguments();
             ASSERT_GE(args.size(), c.recipients.size());
             EXPECT_EQ(args.mid(args.size() - c.recipients.size()), c.recipients);
+            EXPECT_EQ(onlyRow(orders[0]).recipients, c.recipients);
             // Options come only from the program; no recipient line is one.
             for (const QString &a : args) {
                 if (a.startsWith(u'-')) {
@@ -183,18 +195,15 @@ TEST_F(OrderSendingTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLin
             }
             continue;
         }
-        EXPECT_FALSE(sent);
+        expectFailure(outcome, orders[0]);
         EXPECT_TRUE(recordedArguments().isEmpty()) << "xdg-email was started";
         EXPECT_TRUE(spoolFolders().isEmpty());
-        ASSERT_EQ(prompter.shown.size(), 1);
-        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
-        const QString text = prompter.shown[0].text;
-        EXPECT_TRUE(text.contains(file)) << text.toStdString();
-        EXPECT_TRUE(text.contains(QStringLiteral("第 %1 行").arg(c.badLine))) << text.toStdString();
+        EXPECT_TRUE(outcome.message.contains(file)) << outcome.message.toStdString();
+        EXPECT_TRUE(outcome.message.contains(QStringLiteral("第 %1 行").arg(c.badLine))) << outcome.message.toStdString();
     }
 }
 
-TEST_F(OrderSendingTest, AFailedHandOverIsToldAndNotCountedAsSent)
+TEST_F(OrderDispatchTest, AFailedHandOverIsToldLoggedAndNotCounted)
 {
     const struct {
         const char *what;
@@ -208,31 +217,25 @@ TEST_F(OrderSendingTest, AFailedHandOverIsToldAndNotCountedAsSent)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        prompter.shown.clear();
+        Sql::exec(db, QStringLiteral("delete from deorderlog"));
         QFile::remove(stubs.filePath(QStringLiteral("xdg-email")));
         if (c.standIn)
             installStandIn(c.tail);
-        openLists(0);
-        EXPECT_FALSE(SendOrderMail(prompter, headers, rows, OrderSource::Query, options()));
-        ASSERT_EQ(prompter.shown.size(), 1);
-        const QStringList text = prompter.shown[0].text.split(u'\n');
-        EXPECT_EQ(text.first(), OrderSendFailedText());
-        EXPECT_TRUE(prompter.shown[0].text.contains(QString::fromUtf8(c.reasonPart)))
-            << prompter.shown[0].text.toStdString();
-        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+        const DispatchOutcome outcome = dispatch(0);
+        expectFailure(outcome, orders[0]);
+        EXPECT_TRUE(outcome.message.contains(QString::fromUtf8(c.reasonPart))) << outcome.message.toStdString();
+        // The row still names what would have gone out.
+        EXPECT_EQ(onlyRow(orders[0]).recipients, (QStringList{QStringLiteral("a@x.cn"), QStringLiteral("b@y.cn")}));
         // No composer holds the attachment: its folder is gone.
         EXPECT_TRUE(spoolFolders().isEmpty()) << spoolFolders().join(u' ').toStdString();
     }
 }
 
-TEST_F(OrderSendingTest, AnOrderTextThatCannotBeWrittenIsToldAndNothingStarts)
+TEST_F(OrderDispatchTest, AnOrderTextThatCannotBeWrittenIsToldAndLogged)
 {
     installStandIn("exit 0\n");
     tree.writeFile(QStringLiteral("spool"), "a file where the spool folder should be");
-    openLists(0);
-    EXPECT_FALSE(SendOrderMail(prompter, headers, rows, OrderSource::Query, options()));
-    ASSERT_EQ(prompter.shown.size(), 1);
-    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    expectFailure(dispatch(0), orders[0]);
     EXPECT_TRUE(recordedArguments().isEmpty());
 }
 
