@@ -140,7 +140,7 @@ TEST_F(OrderFirebirdTest, OrdersAreMadeFoundAndDeleted)
     EXPECT_EQ(count(QStringLiteral("decltrla")), 2);
 
     const auto found = [&](const QString &caption, const QString &value) {
-        const BoundStatement s = OrderQueryStatement({day, day, caption, value});
+        const BoundStatement s = OrderQueryStatement({day, day, caption, value, {}});
         QStringList out;
         QSqlQuery q = Sql::exec(db, s.text, s.values);
         while (q.next())

@@ -63,7 +63,7 @@ TEST_F(OrderQueryTest, OrdersAreFoundByDateRangeAndSubstring)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(found({c.from, c.to, QString::fromUtf8(c.caption), QString::fromUtf8(c.value)}),
+        EXPECT_EQ(found({c.from, c.to, QString::fromUtf8(c.caption), QString::fromUtf8(c.value), {}}),
                   c.orders);
     }
 }
@@ -76,10 +76,10 @@ TEST_F(OrderQueryTest, EveryFieldCaptionHasItsColumn)
     // Each caption's column exists: a filter on it runs.
     for (const QString &caption : captions) {
         SCOPED_TRACE(caption.toStdString());
-        EXPECT_NO_THROW(found({QDate(2026, 1, 1), QDate(2026, 12, 31), caption, QStringLiteral("x")}));
+        EXPECT_NO_THROW(found({QDate(2026, 1, 1), QDate(2026, 12, 31), caption, QStringLiteral("x"), {}}));
     }
     EXPECT_THROW(OrderQueryStatement({QDate(2026, 1, 1), QDate(2026, 12, 31), QStringLiteral("书名"),
-                                      QStringLiteral("x")}),
+                                      QStringLiteral("x"), {}}),
                  AppError);
 }
 
