@@ -624,7 +624,7 @@ void benchOrders(const QString &cataloguePath, int titles)
 
 // The check before titles go into the cart: 1,000 ticked titles against 100,000 order rows
 // (2,500 orders of 40 rows over 20,000 titles, half dated this year, half last year); half of
-// the ticked titles were ordered.
+// the ticked titles are in the order rows, about half of those in this year's orders.
 void benchSeasonOrders()
 {
     constexpr int kRows = 100000, kRowsPerOrder = 40, kOrderedTitles = 20000, kTicked = 1000;
