@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds an optimised Zhengding and runs the benchmarks over generated catalogues.
 #   bash scripts/bench.sh [--sizes 10000,100000,300000] [--runs N] [--cache DIR]
+#   bash scripts/bench.sh --season-orders   only the check for titles ordered this season
 #   bash scripts/bench.sh desks [--seconds 60] [--desks 4] [--titles 5] [--engines sqlite,firebird,postgres]
 #     several desks making carts and orders on one database for a fixed time
 set -euo pipefail

@@ -30,6 +30,7 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
     case MsgFlags::OkCancel:
     case MsgFlags::YesNo:
     case MsgFlags::YesNoDefaultNo:
+    case MsgFlags::YesNoCancel:
         box.setIcon(QMessageBox::Question);
         break;
     default:
@@ -53,6 +54,13 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
             box.setDefaultButton(QMessageBox::No);
             box.setEscapeButton(QMessageBox::No);
         }
+    } else if (flags == MsgFlags::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
@@ -68,7 +76,8 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
         return MsgResult::No;
     default:
         // Closing an OK/Cancel or Retry/Cancel question by its title bar counts as Cancel.
-        return (flags == MsgFlags::OkCancel || flags == MsgFlags::RetryCancel)
+        return (flags == MsgFlags::OkCancel || flags == MsgFlags::RetryCancel
+                || flags == MsgFlags::YesNoCancel)
                        && box.clickedButton() == nullptr
                    ? MsgResult::Cancel
                    : MsgResult::Ok;

@@ -1,6 +1,7 @@
 #include "cart/cart.h"
 
 #include "cart/catalogue_price.h"
+#include "cart/season_orders.h"
 #include "cart/serial_number.h"
 #include "common/app_error.h"
 #include "common/app_settings.h"
@@ -272,6 +273,13 @@ bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,
     QString keys;
     if (!CollectSelectedKeys(marked, ds, keys, QStringLiteral("tm"))) {
         prompter.info(QStringLiteral("请选择放入购物车中的书目"));
+        return false;
+    }
+    // Titles ordered this season are named once for the whole selection.
+    if (!SeasonOrders::confirmCartKeys(keys, db, prompter))
+        return false;
+    if (keys.isEmpty()) {
+        prompter.info(QStringLiteral("所选书目本季都已经订购，没有放入购物车"));
         return false;
     }
     CartAddResult result;

@@ -58,7 +58,9 @@ QString CartAddMessage(const CartAddResult &result);
 // Puts the marked rows of ds into the cart ("shopcart", the one mode there is) and tells the
 // user what happened. When every title went in it clears the marks and returns true; when a
 // title was refused the message names it, the marks stay and it returns false. With nothing
-// to put, says so and returns false. When the cart cannot be written it shows nothing, keeps
+// to put, says so and returns false. Titles ordered this season are named first (see
+// SeasonOrders::confirmCartKeys): 是 puts them in too, 否 leaves them out (the marks stay
+// when none is left), 取消 changes nothing and returns false. When the cart cannot be written it shows nothing, keeps
 // the marks and rethrows. Many titles show the prompter's progress; when the user stops it the
 // cart is as it was, the marks stay, it says so and returns false.
 bool PlaceSelection(MarkedRowList &marked, DataSet &ds, const QSqlDatabase &db,

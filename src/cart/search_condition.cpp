@@ -1,5 +1,7 @@
 #include "cart/search_condition.h"
 
+#include "cart/season_orders.h"
+
 #include "data/bound_text.h"
 #include "data/like_pattern.h"
 
@@ -66,12 +68,29 @@ QString notEqual(const QString &column)
 
 } // namespace
 
-QString SearchSelectText()
+namespace {
+
+// The columns the search selects, in the order the search window's columns name them.
+QString searchColumns()
 {
     return QStringLiteral(
-        "select sm,tm,zbh,yc,zz,dj,cbrq,kb,zdfs,Qzs,cbbm,cbmc,ghbm,ghmc,fsm,fsm2,tsh1,tsh2,wwsm,wwsm2,"
+        "sm,tm,zbh,yc,zz,dj,cbrq,kb,zdfs,Qzs,cbbm,cbmc,ghbm,ghmc,fsm,fsm2,tsh1,tsh2,wwsm,wwsm2,"
         "isbn,csm,csm2,ztbm,ztmc,ywbm,ywbc,zpbm,zpmc,syfw,syzy,nrdj,zz2,yz,yz2,chr,bj,bj2,bs,zzgg,"
-        "bcys,dwyz,zyz,bzyz,ys,mbcs,sfxs,jj from qrydebooks  where ");
+        "bcys,dwyz,zyz,bzyz,ys,mbcs,sfxs,jj");
+}
+
+} // namespace
+
+QString SearchSelectText()
+{
+    return QStringLiteral("select ") + searchColumns() + QStringLiteral(" from qrydebooks  where ");
+}
+
+BoundCondition SearchStatement(const BoundCondition &where)
+{
+    return {QStringLiteral("select ") + searchColumns() + u',' + SeasonOrders::quantityColumn()
+                + QStringLiteral(" from qrydebooks  where ") + where.text,
+            SeasonOrders::seasonBounds() + where.values};
 }
 
 const QStringList &SimpleRelations()

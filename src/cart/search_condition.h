@@ -15,7 +15,8 @@
 //   AddConditionStep(lines, StepKind::And);
 //   AddConditionStep(lines, StepKind::Condition, {"作者", "等于", 0, "张三"});
 //   BoundCondition where = CombinedCondition(lines);
-//   ds.setStatement(SearchSelectText() + where.text, where.values);
+//   BoundCondition search = SearchStatement(where);
+//   ds.setStatement(search.text, search.values);
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,10 @@ struct BoundCondition {
 
 // "select sm,tm,…,jj from qrydebooks  where " — the search statement before its condition.
 QString SearchSelectText();
+// The search window's whole statement for a condition: the columns of SearchSelectText(), with
+// "已订" (ydsl, the quantity ordered this season; see SeasonOrders::quantityColumn), and the
+// condition; the season's bounds go before the condition's values.
+BoundCondition SearchStatement(const BoundCondition &where);
 
 // "包含", "以...开头", "以...结尾", "等于", "不等于": the single-field relations.
 const QStringList &SimpleRelations();

@@ -55,7 +55,7 @@ GridColumns resultColumns()
     for (const char *f : {"TM", "YC", "ZZ", "KB", "ZDFS", "CBRQ", "GHMC", "QZS", "CBBM", "GHBM", "FSM",
                           "FSM2", "TSH1", "TSH2", "WWSM", "WWSM2", "CSM", "CSM2", "ZTBM", "YWBM", "YWBC",
                           "ZPBM", "ZPMC", "SYFW", "SYZY", "NRDJ", "ZZ2", "YZ", "YZ2", "CHR", "BJ", "BJ2",
-                          "BS", "ZZGG", "BCYS", "DWYZ", "ZYZ", "BZYZ", "YS", "MBCS", "SFXS"}) {
+                          "BS", "ZZGG", "BCYS", "DWYZ", "ZYZ", "BZYZ", "YS", "MBCS", "SFXS", "YDSL"}) {
         const QString field = QString::fromLatin1(f);
         cols.addField(field, BookList::caption(field)).visible = false;
     }
@@ -446,7 +446,8 @@ bool TFrmQuery::runSearch(int tag)
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString failure = openDataSet(SearchSelectText() + condition.text, condition.values);
+    const BoundCondition search = SearchStatement(condition);
+    const QString failure = openDataSet(search.text, search.values);
     QApplication::restoreOverrideCursor();
     if (!failure.isEmpty()) {
         m_prompter.message(QStringLiteral("条件设置有误，请重新设置\n") + failure, Hint, MsgFlags::Information);

@@ -22,7 +22,7 @@ const QHash<QString, QString> &captions()
         {"zzgg", "纸张规格"}, {"zdfs", "装订方式"}, {"bcys", "本次印数"}, {"dwyz", "单位印张"},
         {"zyz", "总印张"}, {"bzyz", "标准印张"}, {"qzs", "千字数"}, {"ys", "页数"},
         {"mbcs", "每包册数"}, {"cbrq", "出版日期"}, {"dj", "估定价"}, {"sfxs", "是否新书"},
-        {"jj", "内容简介"}, {"fmtp", "封面图片"}, {"nrjj", "内容简介"},
+        {"jj", "内容简介"}, {"fmtp", "封面图片"}, {"nrjj", "内容简介"}, {"ydsl", "已订"},
     };
     return map;
 }
@@ -34,7 +34,7 @@ const QStringList &categoryHidden()
         "YC", "ZZ", "CBRQ", "KB", "TM", "ZDFS", "QZS", "CBBM", "GHBM", "GHMC", "FSM", "FSM2", "TSH1",
         "TSH2", "WWSM", "WWSM2", "CSM", "CSM2", "ZTBM", "YWBM", "YWBC", "ZPBM", "ZPMC", "SYFW", "SYZY",
         "NRDJ", "ZZ2", "YZ", "YZ2", "CHR", "BJ", "BJ2", "BS", "ZZGG", "BCYS", "DWYZ", "ZYZ", "BZYZ",
-        "YS", "MBCS", "SFXS"};
+        "YS", "MBCS", "SFXS", "YDSL"};
     return list;
 }
 
@@ -69,7 +69,7 @@ void prepare(DataSet &books)
 {
     for (auto it = captions().cbegin(); it != captions().cend(); ++it)
         books.defineField(it.key(), it.value());
-    for (const char *f : {"bcys", "dwyz", "zyz", "bzyz", "qzs", "ys", "mbcs"})
+    for (const char *f : {"bcys", "dwyz", "zyz", "bzyz", "qzs", "ys", "mbcs", "ydsl"})
         books.defineField(QString::fromLatin1(f), caption(QString::fromLatin1(f)), QStringLiteral("#,"));
     books.defineField(QStringLiteral("dj"), caption(QStringLiteral("dj")), QStringLiteral("#,.00;#,.00;0"));
     if (!books.hasField(QStringLiteral("NRJJ")))
@@ -111,7 +111,7 @@ GridColumns publisherColumns()
     addHidden(cols, {"KB", "ZDFS", "QZS", "CBBM", "GHBM", "GHMC", "FSM", "FSM2", "TSH1", "TSH2", "WWSM",
                      "WWSM2", "CSM", "CSM2", "ZTBM", "YWBM", "YWBC", "ZPBM", "ZPMC", "SYFW", "SYZY", "NRDJ",
                      "ZZ2", "YZ", "YZ2", "CHR", "BJ", "BJ2", "BS", "ZZGG", "BCYS", "DWYZ", "ZYZ", "BZYZ", "YS",
-                     "MBCS", "SFXS"});
+                     "MBCS", "SFXS", "YDSL"});
     return cols;
 }
 

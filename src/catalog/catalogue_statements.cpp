@@ -1,5 +1,6 @@
 #include "catalog/catalogue_statements.h"
 
+#include "cart/season_orders.h"
 #include "catalog/book_list.h"
 #include "data/like_pattern.h"
 #include "data/sqlite_collation.h"
@@ -13,9 +14,13 @@ QString titleColumns(bool withCover)
 
 namespace {
 
-QString selectTitles(bool withCover)
+// A title list with this season's ordered quantity (ydsl); where holds the condition and
+// order, values its bound values.
+Statement selectTitles(bool withCover, const QString &where, const QVariantList &values)
 {
-    return QStringLiteral("select ") + titleColumns(withCover) + QStringLiteral(" from qrydebooks");
+    return {QStringLiteral("select ") + titleColumns(withCover) + u',' + SeasonOrders::quantityColumn()
+                + QStringLiteral(" from qrydebooks") + where,
+            SeasonOrders::seasonBounds() + values};
 }
 
 } // namespace
@@ -28,12 +33,12 @@ Statement categoryTree()
 
 Statement categoryTitles(const QString &category)
 {
-    return {selectTitles(true) + QStringLiteral(" where ywbc=? order by zbh"), {category}};
+    return selectTitles(true, QStringLiteral(" where ywbc=? order by zbh"), {category});
 }
 
 Statement plannedTitles()
 {
-    return {selectTitles(false) + QStringLiteral(" where kz11 = ?"), {QStringLiteral("十一五")}};
+    return selectTitles(false, QStringLiteral(" where kz11 = ?"), {QStringLiteral("十一五")});
 }
 
 Statement publishers(const QSqlDatabase &db, const QString &filter)
@@ -68,7 +73,7 @@ Statement publisherCategories(PublisherMode mode, const QString &publisherCode)
 
 Statement publisherTitles(const QString &publisherCode)
 {
-    return {selectTitles(true) + QStringLiteral(" where cbbm=?"), {publisherCode}};
+    return selectTitles(true, QStringLiteral(" where cbbm=?"), {publisherCode});
 }
 
 Statement publisherCategoryTitles(PublisherMode mode, const QString &publisherCode, const QString &name,
@@ -76,14 +81,14 @@ Statement publisherCategoryTitles(PublisherMode mode, const QString &publisherCo
 {
     switch (mode) {
     case PublisherMode::Business:
-        return {selectTitles(true) + QStringLiteral(" where cbbm=? and ywbc=?"), {publisherCode, name}};
+        return selectTitles(true, QStringLiteral(" where cbbm=? and ywbc=?"), {publisherCode, name});
     case PublisherMode::Other:
-        return {selectTitles(true) + QStringLiteral(" where cbbm=? and tm in (select bh from debook2type where cid=?)"),
-                {publisherCode, code}};
+        return selectTitles(true, QStringLiteral(" where cbbm=? and tm in (select bh from debook2type where cid=?)"),
+                            {publisherCode, code});
     case PublisherMode::Specialty:
         break;
     }
-    return {selectTitles(true) + QStringLiteral(" where cbbm=? and ztmc=?"), {publisherCode, name}};
+    return selectTitles(true, QStringLiteral(" where cbbm=? and ztmc=?"), {publisherCode, name});
 }
 
 Statement titleClassifications(const QString &tm)

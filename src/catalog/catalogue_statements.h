@@ -2,7 +2,9 @@
 // The catalogue's statements: what each browse list selects, as statement text with the values
 // bound to it. The windows only run them. A title list loads what it shows: the browse
 // columns (and the cover file name where covers are shown), never the long texts, which the
-// detail pane reads for its current title alone.
+// detail pane reads for its current title alone. Every title list also selects "已订" (ydsl),
+// the quantity of the title ordered this season (see SeasonOrders::quantityColumn), a column
+// the grids hide until the clerk shows it.
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>

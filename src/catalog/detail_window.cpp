@@ -1,6 +1,7 @@
 #include "catalog/detail_window.h"
 
 #include "cart/cart.h"
+#include "cart/season_orders.h"
 #include "catalog/detail_page.h"
 #include "common/guarded.h"
 #include "common/html_text.h"
@@ -243,6 +244,11 @@ void TFrmDetail::addToCart()
         return;
     }
     QString keys = l->currentText(QStringLiteral("tm"));
+    // A title ordered this season goes in only when the clerk says so.
+    bool confirmed = false;
+    if (!guarded(prompter(), [&] { confirmed = SeasonOrders::confirmCartKeys(keys, m_context.db, prompter()); })
+        || !confirmed || keys.isEmpty())
+        return;
     CartAddResult result;
     if (!guardedRetry(prompter(), [&] { result = AddToCart(keys, m_context.db, m_context.operatorCode); }))
         return;

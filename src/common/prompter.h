@@ -15,6 +15,7 @@ constexpr int Information = 64;   // information icon, OK
 constexpr int OkCancel = 33;      // question icon, OK and Cancel
 constexpr int YesNo = 36;         // question icon, Yes and No
 constexpr int YesNoDefaultNo = 292;   // question icon, Yes and No, No the default (Enter, Esc)
+constexpr int YesNoCancel = 35;   // question icon, Yes, No and Cancel (Esc)
 constexpr int RetryCancel = 53;   // warning icon, Retry and Cancel
 constexpr int Plain = 0;          // no icon, OK
 } // namespace MsgFlags

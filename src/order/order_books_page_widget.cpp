@@ -6,6 +6,7 @@
 #include "order/order_making.h"
 
 #include "cart/order_count_dialog.h"
+#include "cart/season_orders.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
 #include "data/dataset.h"
@@ -222,6 +223,27 @@ bool OrderBooksPage::askAboutZeroQuantities()
         return false;
     }
     setLeftOut(keys);
+    guarded(m_prompter, [&] { m_books.open(); });
+    return m_books.isOpen();
+}
+
+bool OrderBooksPage::askAboutSeasonOrders()
+{
+    QStringList keys;
+    for (int row = 0; row < m_books.recordCount(); ++row)
+        keys << m_books.text(row, QStringLiteral("tm"));
+    const QList<SeasonOrders::OrderedLine> lines = SeasonOrders::find(m_db, keys);
+    if (lines.isEmpty())
+        return true;
+    const QString closing = QStringLiteral("仍然订购这些书目吗？\n选择\"否\"则本次不订购这些书目，它们留在购物车中。");
+    if (m_prompter.askYesNo(SeasonOrders::question(lines, closing)))
+        return true;
+    const QStringList ordered = SeasonOrders::keysOf(lines);
+    if (ordered.size() >= m_books.recordCount()) {
+        m_prompter.info(QStringLiteral("购物车中的书目本季都已经订购，没有可以订购的书目"));
+        return false;
+    }
+    setLeftOut(m_leftOut + ordered);
     guarded(m_prompter, [&] { m_books.open(); });
     return m_books.isOpen();
 }

@@ -49,6 +49,10 @@ public:
     // Lines of quantity 0: the clerk orders them as 0, or (by default) leaves them in the cart;
     // false when nothing is left to order.
     bool askAboutZeroQuantities();
+    // Lines of titles ordered this season are named: the clerk orders them again, or leaves
+    // them in the cart for this run (nothing leaves the cart); false when nothing is left to
+    // order. Throws AppError.
+    bool askAboutSeasonOrders();
 
 private:
     void tellRefusedEdit();
@@ -60,7 +64,7 @@ private:
     DataSet &m_books;
     DataSet &m_totals;
     MarkedRowList &m_marked;
-    QStringList m_leftOut;   // titles of quantity 0 that this run does not order
+    QStringList m_leftOut;   // titles (of quantity 0, or ordered this season) this run does not order
     DbGrid *m_grid = nullptr;
     CartQuantityWrites m_quantities;
     bool m_writeQueued = false;

@@ -382,7 +382,7 @@ void TFrmOrderDo::booksNext()
         }
     }
     m_books->writeAllQuantities();
-    if (!m_books->askAboutZeroQuantities())
+    if (!m_books->askAboutZeroQuantities() || !m_books->askAboutSeasonOrders())
         return;
     // The parties are offered once per run: going back and forth keeps what was typed.
     if (!m_partiesFilled) {

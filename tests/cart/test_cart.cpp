@@ -417,6 +417,56 @@ TEST_F(CartTest, OtherErrorsLeaveNoTrace)
 } // namespace
 
 // A catalogue of a few thousand titles, put in as several sets of keys.
+// Titles ordered this season are named once for the selection: 是 puts every marked title in,
+// 否 the others, 取消 nothing (the marks stay). Last year's order asks nothing.
+TEST_F(CartTest, TitlesOrderedThisSeasonAreNamedOnce)
+{
+    const QString thisYear = year() + QStringLiteral("-01-01");
+    const QString lastYear = QString::number(QDate::currentDate().year() - 1) + QStringLiteral("-12-31");
+    Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D1',?),('D0',?)"), {thisYear, lastYear});
+    Sql::exec(db, QStringLiteral("insert into deorder_mx (dhdh,tm,sm,sl) values"
+                                 " ('D1','A1','高等数学',3),('D1','C3','线性代数',4),('D0','B2','大学物理',6)"));
+    const QString question = QStringLiteral("以下书目本季已经订购：\n《高等数学》（条码 A1）（D1，%1，3）\n"
+                                            "《线性代数》（条码 C3）（D1，%1，4）\n仍然放入购物车吗？")
+                                 .arg(thisYear);
+    const struct {
+        const char *name;
+        int answer;
+        bool placedAll;
+        QStringList cart;
+        QStringList shown;
+    } cases[] = {
+        {"是", MsgResult::Yes, true, {"A1", "B2", "C3"}, {question, placed}},
+        {"否", MsgResult::No, true, {"B2"}, {question, placed}},
+        {"取消", MsgResult::Cancel, false, {}, {question}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        emptyCart();
+        prompter.shown.clear();
+        prompter.answers.clear();
+        prompter.answers.enqueue(c.answer);
+        for (int row : {0, 2, 3})   // A1, B2, C3
+            marked.mark(row);
+        EXPECT_EQ(place(), c.placedAll);
+        EXPECT_EQ(prompter.texts(), c.shown);
+        EXPECT_EQ(prompter.shown.at(0).flags, MsgFlags::YesNoCancel);
+        EXPECT_EQ(lineKeys(), c.cart);
+        EXPECT_EQ(marked.isEmpty(), c.placedAll);
+        marked.clear();
+    }
+    // 否 with only ordered titles marked puts nothing in and keeps the marks.
+    emptyCart();
+    prompter.shown.clear();
+    prompter.answers.clear();
+    prompter.answers.enqueue(MsgResult::No);
+    marked.mark(0);
+    EXPECT_FALSE(place());
+    EXPECT_EQ(prompter.texts().last(), QStringLiteral("所选书目本季都已经订购，没有放入购物车"));
+    EXPECT_TRUE(lineKeys().isEmpty());
+    EXPECT_FALSE(marked.isEmpty());
+}
+
 class ManyTitlesTest : public CartTest {
 protected:
     static constexpr int Titles = 1234;

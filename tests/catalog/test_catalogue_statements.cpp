@@ -7,6 +7,8 @@
 #include "data/demo_catalogue.h"
 #include "data/sqlite_collation.h"
 
+#include <QDate>
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -83,6 +85,7 @@ TEST_F(CatalogueStatementsTest, TitleListsLoadWhatTheyShow)
         QStringList expected = browse;
         if (c.withCover)
             expected << QStringLiteral("fmtp");
+        expected << QStringLiteral("ydsl");
         const QStringList got = columnsOf(c.statement);
         EXPECT_EQ(got, expected) << c.what;
         for (const QString &text : longTexts)
@@ -234,6 +237,32 @@ TEST_F(CatalogueStatementsTest, PublishersWithoutTheCollation)
         EXPECT_TRUE(SqliteCollation::hasPinyin(plain));
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// "已订" of every title list: the quantity of the title ordered this season, summed over its
+// orders; null for one ordered last year only or never.
+TEST_F(CatalogueStatementsTest, TitleListsCarryTheQuantityOrderedThisSeason)
+{
+    const QString publisher = anyValue(QStringLiteral("select cbbm from debooks group by cbbm order by count(*) desc"));
+    const QStringList titles =
+        column(QStringLiteral("select tm from debooks where cbbm=? order by tm"), {publisher}).mid(0, 3);
+    ASSERT_EQ(titles.size(), 3);
+    const int year = QDate::currentDate().year();
+    Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('O1',?),('O2',?),('L1',?)"),
+              {QString::number(year) + QStringLiteral("-01-01"), QString::number(year) + QStringLiteral("-06-30"),
+               QString::number(year - 1) + QStringLiteral("-12-31")});
+    Sql::exec(db, QStringLiteral("insert into deorder_mx (dhdh,tm,sl) values ('O1',?,5),('O2',?,2),('L1',?,4)"),
+              {titles[0], titles[0], titles[1]});
+    QSqlQuery q = Sql::exec(db, CatalogueStatements::publisherTitles(publisher).text,
+                            CatalogueStatements::publisherTitles(publisher).values);
+    QHash<QString, QString> ordered;
+    while (q.next())
+        ordered.insert(q.value(QStringLiteral("tm")).toString(),
+                       q.value(QStringLiteral("ydsl")).isNull() ? QStringLiteral("-")
+                                                               : q.value(QStringLiteral("ydsl")).toString());
+    EXPECT_EQ(ordered.value(titles[0]), QStringLiteral("7"));
+    EXPECT_EQ(ordered.value(titles[1]), QStringLiteral("-"));
+    EXPECT_EQ(ordered.value(titles[2]), QStringLiteral("-"));
 }
 
 TEST_F(CatalogueStatementsTest, PaneListsOfOneTitle)

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QDate>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
@@ -238,6 +239,32 @@ TEST_F(DetailWindowTest, CartButtonAddsTheTitleOnceAndSaysSoEachTime)
         EXPECT_EQ(prompter.shown.constLast().flags, MsgFlags::Information);
     }
     EXPECT_EQ(cartLines(QStringLiteral("T1")), 0);
+}
+
+// A title ordered this season is named before it goes in: 是 puts it in, 否 and 取消 do not.
+TEST_F(DetailWindowTest, CartButtonAsksAboutATitleOrderedThisSeason)
+{
+    Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D1',?)"),
+              {QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))});
+    Sql::exec(db, QStringLiteral("insert into deorder_mx (dhdh,tm,sm,sl) values ('D1','T1','高等数学',4)"));
+    auto w = openWindow();
+    const struct {
+        const char *name;
+        int answer;
+        int lines;
+    } cases[] = {{"否", MsgResult::No, 0}, {"取消", MsgResult::Cancel, 0}, {"是", MsgResult::Yes, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.shown.clear();
+        prompter.answers.clear();
+        prompter.answers.enqueue(c.answer);
+        QTest::mouseClick(child<QPushButton>(w.get(), "BtnShop"), Qt::LeftButton);
+        ASSERT_FALSE(prompter.shown.isEmpty());
+        EXPECT_TRUE(prompter.shown.constFirst().text.startsWith(QStringLiteral("以下书目本季已经订购：\n《高等数学》（条码 T1）（D1，")))
+            << prompter.shown.constFirst().text.toStdString();
+        EXPECT_EQ(prompter.shown.size(), c.lines == 0 ? 1 : 2);
+        EXPECT_EQ(cartLines(QStringLiteral("T1")), c.lines);
+    }
 }
 
 // A screen reader hears each button's caption without its mnemonic.

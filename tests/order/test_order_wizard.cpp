@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDate>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QStandardPaths>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -54,14 +56,27 @@ protected:
         Sql::exec(db, QStringLiteral("insert into bookstore (bno,bname,contact,tele,zipcode,address)"
                                      " values ('B01','读者''之友书店','王''一','010-1234','100001','东街 1 号')"));
         // Three suppliers; S2 holds two titles.
-        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("S2"), QStringLiteral("二号供货商"));
-        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, 5, QStringLiteral("S1"), QStringLiteral("一号供货商"));
-        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, 3, QStringLiteral("S3"), QStringLiteral("三号供货商"));
-        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, 1, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        addLines({10, 5, 3, 1});
         mailLog = tree.path(QStringLiteral("mail.log"));
         useMailProgram(0);
     }
     void TearDown() override { w.reset(); }
+
+    // The four titles' cart lines with these quantities.
+    void addLines(const std::array<int, 4> &quantities)
+    {
+        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, quantities[0], QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, quantities[1], QStringLiteral("S1"), QStringLiteral("一号供货商"));
+        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, quantities[2], QStringLiteral("S3"), QStringLiteral("三号供货商"));
+        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, quantities[3], QStringLiteral("S2"), QStringLiteral("二号供货商"));
+    }
+    // No orders, and a cart of the four titles only.
+    void freshStart(const std::array<int, 4> &quantities)
+    {
+        for (const char *table : {"deorder", "deorder_mx", "deshopcart_mx", "deshopcart"})
+            Sql::exec(db, QStringLiteral("delete from ") + QLatin1String(table));
+        addLines(quantities);
+    }
 
     // A stand-in for xdg-email that logs its arguments and exits with code.
     void useMailProgram(int code)
@@ -374,12 +389,7 @@ TEST_F(OrderWizardTest, ZeroQuantitiesAreAskedAboutAndLeftInTheCartByDefault)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         w.reset();
-        for (const char *table : {"deorder", "deorder_mx", "deshopcart_mx", "deshopcart"})
-            Sql::exec(db, QStringLiteral("delete from ") + QLatin1String(table));
-        addLine(QStringLiteral("T1"), QStringLiteral("高等数学"), 12.5, 10, QStringLiteral("S2"), QStringLiteral("二号供货商"));
-        addLine(QStringLiteral("T2"), QStringLiteral("大学物理"), 20, 0, QStringLiteral("S1"), QStringLiteral("一号供货商"));
-        addLine(QStringLiteral("T3"), QStringLiteral("线性代数"), 8, 0, QStringLiteral("S3"), QStringLiteral("三号供货商"));
-        addLine(QStringLiteral("T4"), QStringLiteral("数学分析"), 30, 1, QStringLiteral("S2"), QStringLiteral("二号供货商"));
+        freshStart({10, 0, 0, 1});
         prompter.shown.clear();
         prompter.answers.clear();
         for (int a : c.answers)
@@ -403,6 +413,64 @@ TEST_F(OrderWizardTest, ZeroQuantitiesAreAskedAboutAndLeftInTheCartByDefault)
         EXPECT_EQ(cartLines(), c.cart);
         EXPECT_EQ(count(QStringLiteral("deorder")), c.orders);
     }
+}
+
+// A title ordered this season is named on 下一步 of page 1, with its order: 是 orders it again,
+// 否 leaves it in the cart for this run. An order of last year is not named.
+TEST_F(OrderWizardTest, TitlesOrderedThisSeasonAreNamedOnPageOne)
+{
+    const QString thisYear = QString::number(QDate::currentDate().year()) + QStringLiteral("-01-01");
+    const QString lastYear = QString::number(QDate::currentDate().year() - 1) + QStringLiteral("-12-31");
+    const struct {
+        const char *name;
+        int answer;
+        QStringList ordered;   // this run's order rows: tm|sl
+        QStringList cart;      // what stays in the cart
+    } cases[] = {
+        {"是: ordered again", MsgResult::Yes, {"T1|10", "T2|5", "T3|3", "T4|1"}, {}},
+        {"否: left in the cart", MsgResult::No, {"T2|5", "T3|3", "T4|1"}, {"T1|10|125"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        w.reset();
+        freshStart({10, 5, 3, 1});
+        Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D1',?)"), {thisYear});
+        Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D0',?)"), {lastYear});
+        Sql::exec(db, QStringLiteral("insert into deorder_mx (dhdh,tm,sm,sl) values ('D1','T1','高等数学',7)"));
+        Sql::exec(db, QStringLiteral("insert into deorder_mx (dhdh,tm,sm,sl) values ('D0','T2','大学物理',2)"));
+        prompter.shown.clear();
+        prompter.answers.clear();
+        prompter.answers.enqueue(c.answer);
+        open();
+        next();
+        ASSERT_EQ(prompter.shown.size(), 1);
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+        EXPECT_EQ(prompter.shown[0].text,
+                  QStringLiteral("以下书目本季已经订购：\n《高等数学》（条码 T1）（D1，%1，7）\n仍然订购这些书目吗？\n"
+                                 "选择\"否\"则本次不订购这些书目，它们留在购物车中。")
+                      .arg(thisYear));
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::PartiesPage);
+        next();
+        next();
+        ASSERT_EQ(w->currentPage(), TFrmOrderDo::SendPage) << prompter.texts().join(u'|').toStdString();
+        EXPECT_EQ(rows(QStringLiteral("select tm,sl from deorder_mx where dhdh not in ('D0','D1') order by tm")),
+                  c.ordered);
+        EXPECT_EQ(cartLines(), c.cart);
+    }
+    // When every line was ordered this season, 否 leaves nothing to order: page 1 stays.
+    w.reset();
+    Sql::exec(db, QStringLiteral("delete from deorder_mx where dhdh not in ('D0','D1')"));
+    Sql::exec(db, QStringLiteral("delete from deorder where dhdh not in ('D0','D1')"));
+    Sql::exec(db, QStringLiteral("delete from deshopcart_mx where tm<>'T1'"));
+    prompter.shown.clear();
+    prompter.answers.clear();
+    prompter.answers.enqueue(MsgResult::No);
+    open();
+    next();
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_EQ(prompter.shown[1].text, QStringLiteral("购物车中的书目本季都已经订购，没有可以订购的书目"));
+    EXPECT_EQ(w->currentPage(), TFrmOrderDo::BooksPage);
+    EXPECT_EQ(w->books().recordCount(), 1);
 }
 
 TEST_F(OrderWizardTest, BackOnPageOneTheLinesLeftOutShowAgain)

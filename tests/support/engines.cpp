@@ -2,6 +2,9 @@
 
 #include "foreign_leaks.h"
 
+#include "data/connection.h"
+#include "data/schema.h"
+
 const char *engineName(Engine engine)
 {
     switch (engine) {
@@ -48,4 +51,31 @@ QString EngineDatabase::make(Engine engine, TempTree &tree)
     }
     }
     return QStringLiteral("unknown engine");
+}
+
+namespace {
+const QString SchemaConnection = QStringLiteral("engine_schema");
+}
+
+void EngineSchemaTest::SetUp()
+{
+    const QString error = database.make(GetParam(), tree);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
+    QString openError;
+    db = Connection::open(c, SchemaConnection, &openError);
+    ASSERT_TRUE(db.isOpen()) << openError.toStdString();
+    if (GetParam() != Engine::Sqlite) {
+        ASSERT_NO_THROW(Schema::create(db));
+    }
+}
+
+void EngineSchemaTest::TearDown()
+{
+    if (QSqlDatabase::contains(SchemaConnection)) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(SchemaConnection);
+    }
+    database = EngineDatabase();   // after its connection
 }

@@ -6,6 +6,7 @@
 #include "temp_tree.h"
 
 #include <QByteArray>
+#include <QSqlDatabase>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -31,4 +32,16 @@ public:
 
 private:
     std::unique_ptr<PostgresServer> m_postgres;
+};
+
+// A test over the engines on a database with the program's schema, opened as the program
+// opens it from the tree's syscfg.dbm.
+class EngineSchemaTest : public ::testing::TestWithParam<Engine> {
+protected:
+    TempTree tree;
+    EngineDatabase database;
+    QSqlDatabase db;
+
+    void SetUp() override;
+    void TearDown() override;
 };

@@ -29,7 +29,7 @@ public:
             return answers.dequeue();
         if (flags == MsgFlags::YesNoDefaultNo)
             return MsgResult::No;
-        return flags == MsgFlags::YesNo ? MsgResult::Yes : MsgResult::Ok;
+        return flags == MsgFlags::YesNo || flags == MsgFlags::YesNoCancel ? MsgResult::Yes : MsgResult::Ok;
     }
     QString saveFileName(const SaveRequest &request) override
     {

@@ -10,7 +10,8 @@
 inline QStringList searchTitles(const QSqlDatabase &db, const BoundCondition &condition)
 {
     QStringList out;
-    QSqlQuery q = Sql::exec(db, SearchSelectText() + condition.text, condition.values);
+    const BoundCondition search = SearchStatement(condition);
+    QSqlQuery q = Sql::exec(db, search.text, search.values);
     while (q.next())
         out << q.value(1).toString().trimmed();
     out.sort();
