@@ -23,6 +23,8 @@ struct OrderHeader {
     QString dhdh;   // 订货单号
     QString dhrq;   // 订货日期, "yyyy-MM-dd"
     QString dfdh;   // 订单流水号
+    QString xsfh;   // 供货商编号
+    QString xsfm;   // 供货商名称
     QString jsfs;   // 结算方式
     QString fkfs;   // 付款方式
     QString dhrh;   // 订货人编号

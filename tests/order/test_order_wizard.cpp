@@ -190,6 +190,7 @@ TEST_F(OrderWizardTest, FirstPageListsTheCart)
     EXPECT_TRUE(button("BtnDel")->isVisible());
     EXPECT_TRUE(button("BtnPre")->isVisible());
     EXPECT_FALSE(button("BtnPre")->isEnabled());
+    EXPECT_FALSE(button("BtnPrint")->isVisible());   // page 4 only
     EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("下一步(&N)"));
     EXPECT_EQ(button("BtnClose")->text(), QStringLiteral("关闭(&C)"));
     EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
@@ -237,6 +238,8 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_TRUE(button("BtnPre")->isVisible());
     EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("发送邮件(&S)"));
     EXPECT_EQ(button("BtnNext")->accessibleName(), QStringLiteral("发送邮件"));
+    EXPECT_TRUE(button("BtnPrint")->isVisible());
+    EXPECT_EQ(button("BtnPrint")->accessibleName(), QStringLiteral("打印订单"));
 
     // One batch, consecutive order numbers in supplier order, the cart empty.
     const QString year = QString::number(QDate::currentDate().year());
