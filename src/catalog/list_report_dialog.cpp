@@ -12,6 +12,7 @@
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QToolBar>
 
@@ -40,7 +41,7 @@ void ListReportDialog::setUp()
     setWindowTitle(layout.title.isEmpty() ? QStringLiteral("打印预览")
                                           : QStringLiteral("打印预览 - ") + layout.title);
     printer()->setPageLayout(ListReportPainter(m_list, layout).pageLayout());
-    printer()->setDocName(layout.title);
+    printer()->setDocName(QString(m_pdfName).remove(QRegularExpression(QStringLiteral("\\.pdf$"))));
     connect(this, &QPrintPreviewDialog::paintRequested, this, &ListReportDialog::paintRequested);
 
     if (auto *preview = findChild<QPrintPreviewWidget *>()) {
