@@ -2,7 +2,7 @@
 #
 # The program finds every file relative to its program folder, so the whole runtime tree is
 # installed as one private, read-only tree with links in bin/:
-#   lib/zhengding/bin/        zhengding, zhengding-admin, syscfg.dbm, Book.layout, jpg/
+#   lib/zhengding/bin/        zhengding, zhengding-admin, syscfg.dbm, Book.layout, Order.layout, jpg/
 #   lib/zhengding/init/       data.mdb (the demo catalogue, made at install time), mail files
 #   lib/zhengding/html/, lib/zhengding/bookimages/
 #   bin/zhengding, bin/zhengding-admin -> ../lib/zhengding/bin/...

@@ -49,9 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     context.pages = 3;
     context.count = 40;
     context.printed = QDateTime(QDate(2027, 2, 1), QTime(9, 30));
-    for (const QString &text : {layout.title, layout.header.left, layout.header.center,
-                                layout.header.right, layout.footer.left, layout.footer.center,
-                                layout.footer.right, layout.totalsText}) {
+    QStringList texts{layout.title, layout.header.left, layout.header.center,
+                      layout.header.right, layout.footer.left, layout.footer.center,
+                      layout.footer.right, layout.totalsText};
+    for (const ReportBand &line : layout.lines)
+        texts << line.left << line.center << line.right;
+    for (const QString &text : texts) {
         const QString out = ReportText::expand(text, context);
         FUZZ_CHECK(!out.contains(QStringLiteral("{page}")) && !out.contains(QStringLiteral("{count}")));
     }

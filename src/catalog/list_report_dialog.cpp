@@ -12,18 +12,36 @@
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QToolBar>
 
 ListReportDialog::ListReportDialog(const DataSet &list, const ReportLayout &layout,
                                    Prompter *prompter, QWidget *parent)
-    : QPrintPreviewDialog(parent), m_list(list), m_layout(layout), m_prompter(prompter)
+    : QPrintPreviewDialog(parent), m_ownRows(std::make_unique<DataSetRows>(list)),
+      m_list(*m_ownRows), m_layout(layout),
+      m_pdfName(layout.title.isEmpty() ? QStringLiteral("书目.pdf") : layout.title + QStringLiteral(".pdf")),
+      m_prompter(prompter)
 {
+    setUp();
+}
+
+ListReportDialog::ListReportDialog(const ReportRows &rows, const ReportLayout &layout,
+                                   Prompter *prompter, const QString &pdfName, QWidget *parent)
+    : QPrintPreviewDialog(parent), m_list(rows), m_layout(layout), m_pdfName(pdfName),
+      m_prompter(prompter)
+{
+    setUp();
+}
+
+void ListReportDialog::setUp()
+{
+    const ReportLayout &layout = m_layout;
     setObjectName(QStringLiteral("ListReportDialog"));
     setWindowTitle(layout.title.isEmpty() ? QStringLiteral("打印预览")
                                           : QStringLiteral("打印预览 - ") + layout.title);
-    printer()->setPageLayout(ListReportPainter(list, layout).pageLayout());
-    printer()->setDocName(layout.title);
+    printer()->setPageLayout(ListReportPainter(m_list, layout).pageLayout());
+    printer()->setDocName(QString(m_pdfName).remove(QRegularExpression(QStringLiteral("\\.pdf$"))));
     connect(this, &QPrintPreviewDialog::paintRequested, this, &ListReportDialog::paintRequested);
 
     if (auto *preview = findChild<QPrintPreviewWidget *>()) {
@@ -56,8 +74,7 @@ void ListReportDialog::saveAsPdf()
     request.caption = QStringLiteral("另存为PDF");
     request.filters = QStringLiteral("PDF文件(*.pdf)|*.pdf");
     request.defaultSuffix = QStringLiteral("pdf");
-    request.suggestedName = m_layout.title.isEmpty() ? QStringLiteral("书目.pdf")
-                                                     : m_layout.title + QStringLiteral(".pdf");
+    request.suggestedName = m_pdfName;
     const QString path = m_prompter->saveFileName(request);
     if (path.isEmpty())
         return;
@@ -76,7 +93,19 @@ void ListReportDialog::run(QWidget *parent, const DataSet &list, Prompter &promp
     dialog.exec();
 }
 
+void ListReportDialog::preview(QWidget *parent, const ReportRows &rows, const ReportLayout &layout,
+                               Prompter &prompter, const QString &pdfName)
+{
+    ListReportDialog dialog(rows, layout, &prompter, pdfName, parent);
+    dialog.exec();
+}
+
 int ListReportDialog::savePdf(const QString &path, const DataSet &list, const ReportLayout &layout)
+{
+    return savePdf(path, DataSetRows(list), layout);
+}
+
+int ListReportDialog::savePdf(const QString &path, const ReportRows &list, const ReportLayout &layout)
 {
     int pages = 0;
     WholeFile::writeOrThrow(path, [&](QIODevice &device, QString *error) {

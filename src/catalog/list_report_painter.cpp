@@ -52,19 +52,27 @@ struct ListReportPainter::Metrics {
     QList<double> columnX;
     QList<double> columnWidth;
     double titleHeight = 0;    // 0 without a title
+    double linesHeight = 0;    // the [line] lines under the title; 0 without them
     double headerHeight = 0;   // 0 without a header band
     double captionHeight = 0;
     double footerHeight = 0;   // 0 without a footer band
     double totalsHeight = 0;   // 0 without totals
     double bodyTop(int pageIndex) const
     {
-        return (pageIndex == 0 ? titleHeight : 0) + headerHeight + captionHeight;
+        return (pageIndex == 0 ? titleHeight + linesHeight : 0) + headerHeight + captionHeight;
     }
     double bodyBottom() const { return pageHeight - footerHeight; }
 };
 
 ListReportPainter::ListReportPainter(const DataSet &list, const ReportLayout &layout)
-    : m_list(list), m_layout(layout), m_printed(QDateTime::currentDateTime())
+    : m_ownRows(std::make_unique<DataSetRows>(list)), m_list(*m_ownRows), m_layout(layout),
+      m_printed(QDateTime::currentDateTime())
+{
+}
+
+ListReportPainter::ListReportPainter(const ReportRows &rows, const ReportLayout &layout)
+    : m_list(rows), m_values(rows.values()), m_layout(layout),
+      m_printed(QDateTime::currentDateTime())
 {
 }
 
@@ -80,7 +88,7 @@ QPageLayout ListReportPainter::pageLayout() const
 QList<ListReportPainter::Page> ListReportPainter::paginate(const Metrics &m,
                                                             QList<double> *rowHeights) const
 {
-    const int rows = m_list.recordCount();
+    const int rows = m_list.count();
     const QFontMetricsF fm(m.body, m.device);
     const double single = m.lineHeight + 2 * m.padY;
     // No row may be taller than the body of a later page, or it could never be placed.
@@ -148,7 +156,7 @@ void ListReportPainter::paintBand(QPainter &p, const ReportBand &band, const QRe
 void ListReportPainter::paintPage(QPainter &p, const Metrics &m, const Page &page, int pageIndex,
                                   int pages, const QList<double> &rowHeights) const
 {
-    const ReportText::Context ctx{pageIndex + 1, pages, m_list.recordCount(), m_printed};
+    const ReportText::Context ctx{pageIndex + 1, pages, m_list.count(), m_printed, m_values};
     const int columns = int(m_layout.columns.size());
     const double left = m.columnX.first();
     const double right = m.columnX.last() + m.columnWidth.last();
@@ -163,6 +171,14 @@ void ListReportPainter::paintPage(QPainter &p, const Metrics &m, const Page &pag
         y += m.titleHeight;
     }
     p.setFont(m.body);
+    if (pageIndex == 0 && m.linesHeight > 0) {
+        p.setPen(Qt::black);
+        for (const ReportBand &line : m_layout.lines) {
+            paintBand(p, line, QRectF(left, y, right - left, m.lineHeight), ctx);
+            y += m.lineHeight + 0.8 * m.pxPerMm;
+        }
+        y += 1.5 * m.pxPerMm;
+    }
     if (m.headerHeight > 0) {
         paintBand(p, m_layout.header, QRectF(left, y, right - left, m.lineHeight), ctx);
         y += m.headerHeight;
@@ -297,6 +313,8 @@ int ListReportPainter::paint(QPagedPaintDevice *device)
     }
     if (!m_layout.title.isEmpty())
         m.titleHeight = QFontMetricsF(m.title, device).height() + 2 * m.padY + 2 * m.pxPerMm;
+    if (!m_layout.lines.isEmpty())
+        m.linesHeight = m_layout.lines.size() * (m.lineHeight + 0.8 * m.pxPerMm) + 1.5 * m.pxPerMm;
     if (!m_layout.header.isEmpty())
         m.headerHeight = m.lineHeight + 1.5 * m.pxPerMm;
     m.captionHeight = boldMetrics.height() + 2 * m.padY;

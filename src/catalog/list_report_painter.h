@@ -1,12 +1,14 @@
 #pragma once
-// Paints a title list with a report layout onto paged output (a printer, the print preview, a
-// PDF writer): the title on the first page; on every page the header band, the column titles
+// Paints a list (a title list, an order's rows) with a report layout onto paged output (a
+// printer, the print preview, a PDF writer): the title and the [line] lines on the first page
+// (placeholders filled from the rows' values, e.g. an order's head); on every page the header band, the column titles
 // and the footer band (page "第 N 页 / 共 M 页", date); rows on as many pages as they need,
 // striped when the layout says so; the totals line after the last row.
 #include "catalog/report_layout.h"
 
 #include <QDateTime>
 #include <QList>
+#include <memory>
 
 class DataSet;
 class QPagedPaintDevice;
@@ -16,6 +18,8 @@ class QPageLayout;
 class ListReportPainter {
 public:
     ListReportPainter(const DataSet &list, const ReportLayout &layout);
+    // rows must outlive the painter.
+    ListReportPainter(const ReportRows &rows, const ReportLayout &layout);
 
     // Paper size, orientation and margins of the layout.
     QPageLayout pageLayout() const;
@@ -39,7 +43,9 @@ private:
     void paintBand(QPainter &p, const ReportBand &band, const QRectF &rect,
                    const ReportText::Context &ctx) const;
 
-    const DataSet &m_list;
+    std::unique_ptr<DataSetRows> m_ownRows;
+    const ReportRows &m_list;
+    QHash<QString, QString> m_values;
     ReportLayout m_layout;
     QDateTime m_printed;
 };

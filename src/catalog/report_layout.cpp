@@ -79,6 +79,8 @@ private:
         if (name == u"column") {
             m_layout.columns.append(ReportColumn());
             m_columnLines.append(m_line);
+        } else if (name == u"line") {
+            m_layout.lines.append(ReportBand());
         } else if (once.contains(name)) {
             if (m_sections.contains(name))
                 fail(QStringLiteral("节 [%1] 重复").arg(name));
@@ -105,6 +107,8 @@ private:
             titleValue(key, value);
         else if (m_section == u"header" || m_section == u"footer")
             bandValue(m_section == u"header" ? m_layout.header : m_layout.footer, key, value);
+        else if (m_section == u"line")
+            bandValue(m_layout.lines.last(), key, value);
         else if (m_section == u"column")
             columnValue(m_layout.columns.last(), key, value);
         else if (m_section == u"totals" && key == u"text")
@@ -322,6 +326,16 @@ QString ReportLayout::defaultPath()
     return ProgramPaths::resolve(QStringLiteral("Book.layout"));
 }
 
+int DataSetRows::count() const
+{
+    return m_list.recordCount();
+}
+
+QString DataSetRows::text(int row, const QString &field) const
+{
+    return m_list.text(row, field);
+}
+
 namespace ReportText {
 
 QString expand(const QString &text, const Context &context)
@@ -334,10 +348,22 @@ QString expand(const QString &text, const Context &context)
     out.replace(QStringLiteral("{count}"), QString::number(context.count));
     out.replace(QStringLiteral("{date}"), context.printed.toString(QStringLiteral("yyyy-MM-dd")));
     out.replace(QStringLiteral("{time}"), context.printed.toString(QStringLiteral("hh:mm")));
+    for (auto it = context.values.cbegin(); it != context.values.cend(); ++it)
+        out.replace(u'{' + it.key() + u'}', it.value());
     return out;
 }
 
 QString cell(const DataSet &list, int row, const ReportColumn &column)
+{
+    return cell(DataSetRows(list), row, column);
+}
+
+QString total(const DataSet &list, const ReportColumn &column)
+{
+    return total(DataSetRows(list), column);
+}
+
+QString cell(const ReportRows &list, int row, const ReportColumn &column)
 {
     if (column.field.isEmpty())
         return QString();
@@ -357,9 +383,9 @@ QString cell(const DataSet &list, int row, const ReportColumn &column)
     return text;
 }
 
-QString total(const DataSet &list, const ReportColumn &column)
+QString total(const ReportRows &list, const ReportColumn &column)
 {
-    const int rows = list.recordCount();
+    const int rows = list.count();
     if (column.total == ReportColumn::Total::None)
         return QString();
     if (column.total == ReportColumn::Total::Count) {

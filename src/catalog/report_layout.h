@@ -1,9 +1,11 @@
 #pragma once
-// The print layout of a title list, read from a layout file of the program's own format
-// (bin/Book.layout; the format is described at the top of that file and in
-// docs/report-layout.md). This is the logic half: parsing, and the texts the printed list
-// shows. Painting is in list_report_painter.
+// The print layout of a list, read from a layout file of the program's own format
+// (bin/Book.layout for the publisher list, bin/Order.layout for an order; the format is
+// described at the top of those files and in docs/report-layout.md). This is the logic half:
+// parsing, the rows a report prints, and the texts it shows. Painting is in
+// list_report_painter.
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMarginsF>
 #include <QString>
@@ -46,6 +48,8 @@ struct ReportLayout {
     QString title;
     double titleFontSize = 16;
     Qt::Alignment titleAlign = Qt::AlignHCenter;
+    // [line] sections: lines under the title, first page only, in file order
+    QList<ReportBand> lines;
     // [header], [footer]: every page
     ReportBand header;
     ReportBand footer;
@@ -66,6 +70,27 @@ struct ReportLayout {
     static QString defaultPath();
 };
 
+// The rows a report prints: a title list (DataSetRows) or an order's rows (order/order_report).
+class ReportRows {
+public:
+    virtual ~ReportRows() = default;
+    virtual int count() const = 0;
+    // Plain text of a field ("12.5" for numbers, empty for null).
+    virtual QString text(int row, const QString &field) const = 0;
+    // Values of placeholders beyond the built-in ones, by name without braces ("dhdh").
+    virtual QHash<QString, QString> values() const { return {}; }
+};
+
+class DataSetRows : public ReportRows {
+public:
+    explicit DataSetRows(const DataSet &list) : m_list(list) {}
+    int count() const override;
+    QString text(int row, const QString &field) const override;
+
+private:
+    const DataSet &m_list;
+};
+
 namespace ReportText {
 
 struct Context {
@@ -73,16 +98,20 @@ struct Context {
     int pages = 1;
     int count = 0;
     QDateTime printed;
+    QHash<QString, QString> values;   // further placeholders, see ReportRows::values()
 };
 
-// Replaces {page} {pages} {count} {date} (yyyy-MM-dd) {time} (hh:mm) in a layout text.
+// Replaces {page} {pages} {count} {date} (yyyy-MM-dd) {time} (hh:mm) and the context's further
+// values in a layout text; an unknown placeholder stays as it is.
 QString expand(const QString &text, const Context &context);
 
 // The text of one cell: the running number, nothing for a blank column, the column's plain
 // text (line breaks as blanks unless the column wraps), or the number in the column's format.
+QString cell(const ReportRows &rows, int row, const ReportColumn &column);
 QString cell(const DataSet &list, int row, const ReportColumn &column);
 
 // The totals line's text under a column: the sum in the column's format, or the count.
+QString total(const ReportRows &rows, const ReportColumn &column);
 QString total(const DataSet &list, const ReportColumn &column);
 
 } // namespace ReportText

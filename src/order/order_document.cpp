@@ -40,6 +40,8 @@ OrderDocument OrderDocument::fromLists(const DataSet &headerList, const DataSet 
     o.dhdh = textOf(headerList, h, "dhdh");
     o.dhrq = textOf(headerList, h, "dhrq");
     o.dfdh = textOf(headerList, h, "dfdh");
+    o.xsfh = textOf(headerList, h, "xsfh");
+    o.xsfm = textOf(headerList, h, "xsfm");
     o.jsfs = textOf(headerList, h, "jsfs");
     o.fkfs = textOf(headerList, h, "fkfs");
     o.dhrh = textOf(headerList, h, "dhrh");

@@ -7,6 +7,7 @@
 #include "widgets/value_label_widget.h"
 #include "order/dispatch_log_dialog.h"
 #include "order/order_document.h"
+#include "order/order_print_gui.h"
 #include "order/order_query.h"
 #include "order/order_query_fields.h"
 #include "order/order_workbook.h"
@@ -322,9 +323,10 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     m_btnSend = captionedButton(this, QStringLiteral("BtnSend"), QStringLiteral("发送(&S)"), ButtonWidth);
     m_btnSend->setToolTip(QStringLiteral("发送邮件"));
     m_btnExp = captionedButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"), ButtonWidth);
+    m_btnPrint = captionedButton(this, QStringLiteral("BtnPrint"), QStringLiteral("打印订单(&R)"), ButtonWidth);
     m_btnDel = captionedButton(this, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
     m_btnClose = captionedButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
-    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
+    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnPrint, m_btnDel, m_btnClose})
         b->setParent(bottom);
 
     // The totals scroll when the window is too narrow; the buttons wrap onto further rows.
@@ -346,7 +348,7 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(6);
-    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnDel, m_btnClose})
+    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnPrint, m_btnDel, m_btnClose})
         buttons->insertWidget(-1, b);
     auto *bottomRow = new QHBoxLayout(bottom);
     bottomRow->setContentsMargins(8, 4, 8, 6);
@@ -357,6 +359,10 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     connect(m_btnSend, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendOrder(); }); });
     connect(m_btnExp, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { exportOrder(); }); });
     connect(m_btnDel, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { deleteMarked(); }); });
+    connect(m_btnPrint, &QPushButton::clicked, this, [this] {
+        const QString order = hasRows(m_orders) ? m_orders.currentText(QStringLiteral("DHDH")) : QString();
+        guarded(m_prompter, [&] { OrderPrint::preview(this, m_db, order, m_prompter); });
+    });
     connect(m_btnClose, &QPushButton::clicked, this, [this] {
         if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
             frame->close();

@@ -111,6 +111,7 @@ private:
     ValueLabel *m_amount = nullptr;
     QPushButton *m_btnSend = nullptr;
     QPushButton *m_btnExp = nullptr;
+    QPushButton *m_btnPrint = nullptr;   // 打印订单: the current order's print preview
     QPushButton *m_btnDel = nullptr;
     QPushButton *m_btnClose = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "order/order_done_page_widget.h"
 #include "order/order_making.h"
 #include "order/order_parties_page_widget.h"
+#include "order/order_print_gui.h"
 #include "order/order_send_page_widget.h"
 #include "order/order_workbook.h"
 #include "order/order_dispatch.h"
@@ -104,6 +105,9 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
     connect(m_btnNext, &QPushButton::clicked, this, &TFrmOrderDo::next);
     connect(m_btnPre, &QPushButton::clicked, this, &TFrmOrderDo::previous);
     connect(m_btnDel, &QPushButton::clicked, this, &TFrmOrderDo::deleteBooks);
+    connect(m_btnPrint, &QPushButton::clicked, this, [this] {
+        guarded([&] { OrderPrint::preview(this, m_db, m_send->currentOrder(), m_prompter); });
+    });
     connect(m_btnClose, &QPushButton::clicked, this, [this] {
         if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
             frame->close();   // closes this window first
@@ -165,12 +169,13 @@ QWidget *TFrmOrderDo::buildBottomBar()
     m_btnDel = captionedButton(bar, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
     m_btnPre = captionedButton(bar, QStringLiteral("BtnPre"), QStringLiteral("上一步(&P)"), ButtonWidth);
     m_btnNext = captionedButton(bar, QStringLiteral("BtnNext"), QStringLiteral("下一步(&N)"), ButtonWidth);
+    m_btnPrint = captionedButton(bar, QStringLiteral("BtnPrint"), QStringLiteral("打印订单(&R)"), ButtonWidth);
     m_btnClose = captionedButton(bar, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     // The buttons wrap onto further rows in a narrow window.
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(8);
-    for (QPushButton *b : {m_btnDel, m_btnPre, m_btnNext, m_btnClose})
+    for (QPushButton *b : {m_btnDel, m_btnPrint, m_btnPre, m_btnNext, m_btnClose})
         buttons->insertWidget(-1, b);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 4, 8, 6);
@@ -272,6 +277,7 @@ void TFrmOrderDo::tbShow(int page)
         b->setEnabled(true);
     }
     m_btnDel->setVisible(false);
+    m_btnPrint->setVisible(page == SendPage);
     switch (page) {
     case BooksPage:
         m_btnDel->setVisible(true);

@@ -137,5 +137,6 @@ private:
     QPushButton *m_btnDel = nullptr;
     QPushButton *m_btnPre = nullptr;
     QPushButton *m_btnNext = nullptr;
+    QPushButton *m_btnPrint = nullptr;   // 打印订单, page 4 only
     QPushButton *m_btnClose = nullptr;
 };

@@ -119,11 +119,23 @@ TEST(ReportLayoutFile, MissingFileNamesIt)
 
 TEST(ReportText, ExpandsPlaceholders)
 {
-    const ReportText::Context ctx{2, 5, 120, QDateTime(QDate(2024, 3, 9), QTime(8, 5))};
+    const ReportText::Context ctx{2, 5, 120, QDateTime(QDate(2024, 3, 9), QTime(8, 5)),
+                                  {{QStringLiteral("dhdh"), QStringLiteral("2026001")}}};
     EXPECT_EQ(ReportText::expand(QStringLiteral("第 {page} 页 / 共 {pages} 页"), ctx),
               QStringLiteral("第 2 页 / 共 5 页"));
-    EXPECT_EQ(ReportText::expand(QStringLiteral("{count} 种 {date} {time} {other}"), ctx),
-              QStringLiteral("120 种 2024-03-09 08:05 {other}"));
+    EXPECT_EQ(ReportText::expand(QStringLiteral("{count} 种 {date} {time} {dhdh} {other}"), ctx),
+              QStringLiteral("120 种 2024-03-09 08:05 2026001 {other}"));
+}
+
+TEST(ReportLayoutFile, LinesUnderTheTitleKeepTheirOrder)
+{
+    const ReportLayout layout = parse(QStringLiteral("[line]\nleft = 一\nright = 二\n[line]\ncenter = 三\n")
+                                      + Minimal);
+    ASSERT_EQ(layout.lines.size(), 2);
+    EXPECT_EQ(layout.lines[0].left, QStringLiteral("一"));
+    EXPECT_EQ(layout.lines[0].right, QStringLiteral("二"));
+    EXPECT_EQ(layout.lines[1].center, QStringLiteral("三"));
+    EXPECT_THROW(parse(QStringLiteral("[line]\nleft = 一\nleft = 二\n") + Minimal), AppError);
 }
 
 class ListReportTest : public CatalogFixture {

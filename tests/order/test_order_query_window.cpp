@@ -9,19 +9,25 @@
 #include "common/gbk_codec.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
+#include "catalog/list_report_dialog.h"
 #include "grid/grid_popup_gui.h"
 #include "order/dispatch_log.h"
 #include "order/dispatch_log_dialog.h"
 #include "order/order_query_window.h"
 #include "widgets/toggle_strip_widget.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -436,6 +442,53 @@ TEST_F(OrderQueryWindowTest, ExportWritesTheCurrentOrderAsAWorkbook)
     QFile workbook(tree.path(QStringLiteral("order.xlsx")));
     ASSERT_TRUE(workbook.open(QIODevice::ReadOnly));
     EXPECT_TRUE(workbook.read(2) == "PK");
+}
+
+// 打印订单: the current order in print preview, saved from there as a PDF that names it.
+TEST_F(OrderQueryWindowTest, PrintShowsTheCurrentOrderAndSavesItAsPdf)
+{
+    open();
+    QPushButton *print = button("BtnPrint");
+    EXPECT_EQ(print->accessibleName(), QStringLiteral("打印订单"));
+    query(QStringLiteral("订货人名称"), QStringLiteral("乙"));   // nothing listed
+    click(print);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("没有可以打印的订单")});
+
+    query(QStringLiteral("订货单号"), QString());
+    const QString order = mar10.first();
+    w->orders().setCurrentRow(rowOf(order));
+    prompter.shown.clear();
+    click(print);   // no Order.layout beside the program yet: told, nothing shown
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("Order.layout")));
+
+    tree.copyFromDist(QStringLiteral("bin/Order.layout"));
+    prompter.shown.clear();
+    const QString pdf = tree.path(QStringLiteral("printed.pdf"));
+    prompter.saveAnswers.enqueue(pdf);
+    int previewPages = -1;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<ListReportDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto *preview = dialog->findChild<QPrintPreviewWidget *>())
+            previewPages = preview->pageCount();
+        if (dialog->pdfAction())
+            dialog->pdfAction()->trigger();
+        dialog->reject();
+    });
+    click(print);
+    EXPECT_EQ(previewPages, 1);
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+    ASSERT_EQ(prompter.saveRequests.size(), 1);
+    EXPECT_EQ(prompter.saveRequests[0].suggestedName, QStringLiteral("订单%1.pdf").arg(order));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).remove(u' ');
+    EXPECT_TRUE(printed.contains(QStringLiteral("订货单号：") + order)) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("百分之50%店")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("供货商：供货商G1")));
 }
 
 TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTitle)

@@ -7,6 +7,7 @@
 #include "spoken.h"
 
 #include "cart/order_count_dialog.h"
+#include "catalog/list_report_dialog.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
 #include "order/order_wizard_window.h"
@@ -19,6 +20,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -205,6 +208,7 @@ TEST_F(OrderWizardTest, FirstPageListsTheCart)
     EXPECT_TRUE(button("BtnDel")->isVisible());
     EXPECT_TRUE(button("BtnPre")->isVisible());
     EXPECT_FALSE(button("BtnPre")->isEnabled());
+    EXPECT_FALSE(button("BtnPrint")->isVisible());   // page 4 only
     EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("下一步(&N)"));
     EXPECT_EQ(button("BtnClose")->text(), QStringLiteral("关闭(&C)"));
     EXPECT_EQ(label("LbCount"), QStringLiteral("4"));
@@ -252,6 +256,8 @@ TEST_F(OrderWizardTest, ThreeSuppliersMakeThreeOrdersOfOneBatch)
     EXPECT_TRUE(button("BtnPre")->isVisible());
     EXPECT_EQ(button("BtnNext")->text(), QStringLiteral("发送邮件(&S)"));
     EXPECT_EQ(button("BtnNext")->accessibleName(), QStringLiteral("发送邮件"));
+    EXPECT_TRUE(button("BtnPrint")->isVisible());
+    EXPECT_EQ(button("BtnPrint")->accessibleName(), QStringLiteral("打印订单"));
 
     // One batch, consecutive order numbers in supplier order, the cart empty.
     const QString year = QString::number(QDate::currentDate().year());
@@ -1080,6 +1086,37 @@ TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
     ASSERT_NE(typeQuantity(1, QStringLiteral("6")), nullptr);
     w->close();
     EXPECT_EQ(stored(tm), QStringLiteral("6|") + QString::number(price * 6, 'g', 15));
+}
+
+// Page 4's 打印订单 by its accelerator: the print preview of the current order.
+TEST_F(OrderWizardTest, AltRPrintsTheCurrentOrderOnTheSendPage)
+{
+    toSend();
+    tree.copyFromDist(QStringLiteral("bin/Order.layout"));
+    w->orders().setCurrentRow(1);
+    const QString order = w->orders().text(1, QStringLiteral("dhdh"));
+    prompter.shown.clear();
+    QString previewed;
+    int pages = -1;
+    // An accelerator clicks its button a moment later: look for the preview until it is there.
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<ListReportDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        previewed = dialog->printer()->docName();
+        if (auto *preview = dialog->findChild<QPrintPreviewWidget *>())
+            pages = preview->pageCount();
+        dialog->reject();
+    });
+    poll.start();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(!poll.isActive(), 5000);
+    EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(previewed, QStringLiteral("订单") + order);   // the document the printer is given
 }
 
 TEST_F(OrderWizardTest, TheQuantityDialogOnEveryRowWritesEveryLine)
