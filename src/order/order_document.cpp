@@ -54,8 +54,6 @@ OrderDocument OrderDocument::fromLists(const DataSet &headerList, const DataSet 
     o.shlr = textOf(headerList, h, "shlr");
     o.shlh = textOf(headerList, h, "shlh");
     o.shdz = textOf(headerList, h, "shdz");
-    o.xsfh = textOf(headerList, h, "xsfh");
-    o.xsfm = textOf(headerList, h, "xsfm");
     o.shdz2 = textOf(headerList, h, "shdz2");
     o.shyb = textOf(headerList, h, "shyb");
     o.fkrh = textOf(headerList, h, "fkrh");
