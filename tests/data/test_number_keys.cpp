@@ -68,41 +68,9 @@ QSet<QString> rows(const QSqlDatabase &db, const QString &select)
     return out;
 }
 
-class NumberKeysTest : public ::testing::TestWithParam<Engine> {
+// An empty database of each engine with the program's schema (tests/support/engines.h).
+class NumberKeysTest : public EngineSchemaTest {
 protected:
-    TempTree tree;
-    EngineDatabase database;
-    QSqlDatabase db;
-    const QString connectionName = QStringLiteral("number_keys");
-
-    void SetUp() override
-    {
-        const QString error = database.make(GetParam(), tree);
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-        open();
-        if (GetParam() != Engine::Sqlite) {
-            ASSERT_NO_THROW(Schema::create(db));
-        }
-    }
-
-    void TearDown() override
-    {
-        if (QSqlDatabase::contains(connectionName)) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connectionName);
-        }
-        database = EngineDatabase();   // after its connection
-    }
-
-    void open()
-    {
-        const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
-        QString error;
-        db = Connection::open(c, connectionName, &error);
-        ASSERT_TRUE(db.isOpen()) << error.toStdString();
-    }
-
     // A second header with the number is refused.
     void expectRefusedTwice(const QString &table, const QString &number)
     {

@@ -21,37 +21,17 @@ namespace {
 
 using DispatchLog::Result;
 
-class DispatchLogTest : public ::testing::TestWithParam<Engine> {
+// An empty database of each engine with the program's schema and two orders.
+class DispatchLogTest : public EngineSchemaTest {
 protected:
-    TempTree tree;
-    EngineDatabase database;
-    QSqlDatabase db;
-    const QString connectionName = QStringLiteral("dispatch_log");
-
     void SetUp() override
     {
-        const QString error = database.make(GetParam(), tree);
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-        const ConnectionConfig c = Connection::readConfig(tree.bin() + QStringLiteral("syscfg.dbm"));
-        QString openError;
-        db = Connection::open(c, connectionName, &openError);
-        ASSERT_TRUE(db.isOpen()) << openError.toStdString();
-        if (GetParam() != Engine::Sqlite) {
-            ASSERT_NO_THROW(Schema::create(db));
-        }
+        EngineSchemaTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const char *number : {"N1", "N2"})
             Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values (?,'2026-12-10')"),
                       {QString::fromLatin1(number)});
-    }
-
-    void TearDown() override
-    {
-        if (QSqlDatabase::contains(connectionName)) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connectionName);
-        }
-        database = EngineDatabase();
     }
 
     static DispatchLog::Entry attempt(const QString &number, Result result, int minute)
