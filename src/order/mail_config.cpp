@@ -135,27 +135,39 @@ Settings load(const QString &path)
     return s;
 }
 
-QString fault(const Settings &settings)
+QString fault(const Settings &settings, Field *field)
 {
-    if (!settings.readFault.isEmpty())
-        return settings.readFault;
-    const Smtp &m = settings.smtp;
-    if (!m.enabled())
+    Field where = Field::None;
+    const QString why = [&]() -> QString {
+        if (!settings.readFault.isEmpty())
+            return settings.readFault;
+        const Smtp &m = settings.smtp;
+        if (!m.enabled())
+            return {};
+        where = Field::Server;
+        if (m.server.trimmed().contains(u' ') || m.server.contains(u'/'))
+            return QStringLiteral("SMTP 服务器不是一个主机名：%1").arg(m.server);
+        where = Field::Port;
+        if (m.port < 0 || m.port > 65535)
+            return QStringLiteral("SMTP 端口必须在 1 到 65535 之间。");
+        where = Field::From;
+        if (m.fromAddress.trimmed().isEmpty())
+            return QStringLiteral("使用 SMTP 服务器时必须填写发件人地址。");
+        const QString addressFault = OrderMail::addressFault(m.fromAddress.trimmed());
+        if (!addressFault.isEmpty())
+            return QStringLiteral("发件人地址不是一个邮件地址（%1）：%2").arg(addressFault, m.fromAddress);
+        where = Field::User;
+        if (m.user.trimmed().isEmpty() && !m.password.isEmpty())
+            return QStringLiteral("填写了口令，但没有填写用户名。");
+        where = Field::CaFile;
+        if (!m.caFile.trimmed().isEmpty() && !QFileInfo(m.caFile.trimmed()).isFile())
+            return QStringLiteral("证书文件不存在：%1").arg(m.caFile);
+        where = Field::None;
         return {};
-    if (m.server.trimmed().contains(u' ') || m.server.contains(u'/'))
-        return QStringLiteral("SMTP 服务器不是一个主机名：%1").arg(m.server);
-    if (m.port < 0 || m.port > 65535)
-        return QStringLiteral("SMTP 端口必须在 1 到 65535 之间。");
-    if (m.fromAddress.trimmed().isEmpty())
-        return QStringLiteral("使用 SMTP 服务器时必须填写发件人地址。");
-    const QString addressFault = OrderMail::addressFault(m.fromAddress.trimmed());
-    if (!addressFault.isEmpty())
-        return QStringLiteral("发件人地址不是一个邮件地址（%1）：%2").arg(addressFault, m.fromAddress);
-    if (m.user.trimmed().isEmpty() && !m.password.isEmpty())
-        return QStringLiteral("填写了口令，但没有填写用户名。");
-    if (!m.caFile.trimmed().isEmpty() && !QFileInfo(m.caFile.trimmed()).isFile())
-        return QStringLiteral("证书文件不存在：%1").arg(m.caFile);
-    return {};
+    }();
+    if (field)
+        *field = why.isEmpty() ? Field::None : where;
+    return why;
 }
 
 void save(const Settings &settings, const QString &path)

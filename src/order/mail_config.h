@@ -63,7 +63,9 @@ Settings load(const QString &path = configFile());
 // Why the settings cannot be used for sending, as the clerk is told it (empty: they can):
 // with a server, a sender that is one mail address, a port in 1..65535, a certificate file
 // that exists when one is named, a password only with a user.
-QString fault(const Settings &settings);
+// field, when given, is set to the setting the fault is about.
+enum class Field { None, Server, Port, User, From, CaFile };
+QString fault(const Settings &settings, Field *field = nullptr);
 
 // Writes the [Mail] keys, keeping every other line of the file; the password enciphered.
 // Throws AppError: fault(settings), or why the file could not be written (nothing written).

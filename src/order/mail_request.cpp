@@ -5,6 +5,7 @@
 #include "common/program_paths.h"
 #include "common/whole_file.h"
 #include "order/order_text.h"
+#include "order/order_workbook.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,8 +160,18 @@ QString defaultSpoolRoot()
 }
 
 Prepared prepare(const OrderDocument &order, OrderSource source, const QString &spoolRoot,
-                 const QDateTime &now)
+                 const QDateTime &now, std::optional<MailConfig::Attachment> attachmentKind)
 {
+    MailConfig::Attachment attachment = MailConfig::Attachment::Text;
+    if (attachmentKind) {
+        attachment = *attachmentKind;
+    } else {
+        const MailConfig::Settings config = MailConfig::load();
+        if (!config.readFault.isEmpty())
+            throw AppError(QStringLiteral("配置文件 %1 中的邮件设置有误：\n%2")
+                               .arg(QDir::toNativeSeparators(MailConfig::configFile()), config.readFault));
+        attachment = config.attachment;
+    }
     Prepared out;
     out.request.recipients = readRecipients(recipientsFile());
     out.request.subject = OrderNames::title(source);
@@ -175,10 +186,24 @@ Prepared prepare(const OrderDocument &order, OrderSource source, const QString &
         throw AppError(QStringLiteral("无法创建文件夹 %1：%2")
                            .arg(QDir::toNativeSeparators(spoolRoot), WholeFile::reasonText(spoolRoot + QStringLiteral("/x"), errno)));
     out.spoolFolder = QFileInfo(folder.path()).absoluteFilePath();
-    out.attachmentPath = out.spoolFolder + u'/' + OrderNames::attachmentName(source, now);
-    OrderText::writeFile(out.attachmentPath, order, source);   // on a throw the folder goes
+    const QString textPath = out.spoolFolder + u'/' + OrderNames::attachmentName(source, now);
+    // On a throw below the folder goes with what was written into it.
+    if (attachment != MailConfig::Attachment::Workbook) {
+        OrderText::writeFile(textPath, order, source);
+        out.request.attachments << textPath;
+    }
+    if (attachment != MailConfig::Attachment::Text) {
+        const QString workbookPath = textPath + u'x';   // ".xls" + "x"
+        try {
+            OrderWorkbook::ExportOrderWorkbook(order, source, workbookPath);
+        } catch (const AppError &e) {
+            // The workbook's first line speaks of an export; the last names the file and why.
+            throw AppError(e.text().section(u'\n', -1));
+        }
+        out.request.attachments << workbookPath;
+    }
+    out.attachmentPath = out.request.attachments.constFirst();
     folder.setAutoRemove(false);
-    out.request.attachments << out.attachmentPath;
     return out;
 }
 

@@ -9,8 +9,10 @@
 //               fill one in)
 //   subject     the order's title, "图书征订单" (wizard) or "图书征定单" (order query)
 //   body        "../init/mail.txt" with its line breaks; no file, no body
-//   attachment  the order text, written into a spool folder of its own under the name
-//               title + "yyyyMMddhhmmss" + ".xls"
+//   attachments by the [Mail] sAttach setting (order/mail_config.h), written into a spool
+//               folder of its own: the order text under the name title + "yyyyMMddhhmmss" +
+//               ".xls" (the default), the order workbook under the same name + "x" (".xlsx"),
+//               or both, the text first
 //
 // Both files are read as UTF-8 when they are valid UTF-8, else as GBK.
 //
@@ -19,11 +21,13 @@
 //   auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, {}, this);
 //   connect(handOver, &MailHandOver::finished, ...);   // see mail_hand_over.h
 //   handOver->start();
+#include "order/mail_config.h"
 #include "order/order_document.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct MailRequest {
     QStringList recipients;
@@ -74,14 +78,17 @@ QString defaultSpoolRoot();
 struct Prepared {
     MailRequest request;
     QString spoolFolder;      // made for this hand-over alone
-    QString attachmentPath;   // spoolFolder + "/" + attachment name
+    QString attachmentPath;   // the first attachment: the order text unless only the workbook goes
 };
 
-// Writes the order text into a new spool folder under root and builds the request. Throws
-// AppError when the folder or the file cannot be made (the folder is then removed).
+// Writes the attachments into a new spool folder under root and builds the request. The kind
+// of attachment is the configuration file's unless given. Throws AppError when the folder or a
+// file cannot be made (the folder is then removed), or when the configuration file's mail
+// settings cannot be read (naming the key).
 Prepared prepare(const OrderDocument &order, OrderSource source,
                  const QString &spoolRoot = defaultSpoolRoot(),
-                 const QDateTime &now = QDateTime::currentDateTime());
+                 const QDateTime &now = QDateTime::currentDateTime(),
+                 std::optional<MailConfig::Attachment> attachmentKind = std::nullopt);
 
 // Removes the spool folders under root that were last changed more than maxAgeSecs before
 // now; the program calls it at start, when no composer of an earlier run is likely to still

@@ -1,9 +1,12 @@
 #include "order/mail_settings_dialog.h"
 
 #include "common/guarded.h"
+#include "common/app_error.h"
+#include "order/mail_sending_widget.h"
 #include "order/mail_settings.h"
 #include "widgets/captioned_controls_gui.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -21,6 +24,8 @@ TFrmSettings::TFrmSettings(Prompter &prompter, const Files &files, QWidget *pare
         m_files.recipients = OrderMail::recipientsFile();
     if (m_files.body.isEmpty())
         m_files.body = OrderMail::bodyFile();
+    if (m_files.config.isEmpty())
+        m_files.config = MailConfig::configFile();
 
     auto *layout = new QVBoxLayout(this);
     m_recipients = new QPlainTextEdit(this);
@@ -46,6 +51,9 @@ TFrmSettings::TFrmSettings(Prompter &prompter, const Files &files, QWidget *pare
     layout->addWidget(bodyCaption);
     layout->addWidget(m_body, 3);
 
+    m_sending = new MailSendingWidget(this);
+    layout->addWidget(m_sending);
+
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     m_ok = captionedButton(this, QStringLiteral("BtnOk"), QStringLiteral("确定(&O)"), 84);
@@ -57,12 +65,17 @@ TFrmSettings::TFrmSettings(Prompter &prompter, const Files &files, QWidget *pare
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_recipients, &QPlainTextEdit::textChanged, this, &TFrmSettings::showExamples);
 
-    resize(640, 480);
+    resize(680, 640);
     guarded(m_prompter, [&] {
         const MailSettings::Texts texts = MailSettings::load(m_files.recipients, m_files.body);
         m_recipients->setPlainText(texts.recipients);
         m_body->setPlainText(texts.body);
     });
+    const MailConfig::Settings sending = MailConfig::load(m_files.config);
+    m_sending->setSettings(sending);
+    if (!sending.readFault.isEmpty())
+        m_prompter.message(sending.readFault + QStringLiteral("\n请在本窗口中重新选择，确定后保存。"),
+                           QStringLiteral("系统提示"), MsgFlags::Warning);
     showExamples();
     m_recipients->setFocus();
 }
@@ -94,8 +107,31 @@ void TFrmSettings::saveAndClose()
     const MailSettings::Texts texts{m_recipients->toPlainText(), m_body->toPlainText()};
     // The line that is not one address is selected for the clerk to correct; save() then
     // refuses with the error that names it.
-    if (const MailSettings::Fault fault = MailSettings::recipientsFault(texts.recipients); fault.line)
+    if (const MailSettings::Fault fault = MailSettings::recipientsFault(texts.recipients); fault.line) {
         selectLine(fault.line);
+        throw AppError(fault.text);
+    }
+    const MailConfig::Settings sending = m_sending->settings();
+    MailConfig::Field field = MailConfig::Field::None;
+    QString why = MailConfig::fault(sending, &field);
+    if (why.isEmpty() && m_sending->channelBox()->currentIndex() == 1 && !sending.smtp.enabled()) {
+        why = QStringLiteral("选择了 SMTP 服务器，但没有填写服务器。");
+        field = MailConfig::Field::Server;
+    }
+    if (why.isEmpty() && sending.smtp.enabled() && OrderMail::parseRecipients(texts.recipients, nullptr).isEmpty())
+        why = QStringLiteral("通过 SMTP 服务器发送时必须填写收件人。");
+    if (!why.isEmpty()) {
+        if (QWidget *control = m_sending->controlFor(field))
+            control->setFocus();
+        else if (field == MailConfig::Field::None)
+            m_recipients->setFocus();
+        throw AppError(why);
+    }
     MailSettings::save(texts, m_files.recipients, m_files.body);
+    try {
+        MailConfig::save(sending, m_files.config);
+    } catch (const AppError &e) {
+        throw AppError(QStringLiteral("收件人和邮件正文已经保存，但发送方式没有保存：\n") + e.text());
+    }
     accept();
 }

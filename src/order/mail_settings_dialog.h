@@ -9,14 +9,18 @@
 //   │ 示例地址不会收到邮件：dingdan@example.com …           │  shown while there are some
 //   │ 邮件正文：                                           │
 //   │ [                                                  ] │
+//   │ 发送方式、附件、SMTP 服务器 (order/mail_sending_widget.h)  │
 //   │                                  [确定(O)] [取消(C)] │
 //   └──────────────────────────────────────────────────────┘
 //
-// 确定 saves both files and closes; a line that is not one mail address is named in the error
-// box, selected, and nothing is saved. 取消 and Esc close without saving.
+// 确定 checks everything first — a line that is not one mail address, or a sending setting that
+// cannot be used, is named in the error box and selected, and nothing is saved — then writes
+// the two files and the [Mail] section of syscfg.dbm and closes. 取消 and Esc close without
+// saving.
 #include <QDialog>
 #include <QString>
 
+class MailSendingWidget;
 class Prompter;
 class QLabel;
 class QPlainTextEdit;
@@ -28,6 +32,7 @@ public:
     struct Files {
         QString recipients;   // empty: "../init/mailadd.txt" beside the program folder
         QString body;         // empty: "../init/mail.txt"
+        QString config;       // empty: the program folder's syscfg.dbm
     };
 
     TFrmSettings(Prompter &prompter, const Files &files, QWidget *parent = nullptr);
@@ -35,6 +40,7 @@ public:
     QPlainTextEdit *recipientsEdit() const { return m_recipients; }
     QPlainTextEdit *bodyEdit() const { return m_body; }
     QLabel *examplesLabel() const { return m_examples; }
+    MailSendingWidget *sendingWidget() const { return m_sending; }
     QPushButton *okButton() const { return m_ok; }
 
 private:
@@ -47,5 +53,6 @@ private:
     QPlainTextEdit *m_recipients = nullptr;
     QPlainTextEdit *m_body = nullptr;
     QLabel *m_examples = nullptr;
+    MailSendingWidget *m_sending = nullptr;
     QPushButton *m_ok = nullptr;
 };

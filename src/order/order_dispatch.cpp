@@ -54,7 +54,12 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     }
     m_recipients = mail.request.recipients;
     m_subject = mail.request.subject;
-    m_attachmentName = QFileInfo(mail.attachmentPath).fileName();
+    QStringList names;
+    for (const QString &path : mail.request.attachments)
+        names << QFileInfo(path).fileName();
+    // With the text and the workbook both attached, the log names both and keeps the text's
+    // hash (the order as its supplier's system reads it).
+    m_attachmentName = names.join(QStringLiteral("、"));
     m_attachmentSha = DispatchLog::fileSha256(mail.attachmentPath);
 
     auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.handOver, this);

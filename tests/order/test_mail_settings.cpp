@@ -2,13 +2,17 @@
 // reads, a wrong address is named and saves nothing, and the files keep their shipped form.
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "order/mail_config.h"
 #include "order/mail_request.h"
+#include "order/mail_sending_widget.h"
 #include "order/mail_settings.h"
 #include "order/mail_settings_dialog.h"
 #include "scripted_prompter.h"
 
 #include <QFile>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -33,6 +37,7 @@ protected:
     QTemporaryDir dir;
     QString recipients() const { return dir.filePath(QStringLiteral("mailadd.txt")); }
     QString body() const { return dir.filePath(QStringLiteral("mail.txt")); }
+    QString config() const { return dir.filePath(QStringLiteral("syscfg.dbm")); }
 };
 
 TEST_F(MailSettingsTest, WhatIsSavedIsWhatTheHandOverReads)
@@ -122,7 +127,7 @@ TEST_F(MailSettingsTest, TheWindowSelectsAWrongLineThenSavesTheCorrectedText)
     ASSERT_TRUE(writeBytes(recipients(), "dingdan@example.com\r\n"));
     ASSERT_TRUE(writeBytes(body(), Gbk::encode(QStringLiteral("您好！"))));
     ScriptedPrompter prompter;
-    TFrmSettings window(prompter, {recipients(), body()});
+    TFrmSettings window(prompter, {recipients(), body(), config()});
     EXPECT_EQ(window.recipientsEdit()->toPlainText(), QStringLiteral("dingdan@example.com\n"));
     EXPECT_EQ(window.bodyEdit()->toPlainText(), QStringLiteral("您好！"));
     EXPECT_FALSE(window.examplesLabel()->isHidden());
@@ -145,6 +150,51 @@ TEST_F(MailSettingsTest, TheWindowSelectsAWrongLineThenSavesTheCorrectedText)
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(OrderMail::readRecipients(recipients()), QStringList{QStringLiteral("orders@supplier.cn")});
     EXPECT_EQ(OrderMail::readBody(body()), QStringLiteral("您好！"));
+}
+
+TEST_F(MailSettingsTest, TheWindowWritesTheSendingSettingsOnlyWhenTheyCanBeUsed)
+{
+    ASSERT_TRUE(writeBytes(recipients(), "orders@supplier.cn\r\n"));
+    ASSERT_TRUE(writeBytes(config(), Gbk::encode(QStringLiteral("[All]\r\napptitle=征订\r\n"))));
+    ScriptedPrompter prompter;
+    TFrmSettings window(prompter, {recipients(), body(), config()});
+    MailSendingWidget *sending = window.sendingWidget();
+    EXPECT_EQ(sending->channelBox()->currentIndex(), 0);   // no server: the mail program
+    EXPECT_FALSE(sending->serverEdit()->isEnabled());
+    EXPECT_EQ(sending->channelBox()->accessibleName(), QStringLiteral("发送方式"));
+
+    sending->channelBox()->setCurrentIndex(1);
+    sending->serverEdit()->setText(QStringLiteral("smtp.school.cn"));
+    sending->passwordEdit()->setText(QStringLiteral("secret"));
+    sending->attachmentBox()->setCurrentIndex(2);
+    window.okButton()->click();   // no sender address
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("发件人"))) << prompter.shown[0].text.toStdString();
+    EXPECT_EQ(MailConfig::load(config()).smtp.server, QString());
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+
+    sending->fromEdit()->setText(QStringLiteral("orders@school.cn"));
+    window.okButton()->click();   // a password without a user
+    ASSERT_EQ(prompter.shown.size(), 2);
+    EXPECT_TRUE(prompter.shown[1].text.contains(QStringLiteral("用户名"))) << prompter.shown[1].text.toStdString();
+
+    sending->passwordEdit()->clear();
+    window.okButton()->click();
+    EXPECT_EQ(prompter.shown.size(), 2);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    const MailConfig::Settings saved = MailConfig::load(config());
+    EXPECT_EQ(saved.smtp.server, QStringLiteral("smtp.school.cn"));
+    EXPECT_EQ(saved.smtp.fromAddress, QStringLiteral("orders@school.cn"));
+    EXPECT_EQ(saved.attachment, MailConfig::Attachment::Both);
+    EXPECT_TRUE(bytesOf(config()).startsWith(Gbk::encode(QStringLiteral("[All]\r\napptitle=征订\r\n"))));
+
+    // Back to the mail program: the server goes, so orders are handed to the mail program.
+    TFrmSettings again(prompter, {recipients(), body(), config()});
+    EXPECT_EQ(again.sendingWidget()->channelBox()->currentIndex(), 1);
+    again.sendingWidget()->channelBox()->setCurrentIndex(0);
+    again.okButton()->click();
+    EXPECT_FALSE(MailConfig::load(config()).smtp.enabled());
+    EXPECT_EQ(MailConfig::load(config()).smtp.fromAddress, QStringLiteral("orders@school.cn"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "order_samples.h"
 #include "temp_tree.h"
 
+#include "common/app_error.h"
 #include "common/gbk_codec.h"
 #include "order/mail_hand_over.h"
 #include "order/mail_request.h"
@@ -175,6 +176,51 @@ TEST_F(OrderMailSpool, PrepareWritesTheOrderTextUnderItsNameInAFolderOfItsOwn)
     EXPECT_EQ(second.request.subject, QStringLiteral("图书征定单"));
     EXPECT_EQ(first.request.body, QStringLiteral("您好：\n请查收附件。\n"));
     EXPECT_EQ(first.request.attachments, QStringList{first.attachmentPath});
+}
+
+TEST_F(OrderMailSpool, TheConfiguredAttachmentKindDecidesWhatGoesWithTheMail)
+{
+    struct Case {
+        const char *config;   // the [Mail] section of syscfg.dbm
+        QStringList names;    // the attachments, in order
+    };
+    const QString text = QStringLiteral("图书征订单20260315143005.xls");
+    const QString workbook = text + u'x';
+    const Case cases[] = {
+        {"", {text}},
+        {"[Mail]\r\nsAttach=text\r\n", {text}},
+        {"[Mail]\r\nsAttach=XLSX\r\n", {workbook}},
+        {"[Mail]\r\nsAttach=both\r\n", {text, workbook}},
+    };
+    const OrderDocument order = sampleOrder();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.config);
+        tree.writeConfig(QByteArray("[All]\r\nsDbType=Oledb40\r\n") + c.config);
+        const OrderMail::Prepared mail = OrderMail::prepare(order, OrderSource::Wizard, root, when);
+        QStringList names;
+        for (const QString &path : mail.request.attachments) {
+            names << QFileInfo(path).fileName();
+            EXPECT_EQ(QFileInfo(path).absolutePath(), mail.spoolFolder);
+            if (path.endsWith(QStringLiteral(".xls")))
+                EXPECT_EQ(readAll(path), OrderText::render(order, OrderSource::Wizard));
+            else
+                EXPECT_TRUE(readAll(path).startsWith("PK\x03\x04"));   // a workbook package
+        }
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(mail.attachmentPath, mail.request.attachments.value(0));
+    }
+}
+
+TEST_F(OrderMailSpool, AnUnreadableAttachmentSettingStopsTheMailAndNamesTheKey)
+{
+    tree.writeConfig("[Mail]\r\nsAttach=pdf\r\n");
+    try {
+        OrderMail::prepare(sampleOrder(), OrderSource::Wizard, root, when);
+        FAIL() << "prepared with an unknown attachment kind";
+    } catch (const AppError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("sAttach"))) << e.text().toStdString();
+    }
+    EXPECT_TRUE(QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(OrderMailSpool, MissingInitFilesGiveNoRecipientAndNoBody)
