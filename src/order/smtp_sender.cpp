@@ -18,6 +18,7 @@ struct Conversation {
     QStringList replies;
     QString lastRecipient;      // of the last RCPT command sent
     QString refusedRecipient;   // the one the server answered with an error
+    QString lastRefusal;        // the last reply that was an error (4xx, 5xx)
 };
 
 int onDebug(CURL *, curl_infotype type, char *data, size_t size, void *user)
@@ -39,8 +40,11 @@ int onDebug(CURL *, curl_infotype type, char *data, size_t size, void *user)
             if (line.isEmpty())
                 continue;
             c->replies << line;
-            if (!c->lastRecipient.isEmpty() && (line.startsWith(u'4') || line.startsWith(u'5')))
-                c->refusedRecipient = c->lastRecipient;
+            if (line.startsWith(u'4') || line.startsWith(u'5')) {
+                c->lastRefusal = line;
+                if (!c->lastRecipient.isEmpty())
+                    c->refusedRecipient = c->lastRecipient;
+            }
         }
     }
     return 0;
@@ -78,11 +82,6 @@ struct Handle {
     }
 };
 
-bool isErrorReply(const QString &line)
-{
-    return line.startsWith(u'4') || line.startsWith(u'5');
-}
-
 // The clerk's sentence for a failed attempt.
 QString reasonFor(CURLcode code, const QString &words, const Conversation &talk,
                   const MailConfig::Smtp &smtp)
@@ -114,9 +113,9 @@ QString reasonFor(CURLcode code, const QString &words, const Conversation &talk,
     default:
         break;
     }
-    if (!talk.replies.isEmpty() && talk.replies.last().startsWith(QStringLiteral("530")))
+    if (talk.lastRefusal.startsWith(QStringLiteral("530")))
         return QStringLiteral("SMTP 服务器 %1 要求先登录：请在“设置”中填写用户名和口令。").arg(server);
-    if (!talk.replies.isEmpty() && isErrorReply(talk.replies.last()))
+    if (!talk.lastRefusal.isEmpty())
         return QStringLiteral("SMTP 服务器 %1 没有接受这封邮件。").arg(server);
     return QStringLiteral("通过 SMTP 服务器 %1 发送时发生错误。").arg(at);
 }
@@ -200,8 +199,8 @@ Result send(const MailConfig::Smtp &smtp, const Envelope &envelope, const QByteA
     const QString curlWords = QString::fromUtf8(words[0] ? words : curl_easy_strerror(code)).trimmed();
     result.reason = reasonFor(code, curlWords, talk, smtp);
     QStringList details;
-    if (!result.reply.isEmpty() && isErrorReply(result.reply))
-        details << QStringLiteral("服务器答复“%1”").arg(result.reply);
+    if (!talk.lastRefusal.isEmpty())
+        details << QStringLiteral("服务器答复“%1”").arg(talk.lastRefusal);
     details << curlWords;
     result.details = details.join(QStringLiteral("；"));
     return result;
