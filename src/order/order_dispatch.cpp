@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -47,19 +48,17 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     if (m_busy)
         return false;
     m_busy = true;
-    const QString number = order.header.dhdh.trimmed();
-    m_time = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTime();
-    m_recipients.clear();
-    m_subject.clear();
-    m_attachmentName.clear();
-    m_attachmentSha.clear();
-    m_sentSpool.clear();
+    m_attempt = {};
+    DispatchLog::Entry &entry = m_attempt.entry;
+    entry.orderNumber = order.header.dhdh.trimmed();
+    entry.time = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTime();
     const MailConfig::Settings config = MailConfig::load(
         m_options.mailConfigFile.isEmpty() ? MailConfig::configFile() : m_options.mailConfigFile);
-    m_channel = config.smtp.enabled() ? DispatchLog::Channel::Smtp : DispatchLog::Channel::MailProgram;
+    const bool smtp = config.smtp.enabled();
+    entry.channel = smtp ? DispatchLog::Channel::Smtp : DispatchLog::Channel::MailProgram;
     OrderMail::Prepared mail;
     try {
-        if (m_channel == DispatchLog::Channel::Smtp) {
+        if (smtp) {
             const QString fault = MailConfig::fault(config);
             if (!fault.isEmpty())
                 throw AppError(fault);
@@ -67,104 +66,112 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
         mail = OrderMail::prepare(order, source,
                                   m_options.spoolRoot.isEmpty() ? OrderMail::defaultSpoolRoot()
                                                                 : m_options.spoolRoot,
-                                  m_time);
+                                  entry.time);
     } catch (const AppError &e) {
-        concludeLater(number, e.text());
+        concludeLater(e.text());
         return true;
     }
-    m_recipients = mail.request.recipients;
-    m_subject = mail.request.subject;
-    m_attachmentName = QFileInfo(mail.attachmentPath).fileName();
-    m_attachmentSha = DispatchLog::fileSha256(mail.attachmentPath);
-    if (m_channel == DispatchLog::Channel::Smtp)
-        sendBySmtp(number, mail, config.smtp);
+    entry.recipients = mail.request.recipients;
+    entry.subject = mail.request.subject;
+    entry.attachmentName = QFileInfo(mail.attachmentPath).fileName();
+    entry.attachmentSha256 = DispatchLog::fileSha256(mail.attachmentPath);
+    if (smtp)
+        sendBySmtp(mail, config.smtp);
     else
-        handOver(number, mail);
+        handOver(mail);
     return true;
 }
 
-void OrderDispatch::handOver(const QString &order, const OrderMail::Prepared &mail)
+void OrderDispatch::handOver(const OrderMail::Prepared &mail)
 {
     auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.handOver, this);
     connect(handOver, &MailHandOver::finished, this,
-            [this, handOver, order](bool handedOver, const QString &reason) {
+            [this, handOver](bool handedOver, const QString &reason) {
                 handOver->deleteLater();
-                conclude(order, handedOver, reason);
+                conclude(handedOver, reason);
             });
     if (!handOver->start()) {
         const QString reason = handOver->reason();
         handOver->deleteLater();
-        concludeLater(order, reason);
+        concludeLater(reason);
     }
 }
 
-void OrderDispatch::sendBySmtp(const QString &order, const OrderMail::Prepared &mail,
-                               const MailConfig::Smtp &smtp)
+void OrderDispatch::sendBySmtp(const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp)
 {
-    m_sentSpool = mail.spoolFolder;
+    m_attempt.spoolToRemove = mail.spoolFolder;
     if (mail.request.recipients.isEmpty()) {
-        concludeLater(order, QStringLiteral("收件人文件 %1 中没有收件人地址。通过 SMTP 服务器发送的订单"
-                                            "至少要有一个收件人：请在“设置”中填写收件人。")
-                                 .arg(QDir::toNativeSeparators(OrderMail::recipientsFile())));
+        concludeLater(QStringLiteral("收件人文件 %1 中没有收件人地址。通过 SMTP 服务器发送的订单"
+                                     "至少要有一个收件人：请在“设置”中填写收件人。")
+                          .arg(QDir::toNativeSeparators(OrderMail::recipientsFile())));
         return;
     }
     QByteArray message;
     try {
-        message = SmtpMessage::compose(mail.request, {smtp.fromAddress.trimmed(), smtp.fromName}, m_time);
+        message = SmtpMessage::compose(mail.request, {smtp.fromAddress.trimmed(), smtp.fromName},
+                                       m_attempt.entry.time);
     } catch (const AppError &e) {
-        concludeLater(order, e.text());
+        concludeLater(e.text());
         return;
     }
     const SmtpSender::Envelope envelope{smtp.fromAddress.trimmed(), mail.request.recipients};
-    // The watcher goes with this unit; a send still under way then ends on its own in the
-    // pool, and its folder goes with the stale spool folders at a later start.
-    auto *watcher = new QFutureWatcher<SmtpSender::Result>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, order] {
-        const SmtpSender::Result result = watcher->result();
-        watcher->deleteLater();
-        conclude(order, result.sent, result.failureText());
-    });
+    // The watcher is no child of this unit: when the window goes before the server answers,
+    // the answer is still logged (and the order counted when it went out).
+    auto *watcher = new QFutureWatcher<SmtpSender::Result>;
+    const QPointer<OrderDispatch> self(this);
+    connect(watcher, &QFutureWatcherBase::finished, watcher,
+            [watcher, self, db = m_db, attempt = m_attempt] {
+                const SmtpSender::Result result = watcher->result();
+                watcher->deleteLater();
+                const DispatchOutcome outcome = settle(db, attempt, result.sent, result.failureText());
+                if (self)
+                    self->finish(outcome);
+            });
     watcher->setFuture(QtConcurrent::run(&SmtpSender::send, smtp, envelope, message,
                                          m_options.smtpLimits));
 }
 
-void OrderDispatch::concludeLater(const QString &order, const QString &reason)
+void OrderDispatch::concludeLater(const QString &reason)
 {
-    QTimer::singleShot(0, this, [this, order, reason] { conclude(order, false, reason); });
+    QTimer::singleShot(0, this, [this, reason] { conclude(false, reason); });
 }
 
-void OrderDispatch::conclude(const QString &order, bool wentOut, const QString &reason)
+void OrderDispatch::conclude(bool wentOut, const QString &reason)
 {
-    if (!m_sentSpool.isEmpty())
-        QDir(m_sentSpool).removeRecursively();
-    const bool smtp = m_channel == DispatchLog::Channel::Smtp;
-    DispatchOutcome outcome;
-    outcome.order = order;
-    outcome.channel = m_channel;
-    outcome.handedOver = wentOut;
-    outcome.recipients = m_recipients;
-    outcome.message = !wentOut ? failedText(order, reason, m_channel)
-                      : smtp   ? sentText(order, m_recipients)
-                               : handedOverText(order, m_recipients);
+    finish(settle(m_db, m_attempt, wentOut, reason));
+}
 
-    DispatchLog::Entry entry;
-    entry.orderNumber = order;
-    entry.time = m_time;
-    entry.channel = m_channel;
-    entry.recipients = m_recipients;
-    entry.subject = m_subject;
-    entry.attachmentName = m_attachmentName;
-    entry.attachmentSha256 = m_attachmentSha;
+DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
+                                      const QString &reason)
+{
+    if (!attempt.spoolToRemove.isEmpty())
+        QDir(attempt.spoolToRemove).removeRecursively();
+    DispatchLog::Entry entry = attempt.entry;
+    const bool smtp = entry.channel == DispatchLog::Channel::Smtp;
     entry.result = !wentOut ? DispatchLog::Result::Failed
                    : smtp   ? DispatchLog::Result::Sent
                             : DispatchLog::Result::HandedOver;
     entry.failure = wentOut ? QString() : reason;
+
+    DispatchOutcome outcome;
+    outcome.order = entry.orderNumber;
+    outcome.channel = entry.channel;
+    outcome.handedOver = wentOut;
+    outcome.recipients = entry.recipients;
+    outcome.message = !wentOut ? failedText(entry.orderNumber, reason, entry.channel)
+                      : smtp   ? sentText(entry.orderNumber, entry.recipients)
+                               : handedOverText(entry.orderNumber, entry.recipients);
     try {
-        DispatchLog::record(m_db, entry);
+        DispatchLog::record(db, entry);
     } catch (const AppError &e) {
         outcome.logError = e.text();
         outcome.message += QStringLiteral("\n发送记录没有写入数据库：") + e.text();
     }
+    return outcome;
+}
+
+void OrderDispatch::finish(const DispatchOutcome &outcome)
+{
     m_busy = false;
     emit finished(outcome);
 }

@@ -73,19 +73,24 @@ signals:
     void finished(const DispatchOutcome &outcome);
 
 private:
-    void handOver(const QString &order, const OrderMail::Prepared &mail);
-    void sendBySmtp(const QString &order, const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp);
+    // The attempt under way, as its log row will name it.
+    struct Attempt {
+        DispatchLog::Entry entry;   // all but the result and the failure
+        QString spoolToRemove;      // an SMTP send's spool folder, removed after the send
+    };
+    void handOver(const OrderMail::Prepared &mail);
+    void sendBySmtp(const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp);
     // Concludes from the event loop, as every failure found inside start() must.
-    void concludeLater(const QString &order, const QString &reason);
-    void conclude(const QString &order, bool wentOut, const QString &reason);
+    void concludeLater(const QString &reason);
+    void conclude(bool wentOut, const QString &reason);
+    // Writes the attempt's log row and tells what came of it; needs no OrderDispatch, so an
+    // SMTP send is logged even when its window closed before the server answered.
+    static DispatchOutcome settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
+                                  const QString &reason);
+    void finish(const DispatchOutcome &outcome);
 
     QSqlDatabase m_db;
     Options m_options;
     bool m_busy = false;
-    // The attempt under way, as its log row will name it.
-    DispatchLog::Channel m_channel = DispatchLog::Channel::MailProgram;
-    QStringList m_recipients;
-    QString m_subject, m_attachmentName, m_attachmentSha;
-    QDateTime m_time;
-    QString m_sentSpool;   // an SMTP send's spool folder, removed after the send
+    Attempt m_attempt;
 };

@@ -41,7 +41,7 @@ protected:
         rows.open();
         return OrderDocument::fromLists(headers, rows);
     }
-    DispatchOutcome dispatch(int current, OrderSource source = OrderSource::Query)
+    OrderDispatch::Options dispatchOptions()
     {
         OrderDispatch::Options o;
         o.spoolRoot = spoolRoot;
@@ -49,7 +49,11 @@ protected:
         o.mailConfigFile = mailConfig;
         o.smtpLimits = smtpLimits;
         o.now = sendTime;
-        OrderDispatch unit(db, o);
+        return o;
+    }
+    DispatchOutcome dispatch(int current, OrderSource source = OrderSource::Query)
+    {
+        OrderDispatch unit(db, dispatchOptions());
         QSignalSpy finished(&unit, &OrderDispatch::finished);
         EXPECT_TRUE(unit.start(document(current), source));
         EXPECT_TRUE(unit.busy());

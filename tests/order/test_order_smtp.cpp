@@ -10,6 +10,7 @@
 #include "order/order_text.h"
 
 #include <QCryptographicHash>
+#include <QTest>
 
 namespace {
 
@@ -207,6 +208,26 @@ TEST_F(SmtpDispatchTest, EachFailureIsToldLoggedAndNotCounted)
             EXPECT_TRUE(server->received().isEmpty());
         EXPECT_TRUE(spoolFolders().isEmpty()) << spoolFolders().join(u' ').toStdString();
     }
+}
+
+// The window that sent the order closes before the server answers: the mail that went out is
+// still logged and counted.
+TEST_F(SmtpDispatchTest, AMailSentAfterItsWindowClosedIsStillCounted)
+{
+    LocalSmtp::Server server({});
+    ASSERT_NE(server.port(), 0) << server.error().toStdString();
+    writeMail(smtp(server.port(), MailConfig::Tls::None));
+    {
+        OrderDispatch unit(db, dispatchOptions());
+        ASSERT_TRUE(unit.start(document(0), OrderSource::Wizard));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !DispatchLog::entries(db, orders[0]).isEmpty(); }, 20000));
+    const DispatchLog::Entry row = onlyRow(orders[0]);
+    EXPECT_EQ(row.result, DispatchLog::Result::Sent);
+    EXPECT_EQ(row.channel, DispatchLog::Channel::Smtp);
+    EXPECT_EQ(cdcs(orders[0]), 1);
+    EXPECT_EQ(server.received().size(), 1);
+    EXPECT_TRUE(spoolFolders().isEmpty()) << spoolFolders().join(u' ').toStdString();
 }
 
 // Settings that cannot be used, or a mail without a recipient, stop before any server is asked.
