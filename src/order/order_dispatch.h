@@ -14,7 +14,8 @@
 //                 cannot be written, xdg-email missing or giving up early
 //
 // With an SMTP server, the program sends the mail itself (smtp_message.h, smtp_sender.h) in a
-// worker thread and removes the spool folder after the send:
+// worker thread and removes the spool folder after the send. The server's answer is logged
+// even when the unit was deleted meanwhile (its window closed); finished() then never comes:
 //
 //   sent          "订单 N 已发送至 a@x.cn、b@y.cn。"
 //   failed        "发送订单时发生错误！" then "订单 N 未能发送：" and the reason, then
