@@ -92,10 +92,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.zhengding.example.com")
 # The libraries the programs link come from dpkg-shlibdeps; what is loaded at run time or
 # started as a program is listed here: the SQL drivers (SQLite, Firebird, ODBC), the X11
-# platform plugin, xdg-email/xdg-open, the Chinese font and the toolkit's Chinese texts.
+# platform plugin, xdg-email/xdg-open, the Chinese font, the toolkit's Chinese texts and the
+# system's certificates an SMTP server is verified against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-ibase, libqt6sql6-odbc, qt6-qpa-plugins, xdg-utils, fonts-wqy-microhei, qt6-translations-l10n")
+    "libqt6sql6-sqlite, libqt6sql6-ibase, libqt6sql6-odbc, qt6-qpa-plugins, xdg-utils, fonts-wqy-microhei, qt6-translations-l10n, ca-certificates")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 

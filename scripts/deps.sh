@@ -7,12 +7,12 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-ibase libqt6sql6-odbc
   firebird3.0-server-core firebird3.0-utils firebird3.0-server
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql postgresql
-  nettle-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
+  nettle-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev libcurl4-openssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-translations-l10n
   xdg-utils fonts-wqy-microhei xvfb xauth imagemagick poppler-utils
   desktop-file-utils appstream
-  sqlite3 openssl
+  sqlite3 openssl python3-aiosmtpd
   mdbtools mdbtools-dev python3
   libreoffice-calc-nogui
   clang libclang-rt-14-dev

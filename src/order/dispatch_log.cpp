@@ -73,6 +73,11 @@ QString handedOverText(const QString &orders, const QStringList &recipients)
     return QStringLiteral("订单 %1 已交给邮件程序（%2）。").arg(orders, to);
 }
 
+QString sentText(const QString &orders, const QStringList &recipients)
+{
+    return QStringLiteral("订单 %1 已发送至 %2。").arg(orders, recipients.join(QStringLiteral("、")));
+}
+
 QString fileSha256(const QString &path)
 {
     QFile file(path);

@@ -43,6 +43,8 @@ QString stateText(const Entry &entry);
 // "订单 O1 已交给邮件程序（收件人 a@x.cn、b@y.cn）。"; without recipients
 // "订单 O1 已交给邮件程序（收件人在邮件程序中填写）。".
 QString handedOverText(const QString &orders, const QStringList &recipients);
+// What the clerk is told of orders the SMTP server took: "订单 O1 已发送至 a@x.cn、b@y.cn。".
+QString sentText(const QString &orders, const QStringList &recipients);
 
 // The lower-case hex SHA-256 of a file's bytes; empty when it cannot be read.
 QString fileSha256(const QString &path);

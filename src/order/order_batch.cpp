@@ -46,6 +46,10 @@ void OrderBatch::readDispatchLog(const QSqlDatabase &db)
         for (auto e = entries.crbegin(); e != entries.crend(); ++e) {
             if (e->result != DispatchLog::Result::Failed) {
                 markHandedOver(order, e->recipients);
+                if (e->result == DispatchLog::Result::Sent)
+                    m_sent.insert(order);
+                else
+                    m_sent.remove(order);
                 break;
             }
         }
@@ -90,7 +94,9 @@ QString OrderBatch::nextOrderQuestion(const QString &order) const
     if (pending.isEmpty())
         return {};
     return QStringLiteral("订单 %1 已经%2。\n本批还有 %3 个订单没有发送或导出：%4。\n是否继续处理下一个订单？")
-        .arg(order, m_handedOver.contains(order) ? QStringLiteral("交给邮件程序") : QStringLiteral("导出"))
+        .arg(order, m_sent.contains(order)         ? QStringLiteral("发送")
+                    : m_handedOver.contains(order) ? QStringLiteral("交给邮件程序")
+                                                   : QStringLiteral("导出"))
         .arg(pending.size())
         .arg(joinOrders(pending));
 }
@@ -99,21 +105,28 @@ QString OrderBatch::doneText() const
 {
     if (m_orders.isEmpty())
         return QStringLiteral("订购操作已经完成。");
-    // The orders handed over, grouped by their recipients in the batch's order.
-    QList<QPair<QStringList, QStringList>> groups;   // recipients, orders
+    // The orders handed over or sent, grouped by the way and their recipients in the batch's order.
+    struct Group {
+        bool sent;
+        QStringList to, orders;
+    };
+    QList<Group> groups;
     for (const QString &order : handedOverOrders()) {
+        const bool sent = m_sent.contains(order);
         const QStringList &to = m_recipients[order];
-        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == to; });
+        auto group = std::find_if(groups.begin(), groups.end(),
+                                  [&](const Group &g) { return g.sent == sent && g.to == to; });
         if (group == groups.end())
-            groups.append({to, {order}});
+            groups.append({sent, to, {order}});
         else
-            group->second << order;
+            group->orders << order;
     }
     if (groups.isEmpty())
         return QStringLiteral("订购操作已经完成，订单已经生成。");
     QString text = QStringLiteral("订购操作已经完成，");
-    for (const auto &[to, orders] : groups)
-        text += DispatchLog::handedOverText(joinOrders(orders), to);
+    for (const Group &g : groups)
+        text += g.sent ? DispatchLog::sentText(joinOrders(g.orders), g.to)
+                       : DispatchLog::handedOverText(joinOrders(g.orders), g.to);
     return text;
 }
 

@@ -30,7 +30,8 @@ public:
     void markHandedOver(const QString &order, const QStringList &recipients = {});
     void markExported(const QString &order);
     // Marks as handed over each order of the batch whose dispatch log holds a hand-over (or a
-    // delivery), with the recipients of the last one. Throws AppError with the database's text.
+    // delivery), with the recipients of the last one; page 5 and the question after an order
+    // tell a delivery as "已发送至 …". Throws AppError with the database's text.
     void readDispatchLog(const QSqlDatabase &db);
 
     // In the batch's order: the orders handed over; those exported and not handed over; those
@@ -42,9 +43,9 @@ public:
     // After order was handed over or exported: whether to go on with the next pending order,
     // naming them all; empty when none is left.
     QString nextOrderQuestion(const QString &order) const;
-    // Page 5's first line — the orders handed over and to whom ("订购操作已经完成，订单 O1、O2
-    // 已交给邮件程序（收件人 …）。"), or that the orders were made — and its notes on the
-    // orders not handed over (empty: none).
+    // Page 5's first line — the orders handed over or sent and to whom ("订购操作已经完成，订单
+    // O1、O2 已交给邮件程序（收件人 …）。订单 O3 已发送至 …。"), or that the orders were made —
+    // and its notes on the orders not handed over (empty: none).
     QString doneText() const;
     QString notesText() const;
     // Before the window closes with orders pending; empty when none is.
@@ -57,5 +58,6 @@ private:
     QStringList m_orders;
     int m_lineCount = 0;
     QSet<QString> m_handedOver, m_exported;
+    QSet<QString> m_sent;   // of those handed over, the ones an SMTP server took
     QHash<QString, QStringList> m_recipients;   // of each order handed over
 };

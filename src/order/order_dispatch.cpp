@@ -1,11 +1,15 @@
 #include "order/order_dispatch.h"
 
 #include "common/app_error.h"
-#include "order/dispatch_log.h"
 #include "order/mail_request.h"
+#include "order/smtp_message.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QPointer>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <utility>
 
@@ -24,10 +28,19 @@ QString OrderDispatch::handedOverText(const QString &order, const QStringList &r
     return DispatchLog::handedOverText(order, recipients);
 }
 
-QString OrderDispatch::failedText(const QString &order, const QString &reason)
+QString OrderDispatch::sentText(const QString &order, const QStringList &recipients)
 {
-    return failedFirstLine() + u'\n'
-           + QStringLiteral("订单 %1 未能交给邮件程序：%2\n该订单没有发送。").arg(order, reason);
+    return DispatchLog::sentText(order, recipients);
+}
+
+QString OrderDispatch::failedText(const QString &order, const QString &reason,
+                                  DispatchLog::Channel channel)
+{
+    const QString what = channel == DispatchLog::Channel::Smtp
+                             ? QStringLiteral("订单 %1 未能发送：%2")
+                             : QStringLiteral("订单 %1 未能交给邮件程序：%2");
+    return failedFirstLine() + u'\n' + what.arg(order, reason)
+           + QStringLiteral("\n该订单没有发送。");
 }
 
 bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
@@ -35,71 +48,135 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     if (m_busy)
         return false;
     m_busy = true;
-    const QString number = order.header.dhdh.trimmed();
-    m_time = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTime();
-    m_recipients.clear();
-    m_subject.clear();
-    m_attachmentName.clear();
-    m_attachmentSha.clear();
+    m_attempt = {};
+    DispatchLog::Entry &entry = m_attempt.entry;
+    entry.orderNumber = order.header.dhdh.trimmed();
+    entry.time = m_options.now.isValid() ? m_options.now : QDateTime::currentDateTime();
+    const MailConfig::Settings config = MailConfig::load(
+        m_options.mailConfigFile.isEmpty() ? MailConfig::configFile() : m_options.mailConfigFile);
+    const bool smtp = config.smtp.enabled();
+    entry.channel = smtp ? DispatchLog::Channel::Smtp : DispatchLog::Channel::MailProgram;
     OrderMail::Prepared mail;
     try {
+        // Settings that cannot be read stop the mail on either channel (the attachment kind
+        // is among them); those of a server only matter when it is used.
+        const QString fault = MailConfig::fault(config);
+        if (!fault.isEmpty())
+            throw AppError(fault);
         mail = OrderMail::prepare(order, source,
                                   m_options.spoolRoot.isEmpty() ? OrderMail::defaultSpoolRoot()
                                                                 : m_options.spoolRoot,
-                                  m_time);
+                                  entry.time, config.attachment);
     } catch (const AppError &e) {
-        const QString reason = e.text();
-        QTimer::singleShot(0, this, [this, number, reason] { conclude(number, false, reason); });
+        concludeLater(e.text());
         return true;
     }
-    m_recipients = mail.request.recipients;
-    m_subject = mail.request.subject;
+    entry.recipients = mail.request.recipients;
+    entry.subject = mail.request.subject;
     QStringList names;
     for (const QString &path : mail.request.attachments)
         names << QFileInfo(path).fileName();
     // With the text and the workbook both attached, the log names both and keeps the text's
     // hash (the order as its supplier's system reads it).
-    m_attachmentName = names.join(QStringLiteral("、"));
-    m_attachmentSha = DispatchLog::fileSha256(mail.attachmentPath);
+    entry.attachmentName = names.join(QStringLiteral("、"));
+    entry.attachmentSha256 = DispatchLog::fileSha256(mail.attachmentPath);
+    if (smtp)
+        sendBySmtp(mail, config.smtp);
+    else
+        handOver(mail);
+    return true;
+}
 
+void OrderDispatch::handOver(const OrderMail::Prepared &mail)
+{
     auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.handOver, this);
     connect(handOver, &MailHandOver::finished, this,
-            [this, handOver, number](bool handedOver, const QString &reason) {
+            [this, handOver](bool handedOver, const QString &reason) {
                 handOver->deleteLater();
-                conclude(number, handedOver, reason);
+                conclude(handedOver, reason);
             });
     if (!handOver->start()) {
         const QString reason = handOver->reason();
         handOver->deleteLater();
-        QTimer::singleShot(0, this, [this, number, reason] { conclude(number, false, reason); });
+        concludeLater(reason);
     }
-    return true;
 }
 
-void OrderDispatch::conclude(const QString &order, bool handedOver, const QString &reason)
+void OrderDispatch::sendBySmtp(const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp)
 {
-    DispatchOutcome outcome;
-    outcome.order = order;
-    outcome.handedOver = handedOver;
-    outcome.recipients = m_recipients;
-    outcome.message = handedOver ? handedOverText(order, m_recipients) : failedText(order, reason);
-
-    DispatchLog::Entry entry;
-    entry.orderNumber = order;
-    entry.time = m_time;
-    entry.channel = DispatchLog::Channel::MailProgram;
-    entry.recipients = m_recipients;
-    entry.subject = m_subject;
-    entry.attachmentName = m_attachmentName;
-    entry.attachmentSha256 = m_attachmentSha;
-    entry.result = handedOver ? DispatchLog::Result::HandedOver : DispatchLog::Result::Failed;
-    entry.failure = handedOver ? QString() : reason;
+    m_attempt.spoolToRemove = mail.spoolFolder;
+    if (mail.request.recipients.isEmpty()) {
+        concludeLater(QStringLiteral("收件人文件 %1 中没有收件人地址。通过 SMTP 服务器发送的订单"
+                                     "至少要有一个收件人：请在“设置”中填写收件人。")
+                          .arg(QDir::toNativeSeparators(OrderMail::recipientsFile())));
+        return;
+    }
+    QByteArray message;
     try {
-        DispatchLog::record(m_db, entry);
+        message = SmtpMessage::compose(mail.request, {smtp.fromAddress.trimmed(), smtp.fromName},
+                                       m_attempt.entry.time);
+    } catch (const AppError &e) {
+        concludeLater(e.text());
+        return;
+    }
+    const SmtpSender::Envelope envelope{smtp.fromAddress.trimmed(), mail.request.recipients};
+    // The watcher is no child of this unit: when the window goes before the server answers,
+    // the answer is still logged (and the order counted when it went out).
+    auto *watcher = new QFutureWatcher<SmtpSender::Result>;
+    const QPointer<OrderDispatch> self(this);
+    connect(watcher, &QFutureWatcherBase::finished, watcher,
+            [watcher, self, db = m_db, attempt = m_attempt] {
+                const SmtpSender::Result result = watcher->result();
+                watcher->deleteLater();
+                const DispatchOutcome outcome = settle(db, attempt, result.sent, result.failureText());
+                if (self)
+                    self->finish(outcome);
+            });
+    watcher->setFuture(QtConcurrent::run(&SmtpSender::send, smtp, envelope, message,
+                                         m_options.smtpLimits));
+}
+
+void OrderDispatch::concludeLater(const QString &reason)
+{
+    QTimer::singleShot(0, this, [this, reason] { conclude(false, reason); });
+}
+
+void OrderDispatch::conclude(bool wentOut, const QString &reason)
+{
+    finish(settle(m_db, m_attempt, wentOut, reason));
+}
+
+DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
+                                      const QString &reason)
+{
+    if (!attempt.spoolToRemove.isEmpty())
+        QDir(attempt.spoolToRemove).removeRecursively();
+    DispatchLog::Entry entry = attempt.entry;
+    const bool smtp = entry.channel == DispatchLog::Channel::Smtp;
+    entry.result = !wentOut ? DispatchLog::Result::Failed
+                   : smtp   ? DispatchLog::Result::Sent
+                            : DispatchLog::Result::HandedOver;
+    entry.failure = wentOut ? QString() : reason;
+
+    DispatchOutcome outcome;
+    outcome.order = entry.orderNumber;
+    outcome.channel = entry.channel;
+    outcome.handedOver = wentOut;
+    outcome.recipients = entry.recipients;
+    outcome.message = !wentOut ? failedText(entry.orderNumber, reason, entry.channel)
+                      : smtp   ? sentText(entry.orderNumber, entry.recipients)
+                               : handedOverText(entry.orderNumber, entry.recipients);
+    try {
+        DispatchLog::record(db, entry);
     } catch (const AppError &e) {
         outcome.logError = e.text();
         outcome.message += QStringLiteral("\n发送记录没有写入数据库：") + e.text();
     }
+    return outcome;
+}
+
+void OrderDispatch::finish(const DispatchOutcome &outcome)
+{
     m_busy = false;
     emit finished(outcome);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Every hand-over of an order to the desktop's mail composer, for the order wizard and the
-// order query alike: the order text written into a spool folder of its own, handed over
-// without blocking the window (see mail_hand_over.h), the attempt written to the dispatch log
-// (a success adds one to the order's transfer count, see dispatch_log.h), and one message for
-// the clerk whatever window sent it:
+// Every dispatch of an order, for the order wizard and the order query alike: the order text
+// written into a spool folder of its own, the attempt written to the dispatch log (a success
+// adds one to the order's transfer count, see dispatch_log.h), and one message for the clerk
+// whatever window sent it. The [Mail] section of syscfg.dbm (mail_config.h) chooses the way:
+//
+// Without an SMTP server, the desktop's mail composer gets the mail (mail_hand_over.h),
+// without blocking the window:
 //
 //   handed over   "订单 N 已交给邮件程序（收件人 a@x.cn、b@y.cn）。"
 //                 (no recipients file: "（收件人在邮件程序中填写）")
@@ -11,10 +13,23 @@
 //                 "该订单没有发送。" — an unreadable recipients file, an order text that
 //                 cannot be written, xdg-email missing or giving up early
 //
+// With an SMTP server, the program sends the mail itself (smtp_message.h, smtp_sender.h) in a
+// worker thread and removes the spool folder after the send. The server's answer is logged
+// even when the unit was deleted meanwhile (its window closed); finished() then never comes:
+//
+//   sent          "订单 N 已发送至 a@x.cn、b@y.cn。"
+//   failed        "发送订单时发生错误！" then "订单 N 未能发送：" and the reason, then
+//                 "该订单没有发送。" — settings that cannot be used, no recipient (nobody
+//                 fills one in later), an unreadable recipients file or attachment, the
+//                 server's refusal (login, recipient …), no answer, an untrusted certificate
+//
 // finished() comes once per start(), always from the event loop (never inside start()).
-// One hand-over at a time: start() while one runs is refused.
+// One dispatch at a time: start() while one runs is refused.
+#include "order/dispatch_log.h"
+#include "order/mail_config.h"
 #include "order/mail_hand_over.h"
 #include "order/order_document.h"
+#include "order/smtp_sender.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -24,7 +39,8 @@
 
 struct DispatchOutcome {
     QString order;
-    bool handedOver = false;
+    DispatchLog::Channel channel = DispatchLog::Channel::MailProgram;
+    bool handedOver = false;   // the order went out: handed over to the composer, or sent
     QStringList recipients;
     QString message;   // what the clerk is told (see above)
     QString logError;  // the log row could not be written: why (else empty)
@@ -37,30 +53,45 @@ public:
         QString spoolRoot;                 // empty: OrderMail::defaultSpoolRoot()
         MailHandOver::Settings handOver;   // xdg-email's environment and grace period
         QDateTime now;                     // invalid: the current local time
+        QString mailConfigFile;            // the [Mail] settings; empty: MailConfig::configFile()
+        SmtpSender::Limits smtpLimits;     // how long the SMTP server is waited for
     };
 
     OrderDispatch(const QSqlDatabase &db, Options options, QObject *parent = nullptr);
 
-    // Starts handing the order over; false (and no finished signal) while one is running.
+    // Starts dispatching the order; false (and no finished signal) while one is running.
     bool start(const OrderDocument &order, OrderSource source);
     bool busy() const { return m_busy; }
 
     // The texts of the messages above; the first line of every failure.
     static QString failedFirstLine();
     static QString handedOverText(const QString &order, const QStringList &recipients);
-    static QString failedText(const QString &order, const QString &reason);
+    static QString sentText(const QString &order, const QStringList &recipients);
+    static QString failedText(const QString &order, const QString &reason,
+                              DispatchLog::Channel channel = DispatchLog::Channel::MailProgram);
 
 signals:
     void finished(const DispatchOutcome &outcome);
 
 private:
-    void conclude(const QString &order, bool handedOver, const QString &reason);
+    // The attempt under way, as its log row will name it.
+    struct Attempt {
+        DispatchLog::Entry entry;   // all but the result and the failure
+        QString spoolToRemove;      // an SMTP send's spool folder, removed after the send
+    };
+    void handOver(const OrderMail::Prepared &mail);
+    void sendBySmtp(const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp);
+    // Concludes from the event loop, as every failure found inside start() must.
+    void concludeLater(const QString &reason);
+    void conclude(bool wentOut, const QString &reason);
+    // Writes the attempt's log row and tells what came of it; needs no OrderDispatch, so an
+    // SMTP send is logged even when its window closed before the server answered.
+    static DispatchOutcome settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
+                                  const QString &reason);
+    void finish(const DispatchOutcome &outcome);
 
     QSqlDatabase m_db;
     Options m_options;
     bool m_busy = false;
-    // The attempt under way, as its log row will name it.
-    QStringList m_recipients;
-    QString m_subject, m_attachmentName, m_attachmentSha;
-    QDateTime m_time;
+    Attempt m_attempt;
 };

@@ -494,7 +494,7 @@ void TFrmOrderDo::sendNext()
         m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
         return;
     }
-    auto *dispatch = new OrderDispatch(m_db, {m_options.spoolRoot, m_options.mail, {}}, this);
+    auto *dispatch = new OrderDispatch(m_db, {m_options.spoolRoot, m_options.mail, {}, {}, {}}, this);
     const int run = m_run;
     connect(dispatch, &OrderDispatch::finished, this, [this, dispatch, run](const DispatchOutcome &outcome) {
         dispatch->deleteLater();

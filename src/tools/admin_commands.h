@@ -23,6 +23,9 @@ int duplicates(const Options &options, QTextStream &out, QTextStream &err);
 // Gives the later rows of each duplicated number fresh numbers (RenumberDuplicates), prints
 // "old -> new" for each, and makes the numbers unique keys.
 int renumberDuplicates(const Options &options, QTextStream &out, QTextStream &err);
+// Sends a short test mail to address through the SMTP settings of [Mail]; prints the server's
+// reply lines.
+int mailTest(const Options &options, const QString &address, QTextStream &out, QTextStream &err);
 int encipher(const QString &clear, QTextStream &out, QTextStream &err);
 int decipher(const QString &hex, QTextStream &out, QTextStream &err);
 

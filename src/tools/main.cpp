@@ -25,6 +25,8 @@ const char *const Description =
     "  renumber-duplicates        为共用编号的后来的订单（按订货日期、再按表中行序，第一个保留\n"
     "                             原号）取新的订单号，明细按供货商随之改号（一个事务）；列出\n"
     "                             “原号 -> 新号”，然后把订单号和购物车号建成唯一索引。\n"
+    "  mail-test ADDRESS          用 syscfg.dbm 的 [Mail] 设置（SMTP 服务器、加密方式、登录、\n"
+    "                             发件人）向 ADDRESS 发送一封“征订 测试邮件”，显示服务器的答复。\n"
     "  passwd TEXT                显示 TEXT 加密后的形式，可填入 syscfg.dbm 的 sPwd。\n"
     "  passwd --decipher HEX      显示 sPwd 形式 HEX 的明文。\n"
     "\n"
@@ -71,7 +73,7 @@ int main(int argc, char **argv)
                                       QStringLiteral("passwd：把参数当作加密形式，显示明文。"));
     parser.addOptions({config, force, titles, decipher});
     parser.addPositionalArgument(QStringLiteral("命令"),
-                                 QStringLiteral("init、demo、import-catalogue、duplicates、renumber-duplicates 或 passwd。"),
+                                 QStringLiteral("init、demo、import-catalogue、duplicates、renumber-duplicates、mail-test 或 passwd。"),
                                  QStringLiteral("命令 [参数]"));
 
     if (!parser.parse(app.arguments()))
@@ -88,7 +90,7 @@ int main(int argc, char **argv)
 
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
-        return usageError(QStringLiteral("缺少命令（init、demo、import-catalogue、duplicates、renumber-duplicates 或 passwd）。"));
+        return usageError(QStringLiteral("缺少命令（init、demo、import-catalogue、duplicates、renumber-duplicates、mail-test 或 passwd）。"));
     const QString command = args.first();
 
     Admin::Options options;
@@ -105,7 +107,8 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("--titles 只能用于 demo 命令。"));
     if (parser.isSet(decipher) && command != u"passwd")
         return usageError(QStringLiteral("--decipher 只能用于 passwd 命令。"));
-    if (options.force && (command == u"passwd" || command == u"duplicates" || command == u"renumber-duplicates"))
+    if (options.force && (command == u"passwd" || command == u"duplicates" || command == u"renumber-duplicates"
+                          || command == u"mail-test"))
         return usageError(QStringLiteral("--force 不能用于 %1 命令。").arg(command));
 
     QTextStream out(stdout);
@@ -134,6 +137,11 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("%1 命令不带参数。").arg(command));
         return command == u"duplicates" ? Admin::duplicates(options, out, err)
                                         : Admin::renumberDuplicates(options, out, err);
+    }
+    if (command == u"mail-test") {
+        if (args.size() != 2)
+            return usageError(QStringLiteral("mail-test 命令需要一个参数：收件人的邮件地址。"));
+        return Admin::mailTest(options, args.at(1), out, err);
     }
     if (command == u"passwd") {
         if (args.size() != 2)

@@ -203,7 +203,7 @@ TEST_F(AdminToolTest, HelpNamesEveryCommand)
     const Result help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     for (const char *word : {"init", "demo", "--titles", "passwd", "--decipher", "--config", "--force",
-                             "duplicates", "renumber-duplicates"})
+                             "duplicates", "renumber-duplicates", "mail-test"})
         EXPECT_TRUE(help.out.contains(QLatin1String(word))) << word;
 }
 
@@ -229,6 +229,12 @@ TEST_F(AdminToolTest, MistakesEndWithAMessageAndANonZeroExit)
         {"config without a kind", {QStringLiteral("init")}, "[All]\r\nsGetRelation=x\r\n"},
         {"unsupported kind", {QStringLiteral("init")}, "[All]\r\nsDbType=Access\r\n"},
         {"damaged password", {QStringLiteral("init")}, "[All]\r\nsDbType=Oledb40\r\n[Oledb40]\r\nsPwd=ZZ\r\n"},
+        {"mail-test without an address", {QStringLiteral("mail-test")}, {}},
+        {"mail-test without a server", {QStringLiteral("mail-test"), QStringLiteral("a@x.cn")}, {}},
+        {"mail-test to no address", {QStringLiteral("mail-test"), QStringLiteral("a b")},
+         "[All]\r\nsDbType=Oledb40\r\n[Mail]\r\nsServer=127.0.0.1\r\nsFrom=o@s.cn\r\n"},
+        {"mail-test with unusable settings", {QStringLiteral("mail-test"), QStringLiteral("a@x.cn")},
+         "[All]\r\nsDbType=Oledb40\r\n[Mail]\r\nsServer=127.0.0.1\r\n"},
         {"unreachable Firebird", {QStringLiteral("init")},
          "[All]\r\nsDbType=Fb\r\n[Fb]\r\nsUid=SYSDBA\r\nsServer=/nonexistent/zd.fdb\r\n"},
     };

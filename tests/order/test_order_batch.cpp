@@ -94,13 +94,21 @@ TEST_F(OrderBatchLogTest, HandedOverComesFromTheLog)
     attempt(QStringLiteral("O1"), DispatchLog::Result::HandedOver, a);
     attempt(QStringLiteral("O2"), DispatchLog::Result::Failed, a);
     attempt(QStringLiteral("O3"), DispatchLog::Result::HandedOver, {});
+    attempt(QStringLiteral("O4"), DispatchLog::Result::HandedOver, a);
+    attempt(QStringLiteral("O4"), DispatchLog::Result::Sent, a);
+    attempt(QStringLiteral("O5"), DispatchLog::Result::Sent, a);
     attempt(QStringLiteral("X9"), DispatchLog::Result::HandedOver, a);
-    OrderBatch batch(QStringLiteral("B1"), {QStringLiteral("O1"), QStringLiteral("O2"), QStringLiteral("O3")}, 3);
+    OrderBatch batch(QStringLiteral("B1"), {QStringLiteral("O1"), QStringLiteral("O2"), QStringLiteral("O3"),
+                                            QStringLiteral("O4"), QStringLiteral("O5")}, 5);
     batch.readDispatchLog(db);
-    EXPECT_EQ(batch.handedOverOrders(), (QStringList{QStringLiteral("O1"), QStringLiteral("O3")}));
+    EXPECT_EQ(batch.handedOverOrders(), (QStringList{QStringLiteral("O1"), QStringLiteral("O3"),
+                                                     QStringLiteral("O4"), QStringLiteral("O5")}));
     EXPECT_EQ(batch.pendingOrders(), QStringList{QStringLiteral("O2")});
+    // A delivery by the SMTP server is told as sent, apart from hand-overs to the same recipients.
     EXPECT_EQ(batch.doneText(), QStringLiteral("订购操作已经完成，订单 O1 已交给邮件程序（收件人 a@x.cn）。"
-                                               "订单 O3 已交给邮件程序（收件人在邮件程序中填写）。"));
+                                               "订单 O3 已交给邮件程序（收件人在邮件程序中填写）。"
+                                               "订单 O4、O5 已发送至 a@x.cn。"));
+    EXPECT_TRUE(batch.nextOrderQuestion(QStringLiteral("O5")).startsWith(QStringLiteral("订单 O5 已经发送。")));
     EXPECT_TRUE(batch.closeQuestion().contains(QStringLiteral("本批订单 O2 还没有发送或导出")));
 }
 
