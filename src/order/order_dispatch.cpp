@@ -78,6 +78,7 @@ void OrderDispatch::conclude(const QString &order, bool handedOver, const QStrin
     outcome.handedOver = handedOver;
     outcome.recipients = m_recipients;
     outcome.message = handedOver ? handedOverText(order, m_recipients) : failedText(order, reason);
+    outcome.failure = handedOver ? QString() : reason;
 
     DispatchLog::Entry entry;
     entry.orderNumber = order;
