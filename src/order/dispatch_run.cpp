@@ -66,9 +66,16 @@ QString DispatchRun::cancelledText()
 
 QString DispatchRun::resultText(const DispatchOutcome &outcome)
 {
-    if (!outcome.handedOver)
-        return QStringLiteral("发送失败：")
-               + (outcome.failure.isEmpty() ? outcome.message : outcome.failure).simplified();
+    // A failure's first line is the clerk's reason; the launcher's own words after it stay in
+    // the dispatch log.
+    if (!outcome.handedOver) {
+        QString why = outcome.failure;
+        if (why.isEmpty())
+            why = outcome.message.startsWith(OrderDispatch::failedFirstLine() + u'\n')
+                      ? outcome.message.section(u'\n', 1)
+                      : outcome.message;
+        return QStringLiteral("发送失败：") + why.section(u'\n', 0, 0).simplified();
+    }
     // "订单 N 已交给邮件程序（收件人 …）。" -> "已交给邮件程序（收件人 …）"
     QString gist = outcome.message.section(u'\n', 0, 0);
     const QString prefix = QStringLiteral("订单 %1 ").arg(outcome.order);

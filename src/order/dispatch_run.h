@@ -14,7 +14,7 @@
 //
 //   succeeded   the gist of the dispatch's message: "已交给邮件程序（收件人 …）",
 //               "已发送至 …" (whatever the channel said)
-//   failed      "发送失败：" and why
+//   failed      "发送失败：" and the first line of why (the rest stays in the dispatch log)
 //   cancelled   "未发送（已取消）"
 #include "common/progress.h"
 #include "order/order_dispatch.h"

@@ -7,9 +7,13 @@
 #include "common/app_error.h"
 #include "order/dispatch_log.h"
 #include "order/dispatch_run.h"
+#include "order/dispatch_summary_dialog.h"
 #include "recording_progress.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -126,7 +130,8 @@ TEST_F(DispatchRunTest, SendsEachOrderOnceGoingOnAfterAFailureAndStoppingWhenCan
                 EXPECT_EQ(cdcs(orders[i]), 1);
                 break;
             case Result::Failed:
-                EXPECT_EQ(item.text, QStringLiteral("发送失败：") + rows.value(0).failure.simplified());
+                EXPECT_EQ(item.text, QStringLiteral("发送失败：") + rows.value(0).failure.section(u'\n', 0, 0));
+                EXPECT_TRUE(rows.value(0).failure.contains(u'\n')) << "the launcher's words follow";
                 EXPECT_TRUE(item.text.contains(QStringLiteral("退出码 3"))) << item.text.toStdString();
                 ASSERT_EQ(rows.size(), 1);
                 EXPECT_EQ(rows[0].result, DispatchLog::Result::Failed);
@@ -216,9 +221,12 @@ TEST_F(DispatchRunTest, TheResultTextIsTheGistOfWhatTheDispatchSaid)
         {"delivered", outcome(true, QStringLiteral("订单 D1 已发送至 a@x.cn。")), QStringLiteral("已发送至 a@x.cn")},
         {"failed", outcome(false, OrderDispatch::failedText(QStringLiteral("D1"), QStringLiteral("没有邮件程序\n退出码 3")),
                            QStringLiteral("没有邮件程序\n退出码 3")),
-         QStringLiteral("发送失败：没有邮件程序 退出码 3")},
+         QStringLiteral("发送失败：没有邮件程序")},
         {"failed without a reason", outcome(false, QStringLiteral("服务器拒绝了收件人")),
          QStringLiteral("发送失败：服务器拒绝了收件人")},
+        {"failed, the reason only in the message",
+         outcome(false, OrderDispatch::failedText(QStringLiteral("D1"), QStringLiteral("没有邮件程序"))),
+         QStringLiteral("发送失败：订单 D1 未能交给邮件程序：没有邮件程序")},
         {"log not written",
          outcome(true, OrderDispatch::handedOverText(QStringLiteral("D1"), {}) + QStringLiteral("\n发送记录没有写入数据库：锁定"),
                  {}, QStringLiteral("锁定")),
@@ -228,6 +236,26 @@ TEST_F(DispatchRunTest, TheResultTextIsTheGistOfWhatTheDispatchSaid)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(DispatchRun::resultText(c.outcome), c.text);
     }
+}
+
+// A long reason wraps inside the dialog's width instead of running off to the right.
+TEST(DispatchSummaryDialogTest, TheResultsFitTheWidthAndALongReasonWraps)
+{
+    const QString reason = QStringLiteral("发送失败：") + QStringLiteral("没有可用的邮件程序，邮件未能交给邮件程序。").repeated(6);
+    const QList<DispatchRun::Item> items = {
+        {QStringLiteral("D1"), QStringLiteral("新华书店"), DispatchRun::Result::Succeeded, QStringLiteral("已发送至 a@x.cn")},
+        {QStringLiteral("D2"), QStringLiteral("人民教育出版社"), DispatchRun::Result::Failed, reason},
+    };
+    DispatchSummaryDialog dialog(items, QStringLiteral("共 2 张订单：成功 1 张，失败 1 张。"));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTableWidget *table = dialog.table();
+    QTest::qWait(300);   // the rows take their heights once the widths are known
+    EXPECT_GT(table->rowHeight(1), table->rowHeight(0));
+    EXPECT_LE(table->columnWidth(0) + table->columnWidth(1) + table->columnWidth(2), table->viewport()->width());
+    EXPECT_EQ(table->item(1, 2)->text(), reason);
+    EXPECT_EQ(dialog.counts()->text(), QStringLiteral("共 2 张订单：成功 1 张，失败 1 张。"));
+    EXPECT_EQ(QApplication::focusWidget(), table);
 }
 
 } // namespace
