@@ -26,7 +26,6 @@ DispatchRun::DispatchRun(const QSqlDatabase &db, OrderDispatch::Options options,
     : QObject(parent), m_db(db), m_source(source),
       m_dispatch(new OrderDispatch(db, std::move(options), this))
 {
-    m_load = [this](const QString &order) { return OrderDocument::load(m_db, order); };
     connect(m_dispatch, &OrderDispatch::finished, this, &DispatchRun::concluded);
 }
 
@@ -98,7 +97,6 @@ bool DispatchRun::start(const QStringList &orders, std::unique_ptr<Progress> pro
     m_progress = progress ? std::move(progress) : std::make_unique<Progress>();
     m_progress->setCancellable(true);
     m_next = 0;
-    m_cancelled = false;
     m_running = true;
     QTimer::singleShot(0, this, &DispatchRun::sendNext);
     return true;
@@ -109,12 +107,10 @@ void DispatchRun::sendNext()
     while (m_next < m_items.size()) {
         Item &item = m_items[m_next];
         m_progress->start(QStringLiteral("正在发送订单 %1 …").arg(item.order), m_items.size());
-        if (m_cancelled || !m_progress->advance(m_next)) {
-            m_cancelled = true;
-            break;
-        }
+        if (!m_progress->advance(m_next))
+            break;   // cancelled: the rest keep their "cancelled" result
         try {
-            const OrderDocument document = m_load(item.order);
+            const OrderDocument document = OrderDocument::load(m_db, item.order);
             item.supplier = document.header.xsfm;
             if (m_dispatch->start(document, m_source))
                 return;   // concluded() goes on

@@ -25,7 +25,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class DispatchRun : public QObject {
@@ -40,8 +39,6 @@ public:
     };
     // Which orders the question speaks of: the listed ones (order query) or the batch's.
     enum class Scope { List, Batch };
-    // Reads one order for sending; throws AppError when it cannot.
-    using Loader = std::function<OrderDocument(const QString &order)>;
 
     DispatchRun(const QSqlDatabase &db, OrderDispatch::Options options, OrderSource source,
                 QObject *parent = nullptr);
@@ -50,28 +47,24 @@ public:
     // The orders among orders (kept in their order) whose last dispatch is not a success.
     // Throws AppError with the database's text.
     static QStringList unsentOf(const QSqlDatabase &db, const QStringList &orders);
-    // "发送列表中 3 张未发送的订单吗？每张订单一封邮件。" naming up to ten of them; and what is
-    // said when there are none.
+    // "发送列表中 3 张未发送的订单？每张订单一封邮件。" ("本批" for the batch) and a line naming
+    // up to ten of them; and what is said when there are none.
     static QString question(Scope scope, const QStringList &unsent);
     static QString noneUnsentText(Scope scope);
     static QString cancelledText();
     // The result text of a dispatch's outcome (see above).
     static QString resultText(const DispatchOutcome &outcome);
 
-    // Instead of OrderDocument::load (tests).
-    void setLoader(Loader loader) { m_load = std::move(loader); }
-
     // Starts sending the orders; false (and no finished signal) when orders is empty or a run
-    // is under way. finished() comes from the event loop, never inside start(). The progress (none: nothing shown, never stopped) lives until the run ends.
+    // is under way. finished() comes from the event loop, never inside start(). The progress
+    // (none: nothing shown, never stopped) lives until the run ends.
     bool start(const QStringList &orders, std::unique_ptr<Progress> progress = {});
-    // Stops after the order under way.
-    void cancel() { m_cancelled = true; }
     bool running() const { return m_running; }
 
     // Every order of the last run in the order given, and its result.
     const QList<Item> &items() const { return m_items; }
     int count(Result result) const;
-    // "共 5 张订单：成功 3 张，失败 1 张，已取消 1 张。" (a part of none left out)
+    // "共 5 张订单：成功 3 张，失败 1 张，已取消 1 张。" (failed and cancelled only when any are)
     QString countsText() const;
 
 signals:
@@ -86,10 +79,8 @@ private:
     QSqlDatabase m_db;
     OrderSource m_source;
     OrderDispatch *m_dispatch = nullptr;
-    Loader m_load;
     std::unique_ptr<Progress> m_progress;
     QList<Item> m_items;
     int m_next = 0;   // the item sent next
     bool m_running = false;
-    bool m_cancelled = false;
 };
