@@ -54,11 +54,12 @@ QString unsentText()
 QString stateText(const Entry &entry)
 {
     if (entry.result == Result::Failed) {
-        QString first = entry.failure.section(u'\n', 0, 0).trimmed();
-        // The failure's first line is the general message: name the reason behind it.
-        const QStringList lines = entry.failure.split(u'\n', Qt::SkipEmptyParts);
-        if (lines.size() > 1)
-            first = lines.at(1).trimmed();
+        // The reason's first line is the clerk's words; what follows is the launcher's or the
+        // server's own. A general first line names no reason: the next one does.
+        QStringList lines = entry.failure.split(u'\n', Qt::SkipEmptyParts);
+        if (lines.size() > 1 && lines.constFirst().trimmed() == QStringLiteral("发送订单时发生错误！"))
+            lines.removeFirst();
+        QString first = lines.value(0).trimmed();
         if (first.size() > 60)
             first = first.left(59) + u'…';
         return QStringLiteral("发送失败：") + first;

@@ -163,6 +163,7 @@ DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &att
     outcome.channel = entry.channel;
     outcome.handedOver = wentOut;
     outcome.recipients = entry.recipients;
+    outcome.failure = entry.failure;
     outcome.message = !wentOut ? failedText(entry.orderNumber, reason, entry.channel)
                       : smtp   ? sentText(entry.orderNumber, entry.recipients)
                                : handedOverText(entry.orderNumber, entry.recipients);

@@ -43,6 +43,7 @@ struct DispatchOutcome {
     bool handedOver = false;   // the order went out: handed over to the composer, or sent
     QStringList recipients;
     QString message;   // what the clerk is told (see above)
+    QString failure;   // why it failed, as its log row names it (else empty)
     QString logError;  // the log row could not be written: why (else empty)
 };
 

@@ -3,6 +3,7 @@
 #include "common/app_error.h"
 #include "data/dataset.h"
 #include "data/number_text.h"
+#include "order/order_query.h"
 
 #include <cmath>
 
@@ -104,3 +105,24 @@ QString attachmentName(OrderSource source, const QDateTime &when)
 }
 
 } // namespace OrderNames
+
+OrderDocument OrderDocument::load(const QSqlDatabase &db, const QString &orderNumber, const QString &rowOrder)
+{
+    DataSet head;
+    head.setConnection(db);
+    head.setStatement(QStringLiteral("select dhdh,dhrq,dfdh,xsfh,xsfm,jsfs,fkfs,dhrh,dhrm,dhlr,dhlh,"
+                                     "dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,shyb,fkrh,fkrm,fklr,fklh,"
+                                     "fhfs,fhdz,fhrq,bz,cdcs,zt from deorder where dhdh=?"),
+                      {orderNumber});
+    head.open();
+    if (head.recordCount() == 0)
+        throw AppError(QStringLiteral("订单 %1 不存在").arg(orderNumber));
+    head.first();
+    DataSet rows;
+    rows.setConnection(db);
+    const BoundStatement lines = OrderLinesStatement(orderNumber);
+    rows.setStatement(rowOrder.isEmpty() ? lines.text : lines.text + QStringLiteral(" order by ") + rowOrder,
+                      lines.values);
+    rows.open();
+    return fromLists(head, rows);
+}

@@ -12,6 +12,7 @@
 //   Query  — title "图书征定单", row columns of the order query window.
 #include <QDateTime>
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <optional>
 
@@ -75,6 +76,11 @@ struct OrderDocument {
     // empty value. Dates become "yyyy-MM-dd", numbers their plain value (numeric text counts).
     // Throws AppError "没有可以保存的数据" when the header list is closed or has no rows.
     static OrderDocument fromLists(const DataSet &headerList, const DataSet &rowList);
+    // The stored order with that number: its head from deorder, its rows from deorder_mx in
+    // the order the windows list them, or sorted by rowOrder (a column list) when given.
+    // Throws AppError "订单 N 不存在" for an unknown number, and the database's text.
+    static OrderDocument load(const QSqlDatabase &db, const QString &orderNumber,
+                              const QString &rowOrder = {});
 };
 
 namespace OrderNames {

@@ -6,11 +6,13 @@
 #include "grid/grid_view.h"
 #include "widgets/value_label_widget.h"
 #include "order/dispatch_log_dialog.h"
+#include "order/dispatch_summary_dialog.h"
 #include "order/order_document.h"
 #include "order/order_print_gui.h"
 #include "order/order_query.h"
 #include "order/order_query_fields.h"
 #include "order/order_workbook.h"
+#include "order/unsent_sending_gui.h"
 #include "widgets/button_flow_gui.h"
 #include "widgets/captioned_controls_gui.h"
 #include "widgets/criteria_scroll_gui.h"
@@ -103,6 +105,12 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     m_marked.setDataSet(&m_orders);
     m_dispatch = new OrderDispatch(db, m_options.sending, this);
     connect(m_dispatch, &OrderDispatch::finished, this, &TFrmSeh::dispatchFinished);
+    m_sendAll = new UnsentSending(prompter, db, OrderSource::Query, DispatchRun::Scope::List, this);
+    connect(m_sendAll, &UnsentSending::finished, this, [this] {
+        m_btnSend->setEnabled(true);
+        m_btnSendAll->setEnabled(true);
+        showDispatchState(hasRows(m_orders) ? m_orders.currentText(QStringLiteral("dhdh")) : QString());
+    });
 
     QWidget *queryBar = buildQueryBar();
 
@@ -175,7 +183,8 @@ TFrmSeh::TFrmSeh(Prompter &prompter, const QSqlDatabase &db, const Options &opti
     setTabOrder(m_dbgOrder, m_headStrip);
     setTabOrder(m_headStrip, m_dbgBook);
     setTabOrder(m_dbgBook, m_btnSend);
-    setTabOrder(m_btnSend, m_btnExp);
+    setTabOrder(m_btnSend, m_btnSendAll);
+    setTabOrder(m_btnSendAll, m_btnExp);
     setTabOrder(m_btnExp, m_btnDel);
     setTabOrder(m_btnDel, m_btnClose);
     setFocusProxy(m_edtValue);
@@ -322,11 +331,14 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
 
     m_btnSend = captionedButton(this, QStringLiteral("BtnSend"), QStringLiteral("发送(&S)"), ButtonWidth);
     m_btnSend->setToolTip(QStringLiteral("发送邮件"));
+    m_btnSendAll = captionedButton(this, QStringLiteral("BtnSendAll"), QStringLiteral("发送全部未发送订单(&A)"), ButtonWidth);
+    m_btnSendAll->setToolTip(QStringLiteral("列表中每张未发送的订单发送一封邮件"));
     m_btnExp = captionedButton(this, QStringLiteral("BtnExp"), QStringLiteral("导出(&E)"), ButtonWidth);
     m_btnPrint = captionedButton(this, QStringLiteral("BtnPrint"), QStringLiteral("打印订单(&R)"), ButtonWidth);
     m_btnDel = captionedButton(this, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
     m_btnClose = captionedButton(this, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
-    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnPrint, m_btnDel, m_btnClose})
+    const QList<QPushButton *> buttonRow = {m_btnSend, m_btnSendAll, m_btnExp, m_btnPrint, m_btnDel, m_btnClose};
+    for (QPushButton *b : buttonRow)
         b->setParent(bottom);
 
     // The totals scroll when the window is too narrow; the buttons wrap onto further rows.
@@ -348,7 +360,7 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(6);
-    for (QPushButton *b : {m_btnSend, m_btnExp, m_btnPrint, m_btnDel, m_btnClose})
+    for (QPushButton *b : buttonRow)
         buttons->insertWidget(-1, b);
     auto *bottomRow = new QHBoxLayout(bottom);
     bottomRow->setContentsMargins(8, 4, 8, 6);
@@ -357,6 +369,7 @@ QWidget *TFrmSeh::buildTotalsAndButtons()
     bottomRow->addLayout(buttons);
 
     connect(m_btnSend, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendOrder(); }); });
+    connect(m_btnSendAll, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { sendAllUnsent(); }); });
     connect(m_btnExp, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { exportOrder(); }); });
     connect(m_btnDel, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { deleteMarked(); }); });
     connect(m_btnPrint, &QPushButton::clicked, this, [this] {
@@ -500,6 +513,8 @@ bool TFrmSeh::exportOrder()
 
 bool TFrmSeh::sendOrder()
 {
+    if (m_sendAll->running())
+        return false;
     if (!hasRows(m_orders) || !hasRows(m_lines)) {
         m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
         return false;
@@ -525,15 +540,38 @@ DispatchLogDialog *TFrmSeh::openDispatchLog()
 
 void TFrmSeh::dispatchFinished(const DispatchOutcome &outcome)
 {
-    m_btnSend->setEnabled(true);
+    m_btnSend->setEnabled(!m_sendAll->running());
     m_prompter.message(outcome.message, Hint, outcome.handedOver ? MsgFlags::Information : MsgFlags::Error);
-    // The list shows the new state (and a handed-over order takes no tick any more).
+    showDispatchState(outcome.order);
+}
+
+bool TFrmSeh::sendAllUnsent()
+{
+    if (m_dispatch->busy() || m_sendAll->running())
+        return false;
+    QStringList listed;
+    for (int row = 0; m_orders.isOpen() && row < m_orders.recordCount(); ++row)
+        listed << m_orders.text(row, QStringLiteral("dhdh"));
+    if (!m_sendAll->start(listed, m_options.sending))
+        return false;
+    m_btnSend->setEnabled(false);
+    m_btnSendAll->setEnabled(false);
+    return true;
+}
+
+DispatchSummaryDialog *TFrmSeh::sendAllSummary() const
+{
+    return m_sendAll->summary();
+}
+
+void TFrmSeh::showDispatchState(const QString &current)
+{
     guarded(m_prompter, [&] {
         if (!m_orders.isOpen())
             return;
         m_orders.refresh();
         for (int row = 0; row < m_orders.recordCount(); ++row)
-            if (m_orders.text(row, QStringLiteral("dhdh")) == outcome.order)
+            if (m_orders.text(row, QStringLiteral("dhdh")) == current)
                 m_orders.setCurrentRow(row);
         m_dbgOrder->marksChanged();
     });

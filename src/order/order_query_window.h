@@ -9,7 +9,8 @@
 //   ├ Panel8: the current order's head, read-only (hidden at opening) ─────────────────┤
 //   ├ head strip ImgUp/ImgDown ────────────────────────────────────────────────────────┤
 //   │ DbgBook (the current order's rows)                                              │
-//   ├ 明细汇总: 品种 数量 码洋          [发送(&S)] [导出(&E)] [删除(&D)] [关闭(&C)] ───────┤
+//   ├ 明细汇总: 品种 数量 码洋  [发送(&S)] [发送全部未发送订单(&A)] [导出(&E)] [打印订单(&R)]
+//   │                           [删除(&D)] [关闭(&C)] ─────────────────────────────────────┤
 //   └─────────────────────────────────────────────────────────────────────────────────┘
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
@@ -21,6 +22,8 @@
 
 class DbGrid;
 class DispatchLogDialog;
+class DispatchSummaryDialog;
+class UnsentSending;
 class PpMenu;
 class Prompter;
 class QComboBox;
@@ -68,6 +71,12 @@ public:
     // outcome is told when it is known and the list shows the order's new state. Returns
     // whether the hand-over started.
     bool sendOrder();
+    // BtnSendAll: asks, then sends every listed order whose last dispatch is not a success, one
+    // mail each (order/unsent_sending_gui.h); the summary opens at the end and the list shows
+    // the orders' new state. Returns whether sending started.
+    bool sendAllUnsent();
+    // The summary of the last "发送全部未发送订单" while it is open.
+    DispatchSummaryDialog *sendAllSummary() const;
     // "发送记录(&G)" of the order list's pop-up menu: the dispatch log of the current order in
     // a dialog of its own (none when no order is listed).
     DispatchLogDialog *openDispatchLog();
@@ -84,6 +93,8 @@ private:
     void currentOrderChanged();
     void showTotals(bool known, qint64 titles, double quantity, double amount);
     void dispatchFinished(const DispatchOutcome &outcome);
+    // The list read again, the current order kept (a sent order takes no tick any more).
+    void showDispatchState(const QString &current);
 
     Prompter &m_prompter;
     QSqlDatabase m_db;
@@ -92,6 +103,7 @@ private:
     DataSet m_lines;    // DsBook
     MarkedRowList m_marked;
     OrderDispatch *m_dispatch = nullptr;
+    UnsentSending *m_sendAll = nullptr;
     QString m_shownOrder;   // dhdh whose rows DsBook holds
     bool m_shownOnce = false;
 
@@ -110,6 +122,7 @@ private:
     ValueLabel *m_quantity = nullptr;
     ValueLabel *m_amount = nullptr;
     QPushButton *m_btnSend = nullptr;
+    QPushButton *m_btnSendAll = nullptr;
     QPushButton *m_btnExp = nullptr;
     QPushButton *m_btnPrint = nullptr;   // 打印订单: the current order's print preview
     QPushButton *m_btnDel = nullptr;

@@ -4,7 +4,6 @@
 #include "common/program_paths.h"
 #include "data/dataset.h"
 #include "data/number_text.h"
-#include "order/order_query.h"
 
 #include <utility>
 
@@ -30,22 +29,7 @@ OrderReport::OrderReport(OrderDocument document) : m_document(std::move(document
 
 OrderReport OrderReport::load(const QSqlDatabase &db, const QString &orderNumber)
 {
-    DataSet head;
-    head.setConnection(db);
-    head.setStatement(QStringLiteral("select dhdh,dhrq,dfdh,xsfh,xsfm,jsfs,fkfs,dhrh,dhrm,dhlr,dhlh,"
-                                     "dhjb,shrh,shrm,shlr,shlh,shdz,shdz2,shyb,fkrh,fkrm,fklr,fklh,"
-                                     "fhfs,fhdz,fhrq,bz,cdcs,zt from deorder where dhdh=?"),
-                      {orderNumber});
-    head.open();
-    if (head.recordCount() == 0)
-        throw AppError(QStringLiteral("订单 %1 不存在").arg(orderNumber));
-    head.first();
-    DataSet rows;
-    rows.setConnection(db);
-    const BoundStatement lines = OrderLinesStatement(orderNumber);
-    rows.setStatement(lines.text + QStringLiteral(" order by tm"), lines.values);
-    rows.open();
-    return OrderReport(OrderDocument::fromLists(head, rows));
+    return OrderReport(OrderDocument::load(db, orderNumber, QStringLiteral("tm")));
 }
 
 QString OrderReport::layoutPath()

@@ -2,11 +2,13 @@
 
 #include "data/dataset.h"
 #include "grid/grid_view.h"
+#include "widgets/grid_colours_gui.h"
 #include "widgets/value_label_widget.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 
 namespace OrderWizardControls {
 namespace {
@@ -21,6 +23,26 @@ ValueLabel *totalLabel(QWidget *parent, const QString &name, const QString &capt
 }
 
 } // namespace
+
+QWidget *stepNote(QWidget *parent)
+{
+    auto *note = new QPlainTextEdit(parent);
+    note->setObjectName(QStringLiteral("MmStep"));
+    note->setAccessibleName(QStringLiteral("订购步骤"));
+    note->setReadOnly(true);
+    note->setFocusPolicy(Qt::NoFocus);
+    note->setFrameShape(QFrame::NoFrame);
+    note->setPlainText(QStringLiteral("订购步骤：1.修改书目的订购数量; 2.输入订货信息;\n"
+                                      "          3.确认信息完整性;     4.订购完成信息显示"));
+    QPalette purple = note->palette();
+    purple.setColor(QPalette::Text, QColor(0x80, 0x00, 0x80));
+    purple.setColor(QPalette::Base, GridColours::Window);
+    note->setPalette(purple);
+    note->setFixedHeight(QFontMetrics(note->font()).lineSpacing() * 2 + 10);
+    note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return note;
+}
 
 DbGrid *grid(QWidget *parent, const char *name, const QString &accessible, PpMenu *popupMenu)
 {

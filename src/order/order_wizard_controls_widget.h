@@ -11,6 +11,9 @@ class ValueLabel;
 
 namespace OrderWizardControls {
 
+// The purple note of the steps at the left of the bottom bar (MmStep, "订购步骤").
+QWidget *stepNote(QWidget *parent);
+
 // A grid of the wizard, in its lists' fonts, with the shared pop-up (none: no menu).
 DbGrid *grid(QWidget *parent, const char *name, const QString &accessible, PpMenu *popupMenu);
 

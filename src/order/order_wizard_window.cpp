@@ -10,6 +10,7 @@
 #include "order/order_send_page_widget.h"
 #include "order/order_workbook.h"
 #include "order/order_dispatch.h"
+#include "order/unsent_sending_gui.h"
 
 #include "common/app_error.h"
 #include "common/guarded.h"
@@ -18,14 +19,13 @@
 #include "widgets/button_flow_gui.h"
 #include "widgets/captioned_controls_gui.h"
 #include "widgets/grid_colours_gui.h"
+#include "widgets/plain_caption.h"
 #include "widgets/tab_painter.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
@@ -43,9 +43,7 @@ constexpr int ButtonWidth = 84;
 void setCaption(QPushButton *button, const QString &caption)
 {
     button->setText(caption);
-    QString plain = caption;
-    plain.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-    button->setAccessibleName(plain.trimmed());
+    button->setAccessibleName(plainCaption(caption));
 }
 
 } // namespace
@@ -105,6 +103,9 @@ TFrmOrderDo::TFrmOrderDo(Prompter &prompter, const QSqlDatabase &db, const Optio
     connect(m_btnNext, &QPushButton::clicked, this, &TFrmOrderDo::next);
     connect(m_btnPre, &QPushButton::clicked, this, &TFrmOrderDo::previous);
     connect(m_btnDel, &QPushButton::clicked, this, &TFrmOrderDo::deleteBooks);
+    m_sendAll = new UnsentSending(m_prompter, m_db, OrderSource::Wizard, DispatchRun::Scope::Batch, this);
+    connect(m_sendAll, &UnsentSending::finished, this, &TFrmOrderDo::sendAllFinished);
+    connect(m_btnSendAll, &QPushButton::clicked, this, &TFrmOrderDo::sendAllUnsent);
     connect(m_btnPrint, &QPushButton::clicked, this, [this] {
         guarded([&] { OrderPrint::preview(this, m_db, m_send->currentOrder(), m_prompter); });
     });
@@ -150,32 +151,19 @@ QWidget *TFrmOrderDo::buildBottomBar()
 {
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("PlBottom"));
-    auto *note = new QPlainTextEdit(bar);
-    note->setObjectName(QStringLiteral("MmStep"));
-    note->setAccessibleName(QStringLiteral("订购步骤"));
-    note->setReadOnly(true);
-    note->setFocusPolicy(Qt::NoFocus);
-    note->setFrameShape(QFrame::NoFrame);
-    note->setPlainText(QStringLiteral("订购步骤：1.修改书目的订购数量; 2.输入订货信息;\n"
-                                      "          3.确认信息完整性;     4.订购完成信息显示"));
-    QPalette purple = note->palette();
-    purple.setColor(QPalette::Text, QColor(0x80, 0x00, 0x80));
-    purple.setColor(QPalette::Base, GridColours::Window);
-    note->setPalette(purple);
-    note->setFixedHeight(QFontMetrics(note->font()).lineSpacing() * 2 + 10);
-    note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QWidget *note = OrderWizardControls::stepNote(bar);
 
     m_btnDel = captionedButton(bar, QStringLiteral("BtnDel"), QStringLiteral("删除(&D)"), ButtonWidth);
     m_btnPre = captionedButton(bar, QStringLiteral("BtnPre"), QStringLiteral("上一步(&P)"), ButtonWidth);
     m_btnNext = captionedButton(bar, QStringLiteral("BtnNext"), QStringLiteral("下一步(&N)"), ButtonWidth);
     m_btnPrint = captionedButton(bar, QStringLiteral("BtnPrint"), QStringLiteral("打印订单(&R)"), ButtonWidth);
+    m_btnSendAll = captionedButton(bar, QStringLiteral("BtnSendAll"), QStringLiteral("发送全部未发送订单(&A)"), ButtonWidth);
     m_btnClose = captionedButton(bar, QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), ButtonWidth);
     // The buttons wrap onto further rows in a narrow window.
     auto *buttons = new ButtonFlowLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(8);
-    for (QPushButton *b : {m_btnDel, m_btnPrint, m_btnPre, m_btnNext, m_btnClose})
+    for (QPushButton *b : {m_btnDel, m_btnPrint, m_btnSendAll, m_btnPre, m_btnNext, m_btnClose})
         buttons->insertWidget(-1, b);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 4, 8, 6);
@@ -278,6 +266,7 @@ void TFrmOrderDo::tbShow(int page)
     }
     m_btnDel->setVisible(false);
     m_btnPrint->setVisible(page == SendPage);
+    m_btnSendAll->setVisible(page == SendPage);
     switch (page) {
     case BooksPage:
         m_btnDel->setVisible(true);
@@ -494,7 +483,7 @@ void TFrmOrderDo::sendNext()
         m_prompter.message(QStringLiteral("没有可以发送的数据"), Hint, MsgFlags::Plain);
         return;
     }
-    auto *dispatch = new OrderDispatch(m_db, {m_options.spoolRoot, m_options.mail, {}, {}, {}}, this);
+    auto *dispatch = new OrderDispatch(m_db, dispatchOptions(), this);
     const int run = m_run;
     connect(dispatch, &OrderDispatch::finished, this, [this, dispatch, run](const DispatchOutcome &outcome) {
         dispatch->deleteLater();
@@ -520,6 +509,34 @@ void TFrmOrderDo::handOverFinished(int run, const DispatchOutcome &outcome)
         m_batch.readDispatchLog(m_db);   // what page 5 and the close question tell
         handled(outcome.order);
     });
+}
+
+OrderDispatch::Options TFrmOrderDo::dispatchOptions() const
+{
+    return {m_options.spoolRoot, m_options.mail, {}, {}, {}};
+}
+
+bool TFrmOrderDo::sendAllUnsent()
+{
+    if (m_handOverPending || currentPage() != SendPage)
+        return false;
+    guarded([&] { m_handOverPending = m_sendAll->start(m_batch.orders(), dispatchOptions()); });
+    for (QPushButton *b : {m_btnPre, m_btnNext, m_btnSendAll})
+        b->setEnabled(!m_handOverPending);
+    return m_handOverPending;
+}
+
+// Page 5 and the close question follow the log; with orders left unsent page 4 stays.
+void TFrmOrderDo::sendAllFinished()
+{
+    m_handOverPending = false;
+    for (QPushButton *b : {m_btnPre, m_btnNext, m_btnSendAll})
+        b->setEnabled(true);
+    guarded([&] { m_batch.readDispatchLog(m_db); });
+    if (m_batch.pendingOrders().isEmpty())
+        showSummary();
+    else
+        m_send->select(m_batch.pendingOrders().first());
 }
 
 void TFrmOrderDo::exportOrder()

@@ -4,7 +4,8 @@
 //   1 确认书目  the cart (DbgOk): quantities edited in the grid or with "设置订购数量"; 删除
 //   2 订货信息  orderer, consignee and payer
 //   3 确认订单  everything read-only, the cart and its totals; confirming makes the orders
-//   4 发送订单  the batch's orders (DbgOrder) and the rows of the current one: 发送邮件 / 导出
+//   4 发送订单  the batch's orders (DbgOrder) and the rows of the current one: 发送邮件 / 导出,
+//              and 发送全部未发送订单 (order/unsent_sending_gui.h)
 //   5 订购完成  the summary; names the orders that are still to be sent
 //
 // Each page is a class of its own (order_*_page_widget.h) and the batch a unit of its own
@@ -15,6 +16,7 @@
 #include "grid/marked_rows.h"
 #include "order/mail_hand_over.h"
 #include "order/order_batch.h"
+#include "order/order_dispatch.h"
 
 #include <QSqlDatabase>
 #include <QStringList>
@@ -31,6 +33,7 @@ class PpMenu;
 class Prompter;
 class QPushButton;
 class QTabWidget;
+class UnsentSending;
 
 class TFrmOrderDo : public QWidget {
     Q_OBJECT
@@ -84,6 +87,11 @@ public:
     void next();
     void previous();
     void deleteBooks();
+    // BtnSendAll on page 4: asks, then sends each order of the batch whose last dispatch is not
+    // a success, one mail each; at the end the summary opens and page 5 follows when no order
+    // is left unsent. Returns whether sending started.
+    bool sendAllUnsent();
+    UnsentSending *unsentSending() const { return m_sendAll; }
     // The quantity dialog on DbgOk (its double click).
     void editQuantity();
 
@@ -110,6 +118,8 @@ private:
     void exportOrder();
     void handled(const QString &order);
     void handOverFinished(int run, const DispatchOutcome &outcome);
+    void sendAllFinished();
+    OrderDispatch::Options dispatchOptions() const;
 
     template <class Fn>
     bool guarded(Fn &&fn);
@@ -138,5 +148,7 @@ private:
     QPushButton *m_btnPre = nullptr;
     QPushButton *m_btnNext = nullptr;
     QPushButton *m_btnPrint = nullptr;   // 打印订单, page 4 only
+    QPushButton *m_btnSendAll = nullptr;   // 发送全部未发送订单, page 4 only
+    UnsentSending *m_sendAll = nullptr;
     QPushButton *m_btnClose = nullptr;
 };

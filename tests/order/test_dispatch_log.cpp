@@ -190,6 +190,9 @@ TEST(DispatchLogText, StateTexts)
         {Result::Failed, QStringLiteral("服务器拒绝登录"), QStringLiteral("发送失败：服务器拒绝登录")},
         {Result::Failed, QStringLiteral("发送订单时发生错误！\n\nxdg-email: no method"),
          QStringLiteral("发送失败：xdg-email: no method")},
+        // A hand-over's reason: the clerk's words, then the launcher's.
+        {Result::Failed, QStringLiteral("没有可用的邮件程序。\nxdg-email: no method available for opening 'mailto:'"),
+         QStringLiteral("发送失败：没有可用的邮件程序。")},
     };
     for (const Case &c : cases) {
         e.result = c.result;

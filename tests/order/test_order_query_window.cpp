@@ -13,6 +13,7 @@
 #include "grid/grid_popup_gui.h"
 #include "order/dispatch_log.h"
 #include "order/dispatch_log_dialog.h"
+#include "order/dispatch_summary_dialog.h"
 #include "order/order_query_window.h"
 #include "widgets/toggle_strip_widget.h"
 
@@ -544,6 +545,82 @@ TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
     EXPECT_TRUE(w->orders().currentText(QStringLiteral("fszt")).startsWith(QStringLiteral("发送失败：")))
         << w->orders().currentText(QStringLiteral("fszt")).toStdString();
     EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("0"));
+}
+
+// 发送全部未发送订单 sends every listed order whose last dispatch is not a success, one mail
+// each, after asking; the summary names each order and the list shows their new state.
+TEST_F(OrderQueryWindowTest, SendingEveryUnsentListedOrder)
+{
+    installStandIn("n=$(cat \"$ZD_RECORD/calls\" 2>/dev/null || echo 0); echo $((n+1)) > \"$ZD_RECORD/calls\"\nexit 0\n");
+    const auto calls = [&] {
+        QFile f(record + QStringLiteral("/calls"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt() : 0;
+    };
+    DispatchLog::Entry before;
+    before.orderNumber = mar10.first();
+    before.time = QDateTime(QDate(2026, 3, 14), QTime(10, 0));
+    before.result = DispatchLog::Result::HandedOver;
+    DispatchLog::record(db, before);
+    before.orderNumber = mar11.first();
+    before.result = DispatchLog::Result::Failed;
+    before.failure = QStringLiteral("没有邮件程序");
+    DispatchLog::record(db, before);
+    open();
+    query(QStringLiteral("订货人名称"), QStringLiteral("店"));   // all but 一中's two orders
+    const QStringList shown = listed();
+    ASSERT_EQ(shown, sortedList(mar05 + mar10 + mar11 + mar12 + mar15));
+    QStringList unsent = shown;
+    unsent.removeOne(mar10.first());
+    QPushButton *sendAll = button("BtnSendAll");
+    EXPECT_EQ(spokenText(sendAll), QStringLiteral("发送全部未发送订单"));
+
+    // "否" (or Esc) sends nothing.
+    prompter.answers.enqueue(MsgResult::No);
+    click(sendAll);
+    ASSERT_EQ(prompter.shown.size(), 1);
+    EXPECT_EQ(prompter.shown[0].text, DispatchRun::question(DispatchRun::Scope::List, unsent));
+    EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("发送列表中 4 张未发送的订单？每张订单一封邮件。")));
+    EXPECT_EQ(prompter.progressesHandedOut, 0);
+    QTest::qWait(100);
+    EXPECT_EQ(calls(), 0);
+
+    // "是": one mail per unsent order, then the summary.
+    prompter.shown.clear();
+    w->orders().setCurrentRow(rowOf(mar12.first()));
+    click(sendAll);
+    EXPECT_FALSE(sendAll->isEnabled());
+    EXPECT_FALSE(button("BtnSend")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(w->sendAllSummary() != nullptr, 30000);
+    EXPECT_EQ(prompter.shown.size(), 1) << prompter.texts().join(u'|').toStdString();
+    EXPECT_EQ(calls(), 4);
+    DispatchSummaryDialog *summary = w->sendAllSummary();
+    QTableWidget *table = summary->table();
+    EXPECT_EQ(spokenText(table), QStringLiteral("发送结果"));
+    EXPECT_EQ(spokenText(findNamed<QPushButton>(summary, "BtnClose")), QStringLiteral("关闭"));
+    EXPECT_EQ(summary->counts()->text(), QStringLiteral("共 4 张订单：成功 4 张。"));
+    ASSERT_EQ(table->rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(table->item(row, 0)->text(), unsent[row]);
+        EXPECT_EQ(table->item(row, 1)->text(), QStringLiteral("供货商G") + (unsent[row] == mar05.first() ? u'2' : u'1'));
+        EXPECT_EQ(table->item(row, 2)->text(), QStringLiteral("已交给邮件程序（收件人在邮件程序中填写）"));
+        EXPECT_EQ(w->orders().text(rowOf(unsent[row]), QStringLiteral("fszt")),
+                  QStringLiteral("已交给邮件程序 ") + sendTime.toString(QStringLiteral("MM-dd hh:mm")));
+        EXPECT_EQ(w->orders().text(rowOf(unsent[row]), QStringLiteral("cdcs")), QStringLiteral("1"));
+    }
+    EXPECT_EQ(DispatchLog::entries(db, mar10.first()).size(), 1);   // already handed over: not again
+    EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), mar12.first());
+    EXPECT_TRUE(sendAll->isEnabled());
+    QTest::mouseClick(findNamed<QPushButton>(summary, "BtnClose"), Qt::LeftButton);
+    QTRY_VERIFY(w->sendAllSummary() == nullptr);
+
+    // Nothing left unsent: said so, nothing sent.
+    prompter.shown.clear();
+    click(sendAll);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("列表中没有未发送的订单。")});
+    QTest::qWait(100);
+    EXPECT_EQ(calls(), 4);
+    EXPECT_EQ(prompter.progressesHandedOut, 1);
 }
 
 // Each order's last dispatch as a column, the filter on it, and the log of one order from the

@@ -10,7 +10,9 @@
 #include "catalog/list_report_dialog.h"
 #include "grid/grid_popup_gui.h"
 #include "grid/grid_view.h"
+#include "order/dispatch_summary_dialog.h"
 #include "order/order_wizard_window.h"
+#include "order/unsent_sending_gui.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +26,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QStandardPaths>
@@ -439,6 +442,7 @@ TEST_F(OrderWizardTest, TitlesOrderedThisSeasonAreNamedOnPageOne)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         w.reset();
+        Sql::exec(db, QStringLiteral("delete from deorderlog"));
         freshStart({10, 5, 3, 1});
         Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D1',?)"), {thisYear});
         Sql::exec(db, QStringLiteral("insert into deorder (dhdh,dhrq) values ('D0',?)"), {lastYear});
@@ -707,6 +711,75 @@ TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
     // Both attempts are in the log as failures; the order does not count as sent.
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from deorderlog where jg='发送失败'")).toInt(), 2);
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select sum(cdcs) from deorder")).toInt(), 0);
+}
+
+// 发送全部未发送订单 (Alt+A) on page 4 sends the orders of the batch not yet sent, one mail
+// each, and shows the summary; page 5 follows when none is left unsent.
+TEST_F(OrderWizardTest, SendingEveryUnsentOrderOfTheBatch)
+{
+    const struct {
+        const char *what;
+        int code;   // the mail program's exit code
+        TFrmOrderDo::Page page;
+        const char *result, *counts;
+    } cases[] = {
+        {"handed over", 0, TFrmOrderDo::DonePage, "已交给邮件程序（收件人在邮件程序中填写）", "共 2 张订单：成功 2 张。"},
+        {"no mail program", 3, TFrmOrderDo::SendPage, "发送失败：没有可用的邮件程序", "共 2 张订单：成功 0 张，失败 2 张。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        w.reset();
+        Sql::exec(db, QStringLiteral("delete from deorderlog"));
+        freshStart({10, 5, 3, 1});
+        QFile::remove(mailLog);
+        useMailProgram(0);
+        toSend();
+        const QStringList made = w->madeOrders();
+        ASSERT_EQ(made.size(), 3);
+        QPushButton *sendAll = button("BtnSendAll");
+        EXPECT_TRUE(sendAll->isVisible());
+        EXPECT_EQ(spokenText(sendAll), QStringLiteral("发送全部未发送订单"));
+        send();   // the first order alone; the user goes on to the next
+        ASSERT_EQ(w->sentOrders(), QStringList{made[0]});
+        useMailProgram(c.code);
+
+        prompter.shown.clear();
+        prompter.progressesHandedOut = 0;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(w->unsentSending()->summary() != nullptr, 20000);
+        ASSERT_FALSE(prompter.shown.isEmpty());
+        EXPECT_EQ(prompter.shown[0].text, DispatchRun::question(DispatchRun::Scope::Batch, {made[1], made[2]}));
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+        EXPECT_EQ(prompter.progressesHandedOut, 1);
+
+        DispatchSummaryDialog *summary = w->unsentSending()->summary();
+        QTableWidget *table = summary->table();
+        ASSERT_EQ(table->rowCount(), 2);
+        for (int row = 0; row < 2; ++row) {
+            EXPECT_EQ(table->item(row, 0)->text(), made[row + 1]);
+            EXPECT_TRUE(table->item(row, 2)->text().startsWith(QString::fromUtf8(c.result)))
+                << table->item(row, 2)->text().toStdString();
+        }
+        EXPECT_EQ(summary->counts()->text(), QString::fromUtf8(c.counts));
+        EXPECT_EQ(w->currentPage(), c.page);
+        const int sent = c.code == 0 ? 3 : 1;
+        EXPECT_EQ(w->sentOrders().size(), sent);
+        EXPECT_EQ(Sql::scalar(db, QStringLiteral("select sum(cdcs) from deorder")).toInt(), sent);
+        EXPECT_EQ(count(QStringLiteral("deorderlog")), 3);
+        QTest::keyClick(table, Qt::Key_Escape);
+        QTRY_VERIFY(w->unsentSending()->summary() == nullptr);
+        if (c.code == 0) {
+            // Page 5 names every order as handed over, and the window closes without asking.
+            EXPECT_TRUE(label("LbDone").contains(made.join(QStringLiteral("、")))) << label("LbDone").toStdString();
+            prompter.shown.clear();
+            EXPECT_TRUE(w->close());
+            EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
+        } else {
+            EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), made[1]);
+            for (const char *name : {"BtnNext", "BtnPre", "BtnSendAll"})
+                EXPECT_TRUE(button(name)->isEnabled()) << name;
+        }
+    }
 }
 
 TEST_F(OrderWizardTest, ARecipientLineThatIsNoAddressIsToldAndNoMailProgramStarts)
