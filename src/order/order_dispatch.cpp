@@ -2,8 +2,10 @@
 
 #include "common/app_error.h"
 #include "order/dispatch_log.h"
+#include "order/mail_program.h"
 #include "order/mail_request.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -30,6 +32,15 @@ QString OrderDispatch::failedText(const QString &order, const QString &reason)
            + QStringLiteral("订单 %1 未能交给邮件程序：%2\n该订单没有发送。").arg(order, reason);
 }
 
+QString OrderDispatch::attachmentQuestion(const DispatchOutcome &outcome)
+{
+    return outcome.message + QStringLiteral("\n\n")
+           + QStringLiteral("您的邮件程序可能没有附上订单文件“%1”：它只能从邮件链接中取得附件，"
+                            "许多邮件程序会忽略。请在邮件中查看附件，没有时请手工附加该文件。\n\n"
+                            "现在打开订单文件所在的文件夹吗？\n%2")
+                 .arg(outcome.attachmentName, QDir::toNativeSeparators(outcome.spoolFolder));
+}
+
 bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
 {
     if (m_busy)
@@ -41,6 +52,7 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     m_subject.clear();
     m_attachmentName.clear();
     m_attachmentSha.clear();
+    m_spoolFolder.clear();
     OrderMail::Prepared mail;
     try {
         mail = OrderMail::prepare(order, source,
@@ -56,12 +68,13 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     m_subject = mail.request.subject;
     m_attachmentName = QFileInfo(mail.attachmentPath).fileName();
     m_attachmentSha = DispatchLog::fileSha256(mail.attachmentPath);
+    m_spoolFolder = mail.spoolFolder;
 
     auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.handOver, this);
     connect(handOver, &MailHandOver::finished, this,
             [this, handOver, number](bool handedOver, const QString &reason) {
                 handOver->deleteLater();
-                conclude(number, handedOver, reason);
+                conclude(number, handedOver, reason, handOver->details());
             });
     if (!handOver->start()) {
         const QString reason = handOver->reason();
@@ -71,13 +84,20 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
     return true;
 }
 
-void OrderDispatch::conclude(const QString &order, bool handedOver, const QString &reason)
+void OrderDispatch::conclude(const QString &order, bool handedOver, const QString &reason,
+                             const QString &details)
 {
     DispatchOutcome outcome;
     outcome.order = order;
     outcome.handedOver = handedOver;
     outcome.recipients = m_recipients;
     outcome.message = handedOver ? handedOverText(order, m_recipients) : failedText(order, reason);
+    outcome.details = details;
+    if (handedOver) {
+        outcome.attachmentMayBeMissing = !MailProgram::passesAttachment(m_options.handOver.environment);
+        outcome.spoolFolder = m_spoolFolder;
+        outcome.attachmentName = m_attachmentName;
+    }
 
     DispatchLog::Entry entry;
     entry.orderNumber = order;

@@ -9,7 +9,12 @@
 //                 (no recipients file: "（收件人在邮件程序中填写）")
 //   failed        "发送订单时发生错误！" then "订单 N 未能交给邮件程序：" and the reason, then
 //                 "该订单没有发送。" — an unreadable recipients file, an order text that
-//                 cannot be written, xdg-email missing or giving up early
+//                 cannot be written, xdg-email missing or giving up early; all in Chinese,
+//                 with what xdg-email itself said (English) apart, in details
+//
+// A hand-over to a mail program that may drop the attachment (see mail_program.h) says so:
+// attachmentMayBeMissing, and attachmentQuestion() offers the spool folder, where the order
+// file lies, to attach it by hand.
 //
 // finished() comes once per start(), always from the event loop (never inside start()).
 // One hand-over at a time: start() while one runs is refused.
@@ -27,6 +32,12 @@ struct DispatchOutcome {
     bool handedOver = false;
     QStringList recipients;
     QString message;   // what the clerk is told (see above)
+    QString details;   // a failure: the launcher's own words, for "详细信息" (else empty)
+    // Handed over to a mail program that may leave the order file out of the mail; it lies
+    // in spoolFolder as attachmentName.
+    bool attachmentMayBeMissing = false;
+    QString spoolFolder;
+    QString attachmentName;
     QString logError;  // the log row could not be written: why (else empty)
 };
 
@@ -49,18 +60,22 @@ public:
     static QString failedFirstLine();
     static QString handedOverText(const QString &order, const QStringList &recipients);
     static QString failedText(const QString &order, const QString &reason);
+    // For an outcome with attachmentMayBeMissing: its message, the warning and the question
+    // whether to open the folder of the order file.
+    static QString attachmentQuestion(const DispatchOutcome &outcome);
 
 signals:
     void finished(const DispatchOutcome &outcome);
 
 private:
-    void conclude(const QString &order, bool handedOver, const QString &reason);
+    void conclude(const QString &order, bool handedOver, const QString &reason,
+                  const QString &details = QString());
 
     QSqlDatabase m_db;
     Options m_options;
     bool m_busy = false;
     // The attempt under way, as its log row will name it.
     QStringList m_recipients;
-    QString m_subject, m_attachmentName, m_attachmentSha;
+    QString m_subject, m_attachmentName, m_attachmentSha, m_spoolFolder;
     QDateTime m_time;
 };

@@ -526,7 +526,7 @@ DispatchLogDialog *TFrmSeh::openDispatchLog()
 void TFrmSeh::dispatchFinished(const DispatchOutcome &outcome)
 {
     m_btnSend->setEnabled(true);
-    m_prompter.message(outcome.message, Hint, outcome.handedOver ? MsgFlags::Information : MsgFlags::Error);
+    DispatchNotice::tell(m_prompter, outcome, true, m_options.openFolder);
     // The list shows the new state (and a handed-over order takes no tick any more).
     guarded(m_prompter, [&] {
         if (!m_orders.isOpen())
