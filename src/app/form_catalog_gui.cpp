@@ -5,11 +5,14 @@
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
 #include "app/tdm_gui.h"
+#include "app/welcome.h"
+#include "app/welcome_dialog.h"
 #include "cart/search_window.h"
 #include "catalog/detail_window.h"
 #include "catalog/category_browse_window.h"
 #include "catalog/planned_browse_window.h"
 #include "catalog/publisher_browse_window.h"
+#include "data/connection.h"
 #include "order/mail_settings_dialog.h"
 #include "order/order_query_window.h"
 #include "order/order_wizard_window.h"
@@ -29,6 +32,12 @@ void registerAll()
 {
     add("TFrmJs", [](QWidget *owner) -> QWidget * { return new TFrmJs(owner); });
     add("TFrmSettings", [](QWidget *owner) -> QWidget * { return new TFrmSettings(DM->prompter(), {}, owner); });
+    add("TFrmWelcome", [](QWidget *owner) -> QWidget * {
+        const MainMenuConfig menu = MainMenuConfig::read();
+        const Welcome::Facts facts = Welcome::read(
+            DM->Con, menu, DM->dbKind == u"Oledb40" ? Connection::embeddedDatabasePath() : QString());
+        return new TFrmWelcome(Welcome::text(facts), facts.guideCaption, owner);
+    });
     add("TFrmAbout", [](QWidget *owner) -> QWidget * { return new TFrmAbout(DM->prompter(), owner); });
     add("TFrmDetail", [](QWidget *owner) -> QWidget * { return new TFrmDetail(nullptr, DM->detailContext(), owner); });
     add("TFrmMagN", [](QWidget *owner) -> QWidget * {

@@ -8,6 +8,7 @@
 #include "app/start_window.h"
 #include "app/tdm_gui.h"
 #include "app/user_tree_gui.h"
+#include "app/welcome.h"
 #include "app/window_memory_gui.h"
 #include "app/zd_application_gui.h"
 #include "common/user_settings.h"
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QString>
 #include <cstdio>
 #include <memory>
@@ -38,7 +40,8 @@ const char *const HelpText =
     "征订 (Zhengding)：学校和书店征订教材的桌面程序。配置读取程序目录中的 syscfg.dbm。\n"
     "\n"
     "选项：\n"
-    "  --no-splash   不等待启动画面的 2 秒，直接打开主窗口（用于脚本和截图）。\n"
+    "  --no-splash   不等待启动画面的 2 秒，直接打开主窗口，也不打开首次启动的欢迎窗口\n"
+    "                （用于脚本和截图）。\n"
     "  -h, --help    显示本帮助后退出。\n"
     "  --version     显示版本后退出。\n"
     "\n"
@@ -158,6 +161,12 @@ int main(int argc, char **argv)
             if (QScreen *screen = QGuiApplication::primaryScreen())
                 main.setGeometry(screen->availableGeometry());
             main.showMaximized();
+        }
+        // A user's first start opens the welcome beside the main window, once; a scripted
+        // start (--no-splash) does not, and does not use it up.
+        if (splashWait && Welcome::due()) {
+            Welcome::markShown();
+            QTimer::singleShot(0, &main, &TFrmMain::showWelcome);
         }
         rc = ZdApplication::exec();
         WindowMemory::save(main);

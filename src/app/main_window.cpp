@@ -3,6 +3,7 @@
 #include "app/form_registry_gui.h"
 #include "app/info_window.h"
 #include "app/picture_loader_gui.h"
+#include "app/welcome_dialog.h"
 #include "common/guarded.h"
 #include "order/order_wizard_window.h"
 
@@ -122,9 +123,11 @@ void TFrmMain::buildMenus(const MainMenuConfig &config)
     // N32 has a handler of its own; N33 is the about box.
     QAction *n32 = addMenuItem(n3, QStringLiteral("N32"), caption("N32"), 0);
     QAction *n33 = addMenuItem(n3, QStringLiteral("N33"), caption("N33"), CmdAbout);
+    QAction *n34 = addMenuItem(n3, QStringLiteral("N34"), QStringLiteral("欢迎(&W)…"), CmdWelcome);
     for (QAction *a : tagged)
         connect(a, &QAction::triggered, this, dispatch);
     connect(n33, &QAction::triggered, this, dispatch);
+    connect(n34, &QAction::triggered, this, dispatch);
     connect(n32, &QAction::triggered, this, [this] { showInfoPage(4); });
 
     m_windowListStart = m_windowMenu->addSeparator();
@@ -271,6 +274,17 @@ void TFrmMain::showInfoPage(int page)
     });
 }
 
+void TFrmMain::showWelcome()
+{
+    guarded(m_prompter, [&] {
+        const FormRegistry::Result r = FormRegistry::instance().open(QStringLiteral("FrmWelcome"), FormRegistry::Normal);
+        if (auto *welcome = qobject_cast<TFrmWelcome *>(r.window)) {
+            connect(welcome, &TFrmWelcome::guideRequested, this, &TFrmMain::showGuide, Qt::UniqueConnection);
+            connect(welcome, &TFrmWelcome::settingsRequested, this, &TFrmMain::openSettings, Qt::UniqueConnection);
+        }
+    });
+}
+
 void TFrmMain::runCommand(int tag)
 {
     guarded(m_prompter, [&] { runCommandUnguarded(tag); });
@@ -302,6 +316,9 @@ void TFrmMain::runCommandUnguarded(int tag)
         break;
     case CmdAbout:
         FormRegistry::instance().open(QStringLiteral("FrmAbout"), FormRegistry::Modal, QStringLiteral("0"));
+        break;
+    case CmdWelcome:
+        showWelcome();
         break;
     case CmdExit:
         close();

@@ -26,6 +26,7 @@ public:
         CmdSettings = 24,
         CmdInfoPage3 = 101,
         CmdAbout = 402,
+        CmdWelcome = 403,
         CmdExit = 999,
         CmdCascade = -1,
         CmdTile = -2,
@@ -43,6 +44,8 @@ public:
     // Opens the information window and shows page n.
     void showInfoPage(int page);
     void openWindow(const QString &name);
+    // Opens the welcome (see app/welcome.h) beside the main window, without blocking it.
+    void showWelcome();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -56,6 +59,8 @@ private:
     void updateWindowCommands();
     void fillWindowMenu();
     void openCart();
+    void showGuide() { showInfoPage(1); }
+    void openSettings() { runCommand(CmdSettings); }
     void runCommandUnguarded(int tag);
 
     Prompter &m_prompter;

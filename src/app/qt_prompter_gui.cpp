@@ -3,14 +3,50 @@
 #include "app/progress_dialog_gui.h"
 #include "common/user_settings.h"
 #include "common/wait_notice.h"
+#include "widgets/plain_caption.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTextEdit>
+
+namespace {
+
+const QString DetailsCaption = QStringLiteral("详细信息(&D)");
+
+// The box's own button for its detailed text reads "详细信息" whether the details are open or
+// not (the toolkit would make it "Show Details..." and "Hide Details..."); the details are
+// selectable by keyboard too, to be copied into a report.
+void captionDetails(QMessageBox &box)
+{
+    for (QAbstractButton *button : box.buttons()) {
+        if (box.buttonRole(button) != QMessageBox::ActionRole)
+            continue;
+        button->setObjectName(QStringLiteral("BtnDetails"));
+        button->setText(DetailsCaption);
+        button->setAccessibleName(plainCaption(DetailsCaption));
+        // The box relabels the button after this slot has run: come back to it afterwards.
+        QObject::connect(button, &QAbstractButton::clicked, button,
+                         [button] { button->setText(DetailsCaption); }, Qt::QueuedConnection);
+    }
+    if (auto *details = box.findChild<QTextEdit *>()) {
+        details->setObjectName(QStringLiteral("MemoDetails"));
+        details->setAccessibleName(plainCaption(DetailsCaption));
+        details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+}
+
+} // namespace
 
 int QtPrompter::message(const QString &text, const QString &caption, int flags)
+{
+    return messageWithDetails(text, QString(), caption, flags);
+}
+
+int QtPrompter::messageWithDetails(const QString &text, const QString &details, const QString &caption,
+                                   int flags)
 {
     const WaitNotice::Pause pause;   // no wait cursor or waiting text over a question
     QMessageBox box(QApplication::activeWindow());
@@ -64,6 +100,10 @@ int QtPrompter::message(const QString &text, const QString &caption, int flags)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    }
+    if (!details.isEmpty()) {
+        box.setDetailedText(details);
+        captionDetails(box);
     }
     switch (box.exec()) {
     case QMessageBox::Cancel:

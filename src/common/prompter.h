@@ -40,6 +40,13 @@ public:
     virtual ~Prompter() = default;
     // Shows a modal message box and returns the pressed button (MsgResult).
     virtual int message(const QString &text, const QString &caption, int flags) = 0;
+    // message() with details (a program's own words) that the user opens with the button
+    // "详细信息"; empty details: message(). The default shows them below the text.
+    virtual int messageWithDetails(const QString &text, const QString &details, const QString &caption,
+                                   int flags)
+    {
+        return message(details.isEmpty() ? text : text + QStringLiteral("\n\n") + details, caption, flags);
+    }
     // Asks for a file to save to (overwrite confirmed by the dialog); empty when cancelled.
     virtual QString saveFileName(const SaveRequest &request) = 0;
     // A display for one piece of long work, shown while the returned object lives (the

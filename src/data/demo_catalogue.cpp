@@ -1,8 +1,10 @@
 #include "data/demo_catalogue.h"
 
 #include "common/app_error.h"
+#include "data/schema.h"
 #include "data/sql_helper.h"
 
+#include <QDate>
 #include <QList>
 #include <QSqlQuery>
 #include <QStringList>
@@ -756,8 +758,12 @@ void insertFixedRows(const QSqlDatabase &db)
                    QStringLiteral("430070"), QStringLiteral("江城市南湖路100号江城大学图书馆一楼")});
 }
 
+const QString MarkerName = QStringLiteral("演示目录");
+const QString MarkerUser = QStringLiteral("*");
+
 void deleteAll(const QSqlDatabase &db)
 {
+    DemoCatalogue::removeMarker(db);
     for (const char *table : {"debook2type", "debookotype", "detsnrty", "debooks",
                               "debook_categories", "debook_categories2", "publishers",
                               "bookstore"})
@@ -809,6 +815,21 @@ int titleCount(const QSqlDatabase &db)
     return Sql::scalar(db, QStringLiteral("select count(*) from debooks")).toInt();
 }
 
+void removeMarker(const QSqlDatabase &db)
+{
+    Sql::exec(db, QStringLiteral("delete from %1 where pname=? and userno=?").arg(Schema::sqlName(db, QStringLiteral("parameter"))),
+              {MarkerName, MarkerUser});
+}
+
+bool isDemo(const QSqlDatabase &db)
+{
+    return Sql::scalar(db, QStringLiteral("select count(*) from %1 where pname=? and userno=?")
+                               .arg(Schema::sqlName(db, QStringLiteral("parameter"))),
+                       {MarkerName, MarkerUser})
+               .toInt()
+           > 0;
+}
+
 void clear(const QSqlDatabase &db)
 {
     Sql::Transaction tx(db);
@@ -829,6 +850,11 @@ void fill(const QSqlDatabase &db, int titles, const Progress &progress, bool rep
         throw AppError(QStringLiteral("数据库中已经有书目数据"));
     }
     insertFixedRows(db);
+    removeMarker(db);
+    Sql::exec(db, QStringLiteral("insert into %1 (userno,pname,notes,pvalue,idate) values (?,?,?,?,?)")
+                      .arg(Schema::sqlName(db, QStringLiteral("parameter"))),
+              {MarkerUser, MarkerName, QStringLiteral("zhengding-admin demo"), titles,
+               QDate::currentDate().toString(Qt::ISODate)});
 
     QSqlQuery books = prepared(db, QStringLiteral("insert into debooks (%1) values (%2)")
                                        .arg(QLatin1String(BookColumns),

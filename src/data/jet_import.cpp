@@ -1,6 +1,7 @@
 #include "data/jet_import.h"
 
 #include "common/app_error.h"
+#include "data/demo_catalogue.h"
 #include "data/jet_reader.h"
 #include "data/schema.h"
 #include "data/sql_helper.h"
@@ -440,6 +441,7 @@ Report importCatalogue(const QSqlDatabase &db, const QString &jetPath, const Pro
         }
         for (const QString &table : catalogue)
             Sql::exec(db, QStringLiteral("delete from ") + Schema::sqlName(db, table));
+        DemoCatalogue::removeMarker(db);   // the supplier's catalogue is no demo
         for (const TablePlan &plan : plans)
             report.tables.append(writeTable(db, reader, plan, progress));
         tx.commit();

@@ -2,7 +2,8 @@
 // Replaces the catalogue of a database by the one in the supplier's Access/Jet file.
 // Every catalogue base table the file holds (matched by name, letter case aside) is read with
 // the columns the schema knows; the catalogue tables are emptied and filled in one
-// transaction, and the cart, the counters, the orders, the parties and the unit record stay.
+// transaction, and the cart, the counters, the orders, the parties and the unit record stay
+// (the demo catalogue's marker goes with the catalogue, see DemoCatalogue::isDemo).
 // A database without the schema gets it first, in the same transaction (on Firebird, which
 // cannot write into a table before the transaction that created it has committed, in a
 // transaction of its own that is undone by dropping the schema when the catalogue cannot be

@@ -3,6 +3,7 @@
 #include "common/app_error.h"
 #include "order/dispatch_log.h"
 
+#include <QDir>
 #include <QSet>
 #include <QTimer>
 
@@ -82,6 +83,9 @@ QString DispatchRun::resultText(const DispatchOutcome &outcome)
         gist.remove(0, prefix.size());
     if (gist.endsWith(u'。'))
         gist.chop(1);
+    if (outcome.attachmentMayBeMissing)
+        gist += QStringLiteral("；邮件程序可能没有附上订单文件，请查看邮件，必要时手工附加 %1")
+                    .arg(QDir::toNativeSeparators(outcome.spoolFolder + u'/' + outcome.attachmentName));
     if (!outcome.logError.isEmpty())
         gist += QStringLiteral("（发送记录没有写入数据库：%1）").arg(outcome.logError);
     return gist;

@@ -82,18 +82,26 @@ bool MailHandOver::start()
     return true;
 }
 
-QString MailHandOver::lastLogLine(const QString &log)
+QString MailHandOver::launcherWords(const QString &log)
 {
     // The launcher tries a dozen browsers before it gives up and says why on its last line;
-    // that line, kept short (it repeats the whole mail address), is what the user can act on.
-    const QStringList lines = log.split(u'\n', Qt::SkipEmptyParts);
-    QString last;
-    for (auto it = lines.crbegin(); it != lines.crend() && last.isEmpty(); ++it)
-        last = it->trimmed();
-    constexpr int MaxLength = 160;
-    if (last.size() > MaxLength)
-        last = last.left(MaxLength) + QStringLiteral("…");
-    return last;
+    // all of it may help whoever sets the desktop up, the end most.
+    constexpr int MaxLength = 8000;
+    const QString words = log.trimmed();
+    return words.size() > MaxLength ? QStringLiteral("…") + words.right(MaxLength) : words;
+}
+
+QString MailHandOver::exitReason(int code)
+{
+    switch (code) {
+    case 3:
+        return QStringLiteral("没有可用的邮件程序，邮件未能交给邮件程序（xdg-email 退出码 3）。"
+                              "请在桌面设置中选择默认邮件程序，或导出订单后另行发送。");
+    case 4:
+        return QStringLiteral("邮件程序启动后报告了错误，邮件未能交给邮件程序（xdg-email 退出码 4）。");
+    default:
+        return QStringLiteral("邮件未能交给邮件程序（xdg-email 退出码 %1）。").arg(code);
+    }
 }
 
 void MailHandOver::poll()
@@ -112,15 +120,9 @@ void MailHandOver::poll()
             return;
         }
         QFile log(m_folder + u'/' + LogName);
-        QString detail;
         if (log.open(QIODevice::ReadOnly))
-            detail = lastLogLine(QString::fromLocal8Bit(log.readAll()));
-        QString text = code == 3 ? QStringLiteral("没有可用的邮件程序，邮件未能交给邮件程序（xdg-email 退出码 3）。"
-                                                  "请在桌面设置中选择默认邮件程序，或导出订单后另行发送。")
-                                 : QStringLiteral("邮件未能交给邮件程序（xdg-email 退出码 %1）。").arg(code);
-        if (!detail.isEmpty())
-            text += u'\n' + detail;
-        fail(text);
+            m_details = launcherWords(QString::fromUtf8(log.readAll()));
+        fail(exitReason(code));
         return;
     }
     if (m_clock.elapsed() >= m_settings.graceMs) {

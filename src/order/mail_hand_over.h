@@ -6,7 +6,8 @@
 //
 //   - xdg-email not found on PATH, or not startable: start() returns false, reason() says why;
 //   - xdg-email exits with an error within the grace period (3: no mail program; 1: bad
-//     argument …): finished(false, reason);
+//     argument …): finished(false, reason), the reason in Chinese; what xdg-email itself
+//     said (English) is details();
 //   - xdg-email exits with 0, or is still running when the grace period ends (the composer
 //     is open): finished(true, {}).
 //
@@ -36,10 +37,14 @@ public:
     // Starts xdg-email; false (and no finished signal) when it cannot be started.
     bool start();
     QString reason() const { return m_reason; }
+    // After a failure: the launcher's own words (its error output), else empty.
+    QString details() const { return m_details; }
 
-    // What of the launcher's error output the user is shown: its last non-empty line, cut
-    // to a readable length.
-    static QString lastLogLine(const QString &log);
+    // The launcher's error output as the user may read it behind "详细信息": trimmed, and
+    // only its end when it is very long.
+    static QString launcherWords(const QString &log);
+    // Why xdg-email's exit code means the mail was not handed over, in Chinese.
+    static QString exitReason(int code);
 
     // The environment xdg-email runs in: unchanged when its character type is UTF-8, else
     // without LC_ALL and a non-UTF-8 LC_CTYPE, and with LANG=C.UTF-8 unless LANG is UTF-8.
@@ -57,6 +62,7 @@ private:
     QString m_folder;
     Settings m_settings;
     QString m_reason;
+    QString m_details;
     QTimer m_timer;
     QElapsedTimer m_clock;
     bool m_done = false;

@@ -1,6 +1,7 @@
 #include "order/order_dispatch.h"
 
 #include "common/app_error.h"
+#include "order/mail_program.h"
 #include "order/mail_request.h"
 #include "order/smtp_message.h"
 
@@ -41,6 +42,15 @@ QString OrderDispatch::failedText(const QString &order, const QString &reason,
                              : QStringLiteral("订单 %1 未能交给邮件程序：%2");
     return failedFirstLine() + u'\n' + what.arg(order, reason)
            + QStringLiteral("\n该订单没有发送。");
+}
+
+QString OrderDispatch::attachmentQuestion(const DispatchOutcome &outcome)
+{
+    return outcome.message + QStringLiteral("\n\n")
+           + QStringLiteral("您的邮件程序可能没有附上订单文件“%1”：它只能从邮件链接中取得附件，"
+                            "许多邮件程序会忽略。请在邮件中查看附件，没有时请手工附加该文件。\n\n"
+                            "现在打开订单文件所在的文件夹吗？\n%2")
+                 .arg(outcome.attachmentName, QDir::toNativeSeparators(outcome.spoolFolder));
 }
 
 bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
@@ -89,11 +99,12 @@ bool OrderDispatch::start(const OrderDocument &order, OrderSource source)
 
 void OrderDispatch::handOver(const OrderMail::Prepared &mail)
 {
+    m_attempt.spoolFolder = mail.spoolFolder;
     auto *handOver = new MailHandOver(mail.request, mail.spoolFolder, m_options.handOver, this);
     connect(handOver, &MailHandOver::finished, this,
             [this, handOver](bool handedOver, const QString &reason) {
                 handOver->deleteLater();
-                conclude(handedOver, reason);
+                conclude(handedOver, reason, handOver->details());
             });
     if (!handOver->start()) {
         const QString reason = handOver->reason();
@@ -141,9 +152,16 @@ void OrderDispatch::concludeLater(const QString &reason)
     QTimer::singleShot(0, this, [this, reason] { conclude(false, reason); });
 }
 
-void OrderDispatch::conclude(bool wentOut, const QString &reason)
+void OrderDispatch::conclude(bool wentOut, const QString &reason, const QString &details)
 {
-    finish(settle(m_db, m_attempt, wentOut, reason));
+    DispatchOutcome outcome = settle(m_db, m_attempt, wentOut, reason);
+    outcome.details = details;
+    if (wentOut && m_attempt.entry.channel == DispatchLog::Channel::MailProgram) {
+        outcome.attachmentMayBeMissing = !MailProgram::passesAttachment(m_options.handOver.environment);
+        outcome.spoolFolder = m_attempt.spoolFolder;
+        outcome.attachmentName = m_attempt.entry.attachmentName;
+    }
+    finish(outcome);
 }
 
 DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,

@@ -11,7 +11,12 @@
 //                 (no recipients file: "（收件人在邮件程序中填写）")
 //   failed        "发送订单时发生错误！" then "订单 N 未能交给邮件程序：" and the reason, then
 //                 "该订单没有发送。" — an unreadable recipients file, an order text that
-//                 cannot be written, xdg-email missing or giving up early
+//                 cannot be written, xdg-email missing or giving up early; all in Chinese,
+//                 with what xdg-email itself said (English) apart, in details
+//
+// A hand-over to a mail program that may drop the attachment (see mail_program.h) says so:
+// attachmentMayBeMissing, and attachmentQuestion() offers the spool folder, where the order
+// file lies, to attach it by hand.
 //
 // With an SMTP server, the program sends the mail itself (smtp_message.h, smtp_sender.h) in a
 // worker thread and removes the spool folder after the send. The server's answer is logged
@@ -44,6 +49,12 @@ struct DispatchOutcome {
     QStringList recipients;
     QString message;   // what the clerk is told (see above)
     QString failure;   // why it failed, as its log row names it (else empty)
+    QString details;   // a failure: the launcher's own words, for "详细信息" (else empty)
+    // Handed over to a mail program that may leave the order file out of the mail; it lies
+    // in spoolFolder as attachmentName.
+    bool attachmentMayBeMissing = false;
+    QString spoolFolder;
+    QString attachmentName;
     QString logError;  // the log row could not be written: why (else empty)
 };
 
@@ -70,6 +81,9 @@ public:
     static QString sentText(const QString &order, const QStringList &recipients);
     static QString failedText(const QString &order, const QString &reason,
                               DispatchLog::Channel channel = DispatchLog::Channel::MailProgram);
+    // For an outcome with attachmentMayBeMissing: its message, the warning and the question
+    // whether to open the folder of the order file.
+    static QString attachmentQuestion(const DispatchOutcome &outcome);
 
 signals:
     void finished(const DispatchOutcome &outcome);
@@ -78,13 +92,14 @@ private:
     // The attempt under way, as its log row will name it.
     struct Attempt {
         DispatchLog::Entry entry;   // all but the result and the failure
+        QString spoolFolder;        // a hand-over's spool folder, where the composer reads it
         QString spoolToRemove;      // an SMTP send's spool folder, removed after the send
     };
     void handOver(const OrderMail::Prepared &mail);
     void sendBySmtp(const OrderMail::Prepared &mail, const MailConfig::Smtp &smtp);
     // Concludes from the event loop, as every failure found inside start() must.
     void concludeLater(const QString &reason);
-    void conclude(bool wentOut, const QString &reason);
+    void conclude(bool wentOut, const QString &reason, const QString &details = QString());
     // Writes the attempt's log row and tells what came of it; needs no OrderDispatch, so an
     // SMTP send is logged even when its window closed before the server answered.
     static DispatchOutcome settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,

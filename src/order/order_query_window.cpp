@@ -541,7 +541,7 @@ DispatchLogDialog *TFrmSeh::openDispatchLog()
 void TFrmSeh::dispatchFinished(const DispatchOutcome &outcome)
 {
     m_btnSend->setEnabled(!m_sendAll->running());
-    m_prompter.message(outcome.message, Hint, outcome.handedOver ? MsgFlags::Information : MsgFlags::Error);
+    DispatchNotice::tell(m_prompter, outcome, true, m_options.openFolder);
     showDispatchState(outcome.order);
 }
 
@@ -564,6 +564,7 @@ DispatchSummaryDialog *TFrmSeh::sendAllSummary() const
     return m_sendAll->summary();
 }
 
+// The list shows the new state (and an order that went out takes no tick any more).
 void TFrmSeh::showDispatchState(const QString &current)
 {
     guarded(m_prompter, [&] {

@@ -14,6 +14,7 @@
 //   └─────────────────────────────────────────────────────────────────────────────────┘
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
+#include "order/dispatch_notice_gui.h"
 #include "order/order_dispatch.h"
 
 #include <QDate>
@@ -39,6 +40,7 @@ struct OrderQueryOptions {
     QDate today;                   // invalid: the current date
     PpMenu *popupMenu = nullptr;   // the pop-up menu all grids share; none: no menu
     OrderDispatch::Options sending;   // where and how "发送(&S)" hands the mail over
+    FolderOpener openFolder;          // shows the order file's folder; none: the file manager
 };
 
 class TFrmSeh : public QWidget {

@@ -501,10 +501,9 @@ void TFrmOrderDo::handOverFinished(int run, const DispatchOutcome &outcome)
     m_handOverPending = false;
     m_btnPre->setEnabled(true);
     m_btnNext->setEnabled(true);
-    if (!outcome.handedOver) {
-        m_prompter.message(outcome.message, Hint, MsgFlags::Error);
+    DispatchNotice::tell(m_prompter, outcome, false, m_options.openFolder);
+    if (!outcome.handedOver)
         return;
-    }
     guarded([&] {
         m_batch.readDispatchLog(m_db);   // what page 5 and the close question tell
         handled(outcome.order);

@@ -14,6 +14,7 @@
 // buttons of the bottom bar (BtnDel, BtnPre, BtnNext, BtnClose).
 #include "data/dataset.h"
 #include "grid/marked_rows.h"
+#include "order/dispatch_notice_gui.h"
 #include "order/mail_hand_over.h"
 #include "order/order_batch.h"
 #include "order/order_dispatch.h"
@@ -45,6 +46,7 @@ public:
         QString spoolRoot;
         // How the mail hand-over runs (environment, grace period).
         MailHandOver::Settings mail;
+        FolderOpener openFolder;   // shows the order file's folder; none: the file manager
     };
 
     enum Page { BooksPage = 0, PartiesPage, ConfirmPage, SendPage, DonePage };

@@ -1,10 +1,12 @@
 // The program's message boxes: a question whose Yes gives something up answers No to Enter and
-// Esc; an ordinary question keeps Yes as its default.
+// Esc; an ordinary question keeps Yes as its default. Details open under "详细信息", which
+// keeps its caption, and can be selected from the keyboard.
 #include "app/qt_prompter_gui.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -37,6 +39,46 @@ TEST(QtPrompterTest, TheDefaultOfAQuestionIsItsSafeAnswer)
         EXPECT_TRUE(buttons.contains(QStringLiteral("是(&Y)"))) << buttons.toStdString();
         EXPECT_TRUE(buttons.contains(QStringLiteral("否(&N)"))) << buttons.toStdString();
     }
+}
+
+TEST(QtPrompterTest, DetailsOpenUnderTheirOwnCaptionAndEscCloses)
+{
+    QtPrompter prompter;
+    const QString words = QStringLiteral("xdg-email: no method available for opening 'mailto:'");
+    QStringList captions;   // the details button's caption: shown, after opening, after closing
+    bool detailsShown = false;
+    QString detailsText;
+    QString spoken;
+    bool keyboardSelectable = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        auto *details = box->findChild<QAbstractButton *>(QStringLiteral("BtnDetails"));
+        auto *memo = box->findChild<QTextEdit *>();
+        if (!details || !memo)
+            return box->done(0);
+        spoken = details->accessibleName();
+        captions << details->text();
+        details->click();
+        QApplication::processEvents();
+        captions << details->text();
+        detailsShown = memo->isVisible();
+        detailsText = memo->toPlainText();
+        keyboardSelectable = memo->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard);
+        details->click();
+        QApplication::processEvents();
+        captions << details->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(prompter.messageWithDetails(QStringLiteral("发送订单时发生错误！"), words,
+                                          QStringLiteral("信息提示"), MsgFlags::Error),
+              MsgResult::Ok);
+    EXPECT_EQ(captions, QStringList(3, QStringLiteral("详细信息(&D)")));
+    EXPECT_EQ(spoken, QStringLiteral("详细信息"));
+    EXPECT_TRUE(detailsShown);
+    EXPECT_EQ(detailsText, words);
+    EXPECT_TRUE(keyboardSelectable);
 }
 
 } // namespace

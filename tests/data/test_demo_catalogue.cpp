@@ -232,7 +232,9 @@ TEST(DemoCatalogueFill, RefusesAFilledCatalogueUnlessReplacingAndChangesNothingO
 {
     TempTree tree;
     QSqlDatabase db = tree.createDatabase();
+    EXPECT_FALSE(DemoCatalogue::isDemo(db));
     DemoCatalogue::fill(db, 30);
+    EXPECT_TRUE(DemoCatalogue::isDemo(db));
     Sql::exec(db, QStringLiteral("insert into deorder (dhdh) values ('keep')"));
     EXPECT_THROW(DemoCatalogue::fill(db, 50), AppError);
     EXPECT_EQ(DemoCatalogue::titleCount(db), 30);
@@ -249,6 +251,11 @@ TEST(DemoCatalogueFill, RefusesAFilledCatalogueUnlessReplacingAndChangesNothingO
     EXPECT_THROW(DemoCatalogue::fill(db, 60, {}, true), AppError);
     EXPECT_EQ(DemoCatalogue::titleCount(db), 50);
     EXPECT_EQ(count(db, QStringLiteral("select count(*) from publishers")), 40);
+    // One marker, whatever the number of fills; it goes with the catalogue.
+    EXPECT_EQ(count(db, QStringLiteral("select count(*) from parameter")), 1);
+    EXPECT_TRUE(DemoCatalogue::isDemo(db));
+    DemoCatalogue::clear(db);
+    EXPECT_FALSE(DemoCatalogue::isDemo(db));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "temp_tree.h"
 
 #include "common/app_error.h"
+#include "data/demo_catalogue.h"
 #include "data/jet_conversion.h"
 #include "data/jet_import.h"
 #include "data/jet_reader.h"
@@ -285,6 +286,19 @@ TEST_F(JetImportTest, ReplacesTheCatalogueFieldByFieldAndKeepsTheProgramsRows)
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select sm from qrydebooks where tm='9787040000000'")).toString(),
               QStringLiteral("数据结构（第1版）"));
     EXPECT_EQ(Sql::scalar(db, QStringLiteral("select count(*) from qrypublishers")).toInt(), 4);
+}
+
+// The supplier's catalogue replaces a demo one: the demo's marker goes in the same step, the
+// counters stay.
+TEST_F(JetImportTest, TheSuppliersCatalogueIsNoDemo)
+{
+    DemoCatalogue::fill(db, 20, {}, true);
+    ASSERT_TRUE(DemoCatalogue::isDemo(db));
+    const QString counters = QStringLiteral("select count(*) from parameter");
+    const int before = Sql::scalar(db, counters).toInt();
+    JetImport::importCatalogue(db, jet(10));
+    EXPECT_FALSE(DemoCatalogue::isDemo(db));
+    EXPECT_EQ(Sql::scalar(db, counters).toInt(), before - 1);
 }
 
 // A database made before the dispatch log takes a catalogue all the same.

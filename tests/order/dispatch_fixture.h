@@ -51,9 +51,13 @@ protected:
         o.now = sendTime;
         return o;
     }
-    DispatchOutcome dispatch(int current, OrderSource source = OrderSource::Query)
+    // path: the PATH the hand-over looks for xdg-email on (empty: the stand-in's, then the system's)
+    DispatchOutcome dispatch(int current, OrderSource source = OrderSource::Query, const QString &path = {})
     {
-        OrderDispatch unit(db, dispatchOptions());
+        OrderDispatch::Options o = dispatchOptions();
+        if (!path.isEmpty())
+            o.handOver.environment.insert(QStringLiteral("PATH"), path);
+        OrderDispatch unit(db, o);
         QSignalSpy finished(&unit, &OrderDispatch::finished);
         EXPECT_TRUE(unit.start(document(current), source));
         EXPECT_TRUE(unit.busy());

@@ -1,6 +1,9 @@
 #pragma once
 // Orders made through MakeOrders on chosen days, and a stand-in xdg-email first on PATH that
 // records its arguments (NUL-separated) and a copy of the attachment, then exits as told.
+// The user's default mail program is a stand-in Evolution, which takes the attachment from
+// the mail link (mailProgram() names another).
+#include "mail_desktop.h"
 #include "order_fixture.h"
 
 #include "order/mail_hand_over.h"
@@ -16,6 +19,15 @@ protected:
     QString record = tree.path(QStringLiteral("record"));
     QString spoolRoot = tree.path(QStringLiteral("spool"));
     int nextTitle = 0;
+    StandInDesktop desktop{tree.path(QStringLiteral("desktop"))};
+    bool mailProgramChosen = false;
+
+    // The user's default mail program, as a desktop file and its program.
+    void mailProgram(const QString &desktopFile, const QString &program)
+    {
+        desktop.defaultMailProgram(desktopFile, program);
+        mailProgramChosen = true;
+    }
 
     // One run of order making on day by orderer, one order per supplier code; returns the
     // order numbers.
@@ -63,6 +75,9 @@ protected:
         s.environment = QProcessEnvironment::systemEnvironment();
         s.environment.insert(QStringLiteral("PATH"), stubs.path() + QStringLiteral(":/usr/bin:/bin"));
         s.environment.insert(QStringLiteral("ZD_RECORD"), record);
+        if (!mailProgramChosen)
+            desktop.defaultMailProgram(QStringLiteral("org.gnome.Evolution.desktop"), QStringLiteral("evolution"));
+        desktop.applyTo(s.environment);
         s.graceMs = 30000;   // the stand-in always ends, so the hand-over never waits this long
         s.pollMs = 20;
         return s;

@@ -127,17 +127,18 @@ TEST_F(OrderDispatchTest, EachRecipientLineIsOneAddressOrTheMailStopsNamingTheLi
     }
 }
 
-TEST_F(OrderDispatchTest, AFailedHandOverIsToldLoggedAndNotCounted)
+TEST_F(OrderDispatchTest, AFailedHandOverIsToldInChineseLoggedAndNotCounted)
 {
     const struct {
         const char *what;
-        bool standIn;   // false: no xdg-email on PATH
+        bool standIn;   // false: no xdg-email at all
         QByteArray tail;
         const char *reasonPart;
+        const char *details;   // the launcher's own words, kept apart from the message
     } cases[] = {
         {"no mail program", true, "echo 'no method available for opening mailto' >&2\nexit 3\n",
-         "no method available"},
-        {"no xdg-email", false, "", "xdg-email"},
+         "没有可用的邮件程序", "no method available for opening mailto"},
+        {"no xdg-email", false, "", "xdg-email", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -145,13 +146,47 @@ TEST_F(OrderDispatchTest, AFailedHandOverIsToldLoggedAndNotCounted)
         QFile::remove(stubs.filePath(QStringLiteral("xdg-email")));
         if (c.standIn)
             installStandIn(c.tail);
-        const DispatchOutcome outcome = dispatch(0);
+        const DispatchOutcome outcome = dispatch(0, OrderSource::Query, c.standIn ? QString() : stubs.path());
         expectFailure(outcome, orders[0]);
         EXPECT_TRUE(outcome.message.contains(QString::fromUtf8(c.reasonPart))) << outcome.message.toStdString();
+        EXPECT_EQ(outcome.details, QString::fromUtf8(c.details));
+        EXPECT_FALSE(outcome.message.contains(QStringLiteral("no method"))) << outcome.message.toStdString();
+        EXPECT_FALSE(outcome.attachmentMayBeMissing);
         // The row still names what would have gone out.
         EXPECT_EQ(onlyRow(orders[0]).recipients, (QStringList{QStringLiteral("a@x.cn"), QStringLiteral("b@y.cn")}));
         // No composer holds the attachment: its folder is gone.
         EXPECT_TRUE(spoolFolders().isEmpty()) << spoolFolders().join(u' ').toStdString();
+    }
+}
+
+// A mail program that reads the attachment only from the mail link may leave it out: the
+// outcome says so and names the folder where the order file lies.
+TEST_F(OrderDispatchTest, AHandOverToAProgramThatMayDropTheFileNamesItsFolder)
+{
+    installStandIn("exit 0\n");
+    const struct {
+        const char *desktopFile, *program;
+        bool mayBeMissing;
+    } cases[] = {
+        {"org.gnome.Evolution.desktop", "evolution", false},
+        {"org.gnome.Geary.desktop", "geary", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.program);
+        mailProgram(QString::fromUtf8(c.desktopFile), QString::fromUtf8(c.program));
+        const DispatchOutcome outcome = dispatch(0);
+        ASSERT_TRUE(outcome.handedOver) << outcome.message.toStdString();
+        EXPECT_EQ(outcome.attachmentMayBeMissing, c.mayBeMissing);
+        EXPECT_EQ(outcome.message, OrderDispatch::handedOverText(orders[0], outcome.recipients));
+        const QString attachment = recordedOption(QStringLiteral("--attach"));
+        EXPECT_EQ(QFileInfo(attachment).absolutePath(), QFileInfo(outcome.spoolFolder).absoluteFilePath());
+        EXPECT_EQ(outcome.attachmentName, QFileInfo(attachment).fileName());
+        if (c.mayBeMissing) {
+            const QString question = OrderDispatch::attachmentQuestion(outcome);
+            EXPECT_TRUE(question.startsWith(outcome.message)) << question.toStdString();
+            EXPECT_TRUE(question.contains(outcome.attachmentName)) << question.toStdString();
+            EXPECT_TRUE(question.contains(outcome.spoolFolder)) << question.toStdString();
+        }
     }
 }
 

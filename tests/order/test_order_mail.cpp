@@ -332,21 +332,21 @@ TEST_F(MailHandOverTest, XdgEmailStillRunningAfterTheGracePeriodIsAHandOver)
         QThread::msleep(50);
 }
 
-TEST(MailHandOverLog, TheUserSeesTheLastLineCutShort)
+TEST(MailHandOverLog, TheLaunchersWordsAreKeptWholeUnlessVeryLong)
 {
-    const QString longLine = QStringLiteral("xdg-email: no method available for opening 'mailto:") + QString(300, u'x');
+    const QString tried = QStringLiteral("firefox: not found\nlynx: not found\nxdg-email: no method\n");
+    const QString longLog = QStringLiteral("a: not found\n") + QString(9000, u'x') + QStringLiteral("\nxdg-email: no method");
     const struct {
         QString log;
-        QString shown;
+        QString kept;
     } cases[] = {
         {QString(), QString()},
         {QStringLiteral("\n  \n"), QString()},
-        {QStringLiteral("firefox: not found\nlynx: not found\nxdg-email: no method\n\n"),
-         QStringLiteral("xdg-email: no method")},
-        {QStringLiteral("a: not found\n") + longLine + u'\n', longLine.left(160) + QStringLiteral("…")},
+        {tried + u'\n', tried.trimmed()},
+        {longLog, QStringLiteral("…") + longLog.right(8000)},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MailHandOver::lastLogLine(c.log), c.shown) << c.log.toStdString();
+        EXPECT_EQ(MailHandOver::launcherWords(c.log), c.kept) << c.log.left(80).toStdString();
 }
 
 TEST_F(MailHandOverTest, NoMailProgramIsAFailedHandOverAndItsFolderGoes)
@@ -360,10 +360,13 @@ TEST_F(MailHandOverTest, NoMailProgramIsAFailedHandOverAndItsFolderGoes)
 
     ASSERT_EQ(finished.size(), 1);
     EXPECT_EQ(finished.first().at(0).toBool(), false);
+    // The clerk reads Chinese; the launcher's own words are kept apart for "详细信息".
     const QString reason = finished.first().at(1).toString();
-    EXPECT_TRUE(reason.contains(QStringLiteral("3"))) << reason.toStdString();
-    EXPECT_TRUE(reason.contains(QStringLiteral("no method available"))) << reason.toStdString();
+    EXPECT_EQ(reason, MailHandOver::exitReason(3));
+    EXPECT_TRUE(reason.contains(QStringLiteral("没有可用的邮件程序"))) << reason.toStdString();
+    EXPECT_FALSE(reason.contains(QStringLiteral("no method"))) << reason.toStdString();
     EXPECT_EQ(handOver.reason(), reason);
+    EXPECT_EQ(handOver.details(), QStringLiteral("xdg-email: no method available for opening mailto"));
     EXPECT_FALSE(QFile::exists(mail.spoolFolder));
 }
 

@@ -62,6 +62,7 @@ protected:
         mar16 = makeRun(QDate(2026, 3, 16), QStringLiteral("三月末店"), {QStringLiteral("G1")});
     }
     void TearDown() override { w.reset(); }
+    QStringList openedFolders;   // what the window showed in the file manager
 
     void open(const QDate &day = today)
     {
@@ -70,6 +71,7 @@ protected:
         options.sending.spoolRoot = spoolRoot;
         options.sending.handOver = handOverSettings();
         options.sending.now = sendTime;
+        options.openFolder = [this](const QString &folder) { openedFolders << folder; };
         w = std::make_unique<TFrmSeh>(prompter, db, options);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
@@ -542,6 +544,9 @@ TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
     EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderDispatch::failedFirstLine() + u'\n'))
         << prompter.shown[0].text.toStdString();
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
+    // Chinese for the clerk; the launcher's own words behind "详细信息".
+    EXPECT_FALSE(prompter.shown[0].text.contains(QStringLiteral("no method"))) << prompter.shown[0].text.toStdString();
+    EXPECT_EQ(prompter.shown[0].details, QStringLiteral("no method available for opening mailto"));
     EXPECT_TRUE(w->orders().currentText(QStringLiteral("fszt")).startsWith(QStringLiteral("发送失败：")))
         << w->orders().currentText(QStringLiteral("fszt")).toStdString();
     EXPECT_EQ(w->orders().currentText(QStringLiteral("cdcs")), QStringLiteral("0"));
@@ -621,6 +626,31 @@ TEST_F(OrderQueryWindowTest, SendingEveryUnsentListedOrder)
     QTest::qWait(100);
     EXPECT_EQ(calls(), 4);
     EXPECT_EQ(prompter.progressesHandedOut, 1);
+}
+
+// A mail program that may drop the attachment: the hand-over is told with the warning, and Yes
+// shows the folder of the order file.
+TEST_F(OrderQueryWindowTest, AMailProgramThatMayDropTheFileOffersItsFolder)
+{
+    installStandIn("exit 0\n");
+    mailProgram(QStringLiteral("org.gnome.Geary.desktop"), QStringLiteral("geary"));
+    open();
+    w->orders().setCurrentRow(rowOf(mar01.last()));
+    for (const int answer : {MsgResult::No, MsgResult::Yes}) {
+        SCOPED_TRACE(answer);
+        prompter.shown.clear();
+        prompter.answers.enqueue(answer);
+        click(button("BtnSend"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !prompter.shown.isEmpty(); }, 20000));
+        const QString question = prompter.shown[0].text;
+        EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+        EXPECT_TRUE(question.startsWith(OrderDispatch::handedOverText(mar01.last(), {}))) << question.toStdString();
+        EXPECT_TRUE(question.contains(QFileInfo(recordedOption(QStringLiteral("--attach"))).fileName()))
+            << question.toStdString();
+    }
+    // Only the second answer opened the folder: the one the order file lies in.
+    ASSERT_EQ(openedFolders.size(), 1);
+    EXPECT_EQ(openedFolders[0], QFileInfo(recordedOption(QStringLiteral("--attach"))).absolutePath());
 }
 
 // Each order's last dispatch as a column, the filter on it, and the log of one order from the

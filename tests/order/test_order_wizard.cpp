@@ -2,6 +2,7 @@
 // parties, confirming, sending and exporting a batch, and what the user sees when something
 // fails on the way.
 #include "find_named.h"
+#include "mail_desktop.h"
 #include "order_fixture.h"
 #include "scripted_prompter.h"
 #include "spoken.h"
@@ -88,7 +89,8 @@ protected:
     void useMailProgram(int code)
     {
         tree.writeFile(QStringLiteral("fakebin/xdg-email"),
-                       QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '%1'; done\nexit %2\n")
+                       QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '%1'; done\n"
+                                      "[ %2 = 0 ] || echo 'xdg-email: no method available' >&2\nexit %2\n")
                            .arg(mailLog)
                            .arg(code)
                            .toUtf8());
@@ -101,6 +103,9 @@ protected:
 
     std::unique_ptr<PpMenu> menu;
     std::unique_ptr<QMdiArea> area;   // goes after the window (TearDown)
+    StandInDesktop desktop{tree.path(QStringLiteral("desktop"))};
+    bool mailProgramChosen = false;
+    QStringList openedFolders;   // what the window showed in the file manager
 
     void open()
     {
@@ -108,6 +113,11 @@ protected:
         options.popupMenu = menu.get();
         options.spoolRoot = tree.path(QStringLiteral("spool"));
         options.mail.environment.insert(QStringLiteral("PATH"), tree.path(QStringLiteral("fakebin")));
+        // The user's mail program takes the attachment unless the test chose another.
+        if (!mailProgramChosen)
+            desktop.defaultMailProgram(QStringLiteral("org.gnome.Evolution.desktop"), QStringLiteral("evolution"));
+        desktop.applyTo(options.mail.environment);
+        options.openFolder = [this](const QString &folder) { openedFolders << folder; };
         options.mail.graceMs = 3000;
         options.mail.pollMs = 20;
         w = std::make_unique<TFrmOrderDo>(prompter, db, options);
@@ -694,6 +704,9 @@ TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
     send();
     QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
     EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("没有发送"))) << (prompter.shown[0].text).toStdString();
+    // Chinese for the clerk; the launcher's own words behind "详细信息".
+    EXPECT_FALSE(prompter.shown[0].text.contains(QStringLiteral("no method"))) << (prompter.shown[0].text).toStdString();
+    EXPECT_EQ(prompter.shown[0].details, QStringLiteral("xdg-email: no method available"));
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     EXPECT_TRUE(w->sentOrders().isEmpty());
     EXPECT_TRUE(button("BtnNext")->isEnabled());
@@ -780,6 +793,38 @@ TEST_F(OrderWizardTest, SendingEveryUnsentOrderOfTheBatch)
                 EXPECT_TRUE(button(name)->isEnabled()) << name;
         }
     }
+}
+
+// A mail program that may drop the attachment: the clerk is told and offered the folder of the
+// order file, then goes on to the next order.
+TEST_F(OrderWizardTest, AMailProgramThatMayDropTheFileOffersItsFolder)
+{
+    desktop.defaultMailProgram(QStringLiteral("org.gnome.Geary.desktop"), QStringLiteral("geary"));
+    mailProgramChosen = true;
+    toSend();
+    const QStringList made = w->madeOrders();
+    prompter.shown.clear();
+    send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter.shown.size() == 2; }, 20000)) << prompter.texts().join(u'|').toStdString();
+    const QString question = prompter.shown[0].text;
+    EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
+    EXPECT_TRUE(question.contains(QStringLiteral("可能没有附上订单文件"))) << question.toStdString();
+    ASSERT_EQ(openedFolders.size(), 1);
+    EXPECT_TRUE(question.contains(openedFolders[0])) << question.toStdString();
+    const QStringList files = QDir(openedFolders[0]).entryList({QStringLiteral("*.xls")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(question.contains(files[0])) << question.toStdString();
+    // Then, as after every hand-over, the next order.
+    EXPECT_TRUE(prompter.shown[1].text.contains(made[1])) << prompter.shown[1].text.toStdString();
+    EXPECT_EQ(w->sentOrders(), QStringList{made[0]});
+
+    // No: nothing is opened.
+    prompter.answers.enqueue(MsgResult::No);
+    prompter.shown.clear();
+    send();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompter.shown.isEmpty(); }, 20000));
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("可能没有附上订单文件")));
+    EXPECT_EQ(openedFolders.size(), 1);
 }
 
 TEST_F(OrderWizardTest, ARecipientLineThatIsNoAddressIsToldAndNoMailProgramStarts)

@@ -11,6 +11,7 @@ struct ShownMessage {
     QString text;
     QString caption;
     int flags = 0;
+    QString details;   // what messageWithDetails() put behind "详细信息"
 };
 
 class ScriptedPrompter : public Prompter {
@@ -24,12 +25,19 @@ public:
 
     int message(const QString &text, const QString &caption, int flags) override
     {
-        shown.append({text, caption, flags});
+        shown.append({text, caption, flags, {}});
         if (!answers.isEmpty())
             return answers.dequeue();
         if (flags == MsgFlags::YesNoDefaultNo)
             return MsgResult::No;
         return flags == MsgFlags::YesNo || flags == MsgFlags::YesNoCancel ? MsgResult::Yes : MsgResult::Ok;
+    }
+    int messageWithDetails(const QString &text, const QString &details, const QString &caption,
+                           int flags) override
+    {
+        const int answer = message(text, caption, flags);
+        shown.last().details = details;
+        return answer;
     }
     QString saveFileName(const SaveRequest &request) override
     {
