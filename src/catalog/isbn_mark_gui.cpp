@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 
 namespace IsbnMark {
 namespace {
@@ -64,9 +63,7 @@ QLabel *attach(QLineEdit *edit)
     auto *label = new QLabel(text(), edit);
     label->setObjectName(edit->objectName() + QStringLiteral("Mark"));
     label->setAccessibleName(text());
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
-    label->setPalette(palette);
+    label->setStyleSheet(QStringLiteral("color: #c00000;"));
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto *placer = new Placer(edit, label);
     QObject::connect(edit, &QLineEdit::textChanged, placer, [placer] { placer->update(); });
