@@ -6,7 +6,10 @@
 #include "widgets/plain_caption.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -160,8 +163,30 @@ QString QtPrompter::saveFileName(const SaveRequest &request)
     });
     if (!request.suggestedName.isEmpty())
         dialog.selectFile(request.suggestedName);
+    // The options as check boxes in a row under the dialog's own controls (the desktop's
+    // dialog takes none, so Qt's own is used then).
+    QList<QCheckBox *> boxes;
+    if (!request.options.isEmpty()) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+        auto *row = new QHBoxLayout;
+        for (const SaveOption &option : request.options) {
+            auto *box = new QCheckBox(option.caption, &dialog);
+            box->setChecked(option.checked && *option.checked);
+            row->addWidget(box);
+            boxes << box;
+        }
+        row->addStretch(1);
+        if (grid)
+            grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
+        else
+            dialog.layout()->addItem(row);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    for (int i = 0; i < boxes.size(); ++i)
+        if (request.options.at(i).checked)
+            *request.options.at(i).checked = boxes.at(i)->isChecked();
     const QString chosen = dialog.selectedFiles().constFirst();
     UserSettings::rememberFolder(request.caption, chosen);
     return chosen;

@@ -1,5 +1,6 @@
 #include "cart/search_condition.h"
 
+#include "cart/isbn_condition.h"
 #include "cart/season_orders.h"
 
 #include "data/bound_text.h"
@@ -130,9 +131,10 @@ int RelationIndex(const QString &word)
     return index < 0 ? 0 : index;
 }
 
-BoundCondition SimpleCondition(const QString &caption, int position, const QString &value)
+namespace {
+
+BoundCondition plainSimpleCondition(const QString &column, int position, const QString &value)
 {
-    const QString column = FieldColumnName(caption);
     switch (position) {
     case 0: return like(column, u'%' + LikePattern::escaped(value) + u'%');
     case 1: return like(column, LikePattern::escaped(value) + u'%');
@@ -141,6 +143,17 @@ BoundCondition SimpleCondition(const QString &caption, int position, const QStri
     case 4: return {notEqual(column), {Sql::boundText(value)}};
     default: return {};
     }
+}
+
+} // namespace
+
+BoundCondition SimpleCondition(const QString &caption, int position, const QString &value)
+{
+    const QString column = FieldColumnName(caption);
+    const BoundCondition plain = plainSimpleCondition(column, position, value);
+    if (position < 0 || position >= SimpleRelations().size())
+        return plain;
+    return IsbnCondition::widened(plain, column, SimpleRelations().at(position), value);
 }
 
 QStringList ConditionLines::sqlLines() const
@@ -208,6 +221,9 @@ QString AddConditionStep(ConditionLines &lines, StepKind kind, const ConditionIn
         line.sql = column + u' ' + op + QStringLiteral(" ?");
         line.values = {Sql::boundText(input.value)};
     }
+    const BoundCondition isbn = IsbnCondition::widened({line.sql, line.values}, column, word, input.value);
+    line.sql = isbn.text;
+    line.values = isbn.values;
 
     switch (input.position) {
     case 7: line.display = input.caption + QStringLiteral(" 以 ") + input.value + QStringLiteral(" 开头"); break;

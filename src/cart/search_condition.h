@@ -9,6 +9,8 @@
 // (sm like '%数学%', cbmc ='高等教育出版社', isbn between'7-04' and '7-05'), with two mends:
 // a typed "%" or "_" matches as typed (LIKE … ESCAPE, see data/like_pattern.h), and "不等于"
 // also selects the rows whose field is NULL: "(col <> ? or col is null)".
+// The ISBN field searched with a value that reads as an ISBN also finds the title in its other
+// forms (ISBN-10 or -13, with or without hyphens and spaces): see cart/isbn_condition.h.
 //
 //   ConditionLines lines;
 //   AddConditionStep(lines, StepKind::Condition, {"书名", "包含", 6, "数学"});

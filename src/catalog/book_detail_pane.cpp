@@ -2,6 +2,7 @@
 
 #include "catalog/catalogue_statements.h"
 #include "catalog/cover_lookup.h"
+#include "catalog/isbn_mark_gui.h"
 #include "common/app_error.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
@@ -181,6 +182,7 @@ QWidget *TBookDetailPane::buildBaseTab()
     wide(1, "fsm", "副书名：");
     wide(2, "csm", "丛书名称：");
     three(3, "tm", "条码：", "isbn", "ISBN：", "zz", "作者：");
+    IsbnMark::attach(fieldEdit(QStringLiteral("isbn")));
     three(4, "yc", "印次：", "dj", "定价：", "cbrq", "出版日期：");
     two(5, "cbbm", "出版社编号：", "cbmc", "名称：");
     two(6, "chr", "策划人：", "bs", "编室：");

@@ -10,6 +10,7 @@
 //   layout->addWidget(grid); layout->addWidget(pane); layout->addWidget(strip);
 //   strip->setTargetVisible(false);                   // or by the ShowDetailYoN setting
 // The extension panel PlExt and its strip live inside the first tab; the panel starts hidden.
+// The ISBN field marks an ISBN whose check digit is wrong ("校验位错误", catalog/isbn_mark_gui.h).
 // A cover file that cannot be decoded shows its folder's nocover.bmp (or, failing that, the
 // placeholder) and is told once per file and run through the prompter, never per row.
 // A host that docks the pane beside its list rather than under it (the search window) lifts

@@ -4,6 +4,7 @@
 
 #include "common/app_error.h"
 #include "common/gbk_codec.h"
+#include "common/isbn.h"
 #include "common/whole_file.h"
 #include "data/dataset.h"
 
@@ -48,9 +49,23 @@ QList<int> fieldIndexes(const DataSet &list, Layout layout)
     return fields;
 }
 
-QByteArray render(const DataSet &list, Layout layout, Progress &progress)
+int isbnPosition(Layout layout)
+{
+    return int(columns(layout).indexOf(QStringLiteral("isbn")));
+}
+
+QString isbnText(const QString &value, const Options &options)
+{
+    if (!options.isbn13)
+        return value;
+    const QString normalised = Isbn::read(value).isbn13();
+    return normalised.isEmpty() ? value : normalised;
+}
+
+QByteArray render(const DataSet &list, Layout layout, const Options &options, Progress &progress)
 {
     const QList<int> fields = fieldIndexes(list, layout);
+    const int isbnAt = isbnPosition(layout);
 
     const int rows = list.recordCount();
     progress.start(QStringLiteral("正在导出"), rows);
@@ -67,7 +82,7 @@ QByteArray render(const DataSet &list, Layout layout, Progress &progress)
         for (int i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 text += u'\t';
-            text += list.text(row, fields[i]);
+            text += i == isbnAt ? isbnText(list.text(row, fields[i]), options) : list.text(row, fields[i]);
         }
         text += u"\r\n";
         if ((row + 1) % ProgressStep == 0) {
@@ -83,9 +98,9 @@ QByteArray render(const DataSet &list, Layout layout, Progress &progress)
     return bytes;
 }
 
-bool writeFile(const QString &path, const DataSet &list, Layout layout, Progress &progress)
+bool writeFile(const QString &path, const DataSet &list, Layout layout, const Options &options, Progress &progress)
 {
-    const QByteArray bytes = render(list, layout, progress);
+    const QByteArray bytes = render(list, layout, options, progress);
     if (bytes.isEmpty())
         return false;   // abandoned: even an empty list has its header line
 
@@ -93,12 +108,13 @@ bool writeFile(const QString &path, const DataSet &list, Layout layout, Progress
     return true;
 }
 
-SaveRequest saveRequest()
+SaveRequest saveRequest(Options *options)
 {
     SaveRequest request;
     request.caption = QStringLiteral("导出书目");
     request.filters = QStringLiteral("Excel文件(*.xlsx)|*.xlsx|文本文件(*.txt)|*.txt");
     request.defaultSuffix = QStringLiteral("xlsx");
+    request.options << SaveOption{QStringLiteral("ISBN统一写为13位(&I)"), &options->isbn13};
     return request;
 }
 
@@ -114,13 +130,14 @@ Outcome exportCatalogueList(DataSet &list, Layout layout, Prompter &prompter)
                          MsgFlags::Plain);
         return Outcome::NoData;
     }
-    const QString path = prompter.saveFileName(saveRequest());
+    Options options;
+    const QString path = prompter.saveFileName(saveRequest(&options));
     if (path.isEmpty())
         return Outcome::Cancelled;
     const std::unique_ptr<Progress> progress = prompter.progress();
     progress->setCancellable(true);
-    const bool written = isWorkbookPath(path) ? ListWorkbook::write(path, list, layout, *progress)
-                                              : writeFile(path, list, layout, *progress);
+    const bool written = isWorkbookPath(path) ? ListWorkbook::write(path, list, layout, options, *progress)
+                                              : writeFile(path, list, layout, options, *progress);
     if (!written)
         return Outcome::Cancelled;
     list.last();   // the list was walked to its end: the last title is the current one

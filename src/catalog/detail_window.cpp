@@ -3,6 +3,7 @@
 #include "cart/cart.h"
 #include "cart/season_orders.h"
 #include "catalog/detail_page.h"
+#include "catalog/title_locate.h"
 #include "common/guarded.h"
 #include "common/html_text.h"
 #include "grid/field_combo_widget.h"
@@ -231,7 +232,7 @@ void TFrmDetail::locate()
     if (!l || !l->isOpen())
         return;
     guarded(prompter(), [&] {
-        if (l->locate(m_field->currentFieldName(), value))
+        if (TitleLocate::locate(*l, m_field->currentFieldName(), value))
             showTitle();
     });
 }

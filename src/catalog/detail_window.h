@@ -40,7 +40,8 @@ public:
     void showTitle();
     // Moves the list (by tag: 0 first, 1 prior, 2 next, 3 last) and shows the title.
     void navigate(int tag);
-    // Makes current the first row whose CbField column starts with EdtValue's text.
+    // Makes current the first row whose CbField column starts with EdtValue's text (on the ISBN
+    // field also the title of that ISBN in its other forms, see catalog/title_locate.h).
     void locate();
     // Puts the current title into the cart and says so.
     void addToCart();

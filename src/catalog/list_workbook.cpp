@@ -42,11 +42,13 @@ struct BookCloser {
 
 } // namespace
 
-bool write(const QString &path, const DataSet &list, Layout layout, Progress &progress)
+bool write(const QString &path, const DataSet &list, Layout layout, const CatalogueExport::Options &options,
+           Progress &progress)
 {
     const QStringList captions = CatalogueExport::captions(layout);
     const std::vector<Kind> columnKinds = kinds(layout);
     const QList<int> fields = CatalogueExport::fieldIndexes(list, layout);
+    const int isbnAt = CatalogueExport::isbnPosition(layout);
 
     // libxlsxwriter writes to a file of its own; its bytes then go to the target whole.
     QTemporaryFile temp;
@@ -100,6 +102,8 @@ bool write(const QString &path, const DataSet &list, Layout layout, Progress &pr
                     }
                 } else if (columnKinds[c] == Kind::Text) {
                     shown = list.text(row, fields[c]);
+                    if (c == isbnAt)
+                        shown = CatalogueExport::isbnText(shown, options);
                     if (!shown.isEmpty())
                         check(worksheet_write_string(sheet, r, col, shown.toUtf8().constData(), text));
                 }

@@ -4,6 +4,7 @@
 // serial numbers (本季征订序号/征订序号, ISBN) and every other text are text cells in the "@"
 // format, so leading zeros stay; 估定价 is a number with two decimals ("0.00"), an empty price
 // a blank cell; Layout B's 预定数 is left blank for the reader, formatted for whole numbers.
+// ISBNs are written as CatalogueExport::cellText gives them (options.isbn13).
 // Columns are fitted to their widest text and the caption row stays in view while scrolling.
 #include "catalog/catalogue_export.h"
 #include "common/progress.h"
@@ -18,6 +19,6 @@ namespace ListWorkbook {
 // of the layout or the file cannot be written. Returns false when progress stopped it: no
 // file is written then and an existing one is left as it was.
 bool write(const QString &path, const DataSet &list, CatalogueExport::Layout layout,
-           Progress &progress = Progress::none());
+           const CatalogueExport::Options &options = {}, Progress &progress = Progress::none());
 
 } // namespace ListWorkbook

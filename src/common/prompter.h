@@ -3,6 +3,7 @@
 // tests answer from a script and record what was shown.
 #include "common/progress.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -28,11 +29,19 @@ constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace MsgResult
 
+// A check box the save dialog shows under the file name: checked holds its state when the
+// dialog opens and, once a file was chosen, the state the user left it in.
+struct SaveOption {
+    QString caption;          // "ISBN写为13位(&I)"
+    bool *checked = nullptr;
+};
+
 struct SaveRequest {
     QString caption;
     QString filters;          // "文本文件(*.txt)|*.txt|Excel文件(*.xls)|*.xls"
     QString defaultSuffix;    // "txt"
     QString suggestedName;
+    QList<SaveOption> options;
 };
 
 class Prompter {

@@ -489,6 +489,11 @@ bool DataSet::atLast() const { return d->current < 0 || d->current == recordCoun
 
 bool DataSet::locate(const QString &field, const QString &prefix)
 {
+    return locateWhere(field, [&prefix](const QString &text) { return text.startsWith(prefix, Qt::CaseInsensitive); });
+}
+
+bool DataSet::locateWhere(const QString &field, const std::function<bool(const QString &)> &matches)
+{
     const int i = requireField(*this, field);
     if (i < 0 || !d->open)
         return false;
@@ -501,7 +506,7 @@ bool DataSet::locate(const QString &field, const QString &prefix)
         for (int row = 0; row < rows; ++row) {
             const quint32 id = c.textId(d->storageRow(row));
             if (match[id] < 0)
-                match[id] = c.pooled(id).startsWith(prefix, Qt::CaseInsensitive) ? 1 : 0;
+                match[id] = matches(c.pooled(id)) ? 1 : 0;
             if (match[id]) {
                 setCurrentRow(row);
                 return true;
@@ -510,7 +515,7 @@ bool DataSet::locate(const QString &field, const QString &prefix)
         return false;
     }
     for (int row = 0; row < rows; ++row) {
-        if (text(row, i).startsWith(prefix, Qt::CaseInsensitive)) {
+        if (matches(text(row, i))) {
             setCurrentRow(row);
             return true;
         }

@@ -113,6 +113,9 @@ public:
     // Makes current the first row whose plain text starts with prefix (case ignored); returns
     // false and leaves the current row when none does.
     bool locate(const QString &field, const QString &prefix);
+    // Makes current the first row whose plain text matches (each distinct text is asked once);
+    // returns false and leaves the current row when none does.
+    bool locateWhere(const QString &field, const std::function<bool(const QString &)> &matches);
 
     // --- sort ----------------------------------------------------------------------------
     // "" = statement order; "SM ASC", "sm ASC,zbh DESC". Unknown or calculated fields (or a

@@ -1,10 +1,15 @@
 // The program's message boxes: a question whose Yes gives something up answers No to Enter and
 // Esc; an ordinary question keeps Yes as its default. Details open under "详细信息", which
-// keeps its caption, and can be selected from the keyboard.
+// keeps its caption, and can be selected from the keyboard. The save dialog shows a request's
+// options as check boxes and hands back what was ticked.
 #include "app/qt_prompter_gui.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QTextEdit>
 #include <QTest>
@@ -79,6 +84,35 @@ TEST(QtPrompterTest, DetailsOpenUnderTheirOwnCaptionAndEscCloses)
     EXPECT_TRUE(detailsShown);
     EXPECT_EQ(detailsText, words);
     EXPECT_TRUE(keyboardSelectable);
+}
+
+TEST(QtPrompterTest, SaveDialogOptionsComeBackAsTicked)
+{
+    QTemporaryDir folder;
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before);
+        bool option = before;
+        SaveRequest request;
+        request.caption = QStringLiteral("导出书目");
+        request.filters = QStringLiteral("文本文件(*.txt)|*.txt");
+        request.options << SaveOption{QStringLiteral("ISBN统一写为13位(&I)"), &option};
+        bool shownAs = !before;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto *box = dialog->findChild<QCheckBox *>();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QStringLiteral("ISBN统一写为13位(&I)"));
+            shownAs = box->isChecked();
+            box->click();
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folder.filePath(QStringLiteral("a.txt")));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QtPrompter prompter;
+        EXPECT_EQ(prompter.saveFileName(request), folder.filePath(QStringLiteral("a.txt")));
+        EXPECT_EQ(shownAs, before);
+        EXPECT_EQ(option, !before);
+    }
 }
 
 } // namespace

@@ -243,7 +243,7 @@ TEST(CatalogueExportLong, ManyRowsComeOutAsTheyWouldOneByOne)
 
     ProgressLog log;
     RecordingProgress progress(log);
-    const QByteArray bytes = CatalogueExport::render(list, Layout::A, progress);
+    const QByteArray bytes = CatalogueExport::render(list, Layout::A, {}, progress);
     EXPECT_EQ(bytes.size(), expected.size());
     EXPECT_TRUE(bytes == expected);
     EXPECT_EQ(log.totals, QList<qint64>{rows});
@@ -252,7 +252,7 @@ TEST(CatalogueExportLong, ManyRowsComeOutAsTheyWouldOneByOne)
     // Stopped half way: nothing comes out.
     log = ProgressLog();
     log.stopAt = 2000;
-    EXPECT_TRUE(CatalogueExport::render(list, Layout::A, progress).isEmpty());
+    EXPECT_TRUE(CatalogueExport::render(list, Layout::A, {}, progress).isEmpty());
     EXPECT_EQ(log.steps, QList<qint64>{2000});
 }
 

@@ -87,6 +87,20 @@ TEST_F(ListWorkbookTest, CalcReadsTextAsTextAndPricesAsNumbers)
     }
 }
 
+TEST_F(ListWorkbookTest, IsbnsAsNormalisedIsbn13WhenAsked)
+{
+    insertBook({{"tm", "T4"}, {"zbh", "0200"}, {"sm", "线性代数"}, {"isbn", "7-04-012345-2"}});
+    const auto list = openBooks();
+    const QString path = tree.path(QStringLiteral("isbn13.xlsx"));
+    ASSERT_TRUE(ListWorkbook::write(path, *list, Layout::B, {true}));
+    QStringList isbns;
+    for (const QString &row : calcRows(path))
+        isbns << row.section(u',', 5, 5);
+    // Valid ISBNs normalised; what is no ISBN stays as it is.
+    EXPECT_EQ(isbns, (QStringList{R"("ISBN")", R"("9787040396638")", R"("0070001")", R"("7-5600")",
+                                  R"("9787040123456")"}));
+}
+
 TEST_F(ListWorkbookTest, TheExportButtonWritesTheWorkbookForAnXlsxName)
 {
     const auto list = openBooks(QStringLiteral("where tm='T1'"));
@@ -118,7 +132,7 @@ TEST_F(ListWorkbookTest, StoppedOrFailedWritesNoFileAndKeepsTheOldOne)
     ProgressLog log;
     log.stopAt = 2000;
     RecordingProgress progress(log);
-    EXPECT_FALSE(ListWorkbook::write(path, *list, Layout::B, progress));
+    EXPECT_FALSE(ListWorkbook::write(path, *list, Layout::B, {}, progress));
     EXPECT_EQ(log.steps, QList<qint64>{2000});
     QFile old(path);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));

@@ -20,6 +20,7 @@ public:
     QQueue<int> answers;          // next results of message(); the default button when empty
     QQueue<QString> saveAnswers;  // next results of saveFileName(); empty (cancel) when none
     QList<SaveRequest> saveRequests;
+    QQueue<QList<bool>> saveOptionAnswers;   // the options' states chosen with the next file; as they were when none
     ProgressLog progressLog;      // what the long work reported; its stopAt stops it
     int progressesHandedOut = 0;
 
@@ -42,7 +43,12 @@ public:
     QString saveFileName(const SaveRequest &request) override
     {
         saveRequests.append(request);
-        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+        const QString path = saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+        const QList<bool> ticks = saveOptionAnswers.isEmpty() ? QList<bool>() : saveOptionAnswers.dequeue();
+        for (int i = 0; !path.isEmpty() && i < ticks.size() && i < request.options.size(); ++i)
+            if (request.options.at(i).checked)
+                *request.options.at(i).checked = ticks.at(i);
+        return path;
     }
     std::unique_ptr<Progress> progress() override
     {
