@@ -139,7 +139,7 @@ void OrderDispatch::sendBySmtp(const OrderMail::Prepared &mail, const MailConfig
             [watcher, self, db = m_db, attempt = m_attempt] {
                 const SmtpSender::Result result = watcher->result();
                 watcher->deleteLater();
-                const DispatchOutcome outcome = settle(db, attempt, result.sent, result.failureText());
+                const DispatchOutcome outcome = settle(db, attempt, result.sent, result.reason, result.details);
                 if (self)
                     self->finish(outcome);
             });
@@ -154,8 +154,7 @@ void OrderDispatch::concludeLater(const QString &reason)
 
 void OrderDispatch::conclude(bool wentOut, const QString &reason, const QString &details)
 {
-    DispatchOutcome outcome = settle(m_db, m_attempt, wentOut, reason);
-    outcome.details = details;
+    DispatchOutcome outcome = settle(m_db, m_attempt, wentOut, reason, details);
     if (wentOut && m_attempt.entry.channel == DispatchLog::Channel::MailProgram) {
         outcome.attachmentMayBeMissing = !MailProgram::passesAttachment(m_options.handOver.environment);
         outcome.spoolFolder = m_attempt.spoolFolder;
@@ -165,7 +164,7 @@ void OrderDispatch::conclude(bool wentOut, const QString &reason, const QString 
 }
 
 DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
-                                      const QString &reason)
+                                      const QString &reason, const QString &details)
 {
     if (!attempt.spoolToRemove.isEmpty())
         QDir(attempt.spoolToRemove).removeRecursively();
@@ -174,7 +173,9 @@ DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &att
     entry.result = !wentOut ? DispatchLog::Result::Failed
                    : smtp   ? DispatchLog::Result::Sent
                             : DispatchLog::Result::HandedOver;
-    entry.failure = wentOut ? QString() : reason;
+    // The log keeps the launcher's or the server's own words after the clerk's reason, for
+    // whoever looks into the failure later; the state column shows the first line.
+    entry.failure = wentOut ? QString() : details.isEmpty() ? reason : reason + u'\n' + details;
 
     DispatchOutcome outcome;
     outcome.order = entry.orderNumber;
@@ -182,6 +183,7 @@ DispatchOutcome OrderDispatch::settle(const QSqlDatabase &db, const Attempt &att
     outcome.handedOver = wentOut;
     outcome.recipients = entry.recipients;
     outcome.failure = entry.failure;
+    outcome.details = wentOut ? QString() : details;
     outcome.message = !wentOut ? failedText(entry.orderNumber, reason, entry.channel)
                       : smtp   ? sentText(entry.orderNumber, entry.recipients)
                                : handedOverText(entry.orderNumber, entry.recipients);

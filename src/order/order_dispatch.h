@@ -49,7 +49,7 @@ struct DispatchOutcome {
     QStringList recipients;
     QString message;   // what the clerk is told (see above)
     QString failure;   // why it failed, as its log row names it (else empty)
-    QString details;   // a failure: the launcher's own words, for "详细信息" (else empty)
+    QString details;   // a failure: the launcher's or the server's own words, for "详细信息" (else empty)
     // Handed over to a mail program that may leave the order file out of the mail; it lies
     // in spoolFolder as attachmentName.
     bool attachmentMayBeMissing = false;
@@ -103,7 +103,7 @@ private:
     // Writes the attempt's log row and tells what came of it; needs no OrderDispatch, so an
     // SMTP send is logged even when its window closed before the server answered.
     static DispatchOutcome settle(const QSqlDatabase &db, const Attempt &attempt, bool wentOut,
-                                  const QString &reason);
+                                  const QString &reason, const QString &details = QString());
     void finish(const DispatchOutcome &outcome);
 
     QSqlDatabase m_db;

@@ -122,11 +122,6 @@ QString reasonFor(CURLcode code, const QString &words, const Conversation &talk,
 
 } // namespace
 
-QString Result::failureText() const
-{
-    return details.isEmpty() ? reason : reason + QStringLiteral("详细信息：") + details;
-}
-
 QString url(const MailConfig::Smtp &smtp)
 {
     QString host = smtp.server.trimmed();

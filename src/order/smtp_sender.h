@@ -38,8 +38,6 @@ struct Result {
     QStringList replies;    // every reply line the server sent, in order
     QString reason;         // for a failure: what the clerk is told …
     QString details;        // … and what the server or libcurl said
-    // reason and details as one line ("reason详细信息：details"), as the log keeps it.
-    QString failureText() const;
 };
 
 // "smtp://server:port" or "smtps://server:port" (an IPv6 address in brackets).

@@ -88,7 +88,15 @@ protected:
         const DispatchLog::Entry row = onlyRow(order);
         EXPECT_EQ(row.result, DispatchLog::Result::Failed);
         EXPECT_FALSE(row.failure.isEmpty());
-        EXPECT_TRUE(outcome.message.contains(row.failure)) << outcome.message.toStdString();
+        // The log keeps the clerk's reason, then the launcher's or the server's own words,
+        // which the message leaves to "详细信息".
+        QString reason = row.failure;
+        if (!outcome.details.isEmpty()) {
+            EXPECT_TRUE(reason.endsWith(u'\n' + outcome.details)) << reason.toStdString();
+            reason.chop(outcome.details.size() + 1);
+        }
+        EXPECT_TRUE(outcome.message.contains(reason)) << outcome.message.toStdString();
+        EXPECT_FALSE(outcome.message.contains(QStringLiteral("详细信息"))) << outcome.message.toStdString();
         EXPECT_EQ(cdcs(order), 0);
     }
 };
