@@ -16,6 +16,7 @@
 #include "order/dispatch_summary_dialog.h"
 #include "order/order_query_window.h"
 #include "widgets/toggle_strip_widget.h"
+#include "wait_for.h"
 
 #include <QAction>
 #include <QApplication>
@@ -505,7 +506,7 @@ TEST_F(OrderQueryWindowTest, SendingAgainAttachesTheCurrentOrderUnderTheQueryTit
     click(send);
 
     // The hand-over is confirmed, naming the recipients (none in this tree).
-    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    ZD_WAIT_EQ(prompter.shown.size(), 1, 20000);
     EXPECT_EQ(prompter.shown[0].text, OrderDispatch::handedOverText(mar01.last(), {}));
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Information);
     EXPECT_TRUE(send->isEnabled());
@@ -540,7 +541,7 @@ TEST_F(OrderQueryWindowTest, AFailedHandOverIsToldToTheUser)
     installStandIn("echo 'no method available for opening mailto' >&2\nexit 3\n");
     open();
     click(button("BtnSend"));
-    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    ZD_WAIT_EQ(prompter.shown.size(), 1, 20000);
     EXPECT_TRUE(prompter.shown[0].text.startsWith(OrderDispatch::failedFirstLine() + u'\n'))
         << prompter.shown[0].text.toStdString();
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
@@ -595,7 +596,7 @@ TEST_F(OrderQueryWindowTest, SendingEveryUnsentListedOrder)
     click(sendAll);
     EXPECT_FALSE(sendAll->isEnabled());
     EXPECT_FALSE(button("BtnSend")->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(w->sendAllSummary() != nullptr, 30000);
+    ZD_WAIT_TRUE(w->sendAllSummary() != nullptr, 30000);
     EXPECT_EQ(prompter.shown.size(), 1) << prompter.texts().join(u'|').toStdString();
     EXPECT_EQ(calls(), 4);
     DispatchSummaryDialog *summary = w->sendAllSummary();
@@ -617,7 +618,7 @@ TEST_F(OrderQueryWindowTest, SendingEveryUnsentListedOrder)
     EXPECT_EQ(w->orders().currentText(QStringLiteral("dhdh")), mar12.first());
     EXPECT_TRUE(sendAll->isEnabled());
     QTest::mouseClick(findNamed<QPushButton>(summary, "BtnClose"), Qt::LeftButton);
-    QTRY_VERIFY(w->sendAllSummary() == nullptr);
+    ZD_WAIT_TRUE(w->sendAllSummary() == nullptr, 5000);
 
     // Nothing left unsent: said so, nothing sent.
     prompter.shown.clear();
@@ -725,7 +726,7 @@ TEST_F(OrderQueryWindowTest, TheLastDispatchIsShownFilteredAndItsLogOpens)
     EXPECT_EQ(table->item(1, 6)->text(), QStringLiteral("已交给邮件程序"));
     EXPECT_EQ(spokenText(findNamed<QPushButton>(dialog, "BtnClose")), QStringLiteral("关闭"));
     QTest::mouseClick(findNamed<QPushButton>(dialog, "BtnClose"), Qt::LeftButton);
-    QTRY_VERIFY(w->findChild<DispatchLogDialog *>() == nullptr);
+    ZD_WAIT_TRUE(w->findChild<DispatchLogDialog *>() == nullptr, 5000);
     // The book grid has no such item.
     ASSERT_TRUE(menu.prepare(w->bookGrid(), 0, nullptr, 0));
     EXPECT_FALSE(menu.ownItemAction()->isVisible());

@@ -14,6 +14,7 @@
 #include "order/dispatch_summary_dialog.h"
 #include "order/order_wizard_window.h"
 #include "order/unsent_sending_gui.h"
+#include "wait_for.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -206,7 +207,7 @@ protected:
     {
         const qsizetype before = prompter.shown.size();
         next();
-        QTRY_VERIFY_WITH_TIMEOUT(prompter.shown.size() > before || w->currentPage() == TFrmOrderDo::DonePage, 8000);
+        ZD_WAIT_TRUE(prompter.shown.size() > before || w->currentPage() == TFrmOrderDo::DonePage, 8000);
     }
 };
 
@@ -702,7 +703,7 @@ TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
     toSend();
     prompter.shown.clear();
     send();
-    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    ZD_WAIT_EQ(prompter.shown.size(), 1, 20000);
     EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("没有发送"))) << (prompter.shown[0].text).toStdString();
     // Chinese for the clerk; the launcher's own words behind "详细信息".
     EXPECT_FALSE(prompter.shown[0].text.contains(QStringLiteral("no method"))) << (prompter.shown[0].text).toStdString();
@@ -716,7 +717,7 @@ TEST_F(OrderWizardTest, AFailedHandOverIsToldAndNotCounted)
     QFile::remove(tree.path(QStringLiteral("fakebin/xdg-email")));
     prompter.shown.clear();
     next();
-    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    ZD_WAIT_EQ(prompter.shown.size(), 1, 20000);
     EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("xdg-email"))) << (prompter.shown[0].text).toStdString();
     EXPECT_EQ(w->currentPage(), TFrmOrderDo::SendPage);
     EXPECT_TRUE(w->sentOrders().isEmpty());
@@ -759,7 +760,7 @@ TEST_F(OrderWizardTest, SendingEveryUnsentOrderOfTheBatch)
         prompter.shown.clear();
         prompter.progressesHandedOut = 0;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(w->unsentSending()->summary() != nullptr, 20000);
+        ZD_WAIT_TRUE(w->unsentSending()->summary() != nullptr, 20000);
         ASSERT_FALSE(prompter.shown.isEmpty());
         EXPECT_EQ(prompter.shown[0].text, DispatchRun::question(DispatchRun::Scope::Batch, {made[1], made[2]}));
         EXPECT_EQ(prompter.shown[0].flags, MsgFlags::YesNo);
@@ -780,7 +781,7 @@ TEST_F(OrderWizardTest, SendingEveryUnsentOrderOfTheBatch)
         EXPECT_EQ(Sql::scalar(db, QStringLiteral("select sum(cdcs) from deorder")).toInt(), sent);
         EXPECT_EQ(count(QStringLiteral("deorderlog")), 3);
         QTest::keyClick(table, Qt::Key_Escape);
-        QTRY_VERIFY(w->unsentSending()->summary() == nullptr);
+        ZD_WAIT_TRUE(w->unsentSending()->summary() == nullptr, 5000);
         if (c.code == 0) {
             // Page 5 names every order as handed over, and the window closes without asking.
             EXPECT_TRUE(label("LbDone").contains(made.join(QStringLiteral("、")))) << label("LbDone").toStdString();
@@ -833,7 +834,7 @@ TEST_F(OrderWizardTest, ARecipientLineThatIsNoAddressIsToldAndNoMailProgramStart
     toSend();
     prompter.shown.clear();
     next();
-    QTRY_COMPARE_WITH_TIMEOUT(prompter.shown.size(), 1, 20000);
+    ZD_WAIT_EQ(prompter.shown.size(), 1, 20000);
     EXPECT_EQ(prompter.shown[0].flags, MsgFlags::Error);
     EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("mailadd.txt 第 2 行"))) << prompter.shown[0].text.toStdString();
     EXPECT_FALSE(QFile::exists(mailLog));
@@ -1195,7 +1196,7 @@ TEST_F(OrderWizardTest, AnOpenCellEditorIsCommittedBeforeAnyButtonActs)
     ASSERT_NE(typeQuantity(1, QStringLiteral("17")), nullptr);
     // Alt+N with the editor still open.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
-    QTRY_COMPARE(w->currentPage(), int(TFrmOrderDo::PartiesPage));
+    ZD_WAIT_EQ(w->currentPage(), int(TFrmOrderDo::PartiesPage), 5000);
     EXPECT_EQ(stored(tm), QStringLiteral("17|") + QString::number(price * 17, 'g', 15));
 
     // Back on the cart, an edit left open is kept by closing the window too.
@@ -1231,7 +1232,7 @@ TEST_F(OrderWizardTest, AltRPrintsTheCurrentOrderOnTheSendPage)
     });
     poll.start();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(!poll.isActive(), 5000);
+    ZD_WAIT_TRUE(!poll.isActive(), 5000);
     EXPECT_TRUE(prompter.shown.isEmpty()) << prompter.texts().join(u'|').toStdString();
     EXPECT_EQ(pages, 1);
     EXPECT_EQ(previewed, QStringLiteral("订单") + order);   // the document the printer is given
