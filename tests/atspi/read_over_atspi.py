@@ -2,8 +2,8 @@
 """What a screen reader gets over the Linux accessibility bus (AT-SPI) from real windows.
 
 Run under an X server and a session bus (xvfb-run -a dbus-run-session -- read_over_atspi.py
-HOST). HOST (host/atspi_windows.cpp) shows the order query, the publisher browse and the
-search window and tells what they show. Read over AT-SPI, as a screen reader reads them:
+HOST). HOST (host/atspi_windows.cpp) shows the order query, the publisher browse, the search
+window and the settings window and tells what they show. Read over AT-SPI, as a screen reader reads them:
   - every closed drop-down list gives its name and, as its text, the entry it shows;
   - every label that shows a value is named "caption：value";
 and both follow when the entry and the value change.
@@ -17,9 +17,10 @@ import time
 import pyatspi
 
 LIMIT = 90  # seconds to wait for anything to appear over the bus
-# Lists as a screen reader must hear them: the publisher browse and the search window at
-# opening, and the publisher browse after the next mode.
-AT_OPENING = [("浏览方式", "按专业分类浏览书目"), ("查询项", "书名"), ("条件", "包含")]
+# Lists as a screen reader must hear them: the publisher browse, the search window and the
+# settings window at opening, and the publisher browse after the next mode.
+AT_OPENING = [("浏览方式", "按专业分类浏览书目"), ("查询项", "书名"), ("条件", "包含"),
+              ("发送方式", "桌面的邮件程序"), ("附件", "订单文本（.xls）"), ("加密", "STARTTLS")]
 AFTER_CHANGE = [("浏览方式", "按类别分类浏览书目")]
 # Roles whose children are rows or entries: not searched.
 LEAVES = {pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_LIST,

@@ -1,7 +1,7 @@
-// Shows the order query, the publisher browse and the search window on a small catalogue with orders of a few
-// suppliers, as the program would show them, on the platform the environment names (an X
-// display with the accessibility bus for read_over_atspi.py). Accessible names are installed
-// as the program installs them at start.
+// Shows the order query, the publisher browse, the search window and the settings window on a
+// small catalogue with orders of a few suppliers, as the program would show them, on the
+// platform the environment names (an X display with the accessibility bus for
+// read_over_atspi.py). Accessible names are installed as the program installs them at start.
 //
 // It tells on standard output what a user sees, one line each, closed by "shown":
 //   entry<TAB>list's name<TAB>its current entry   (every visible drop-down list)
@@ -21,6 +21,7 @@
 #include "widgets/value_label_widget.h"
 #include "order/order_making.h"
 #include "order/order_parties.h"
+#include "order/mail_settings_dialog.h"
 #include "order/order_query_window.h"
 
 #include <QApplication>
@@ -114,7 +115,11 @@ int main(int argc, char **argv)
     publishers.setWindowTitle(QStringLiteral("版别浏览"));
     orders.setWindowTitle(QStringLiteral("订单查询"));
     search.setWindowTitle(QStringLiteral("检索书目"));
-    const QList<QWidget *> windows{&publishers, &orders, &search};
+    // "设置" on files of its own: its drop-downs say how orders leave the program.
+    TFrmSettings settings(prompter, {tree.path(QStringLiteral("init/mailadd.txt")), tree.path(QStringLiteral("init/mail.txt")),
+                                     tree.path(QStringLiteral("bin/syscfg.dbm"))});
+    settings.setWindowTitle(QStringLiteral("设置"));
+    const QList<QWidget *> windows{&publishers, &orders, &search, &settings};
     for (QWidget *w : windows)
         w->show();
 
