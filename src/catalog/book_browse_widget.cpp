@@ -144,11 +144,16 @@ QSplitter *BookBrowseWidget::setTopPanel(QWidget *panel)
     return splitter;
 }
 
-bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &values)
+void BookBrowseWidget::replaceStatement(const QString &statement, const QVariantList &values)
 {
     m_books.close();
     clearMarks();
     m_books.setStatement(statement, values);
+}
+
+bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &values)
+{
+    replaceStatement(statement, values);
     return guarded(m_prompter, [this] {
         // The list is read whole in one call, with no point at which to count or stop: a
         // large one shows the wait cursor while it loads (gone before an error is shown).
@@ -158,6 +163,17 @@ bool BookBrowseWidget::openBooks(const QString &statement, const QVariantList &v
         } wait;
         m_books.open();
     });
+}
+
+QString BookBrowseWidget::tryOpenBooks(const QString &statement, const QVariantList &values)
+{
+    replaceStatement(statement, values);
+    try {
+        m_books.open();
+    } catch (const AppError &e) {
+        return e.text().isEmpty() ? QStringLiteral("数据库未说明原因") : e.text();
+    }
+    return {};
 }
 
 void BookBrowseWidget::clearMarks()

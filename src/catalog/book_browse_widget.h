@@ -67,6 +67,9 @@ public:
     // Replaces the list: closes it, clears the marks, runs statement with the bound values.
     // A database error is told to the user and leaves the list closed (returns false).
     bool openBooks(const QString &statement, const QVariantList &values = {});
+    // The same, telling nothing: returns the database's reason when it refuses the statement
+    // (a window that words the failure itself), empty when the list opened.
+    QString tryOpenBooks(const QString &statement, const QVariantList &values = {});
     void clearMarks();
 
     // Closes window together with the child-window frame it sits in, if any (closing only
@@ -79,6 +82,9 @@ public:
     CatalogueExport::Outcome exportList();
 
 private:
+    // Closes the list, clears the marks and sets the statement for the next open().
+    void replaceStatement(const QString &statement, const QVariantList &values);
+
     Prompter &m_prompter;
     QSqlDatabase m_db;
     DataSet m_books;

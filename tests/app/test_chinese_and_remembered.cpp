@@ -1,5 +1,7 @@
 // The toolkit's own texts are Chinese, zhengding-admin speaks Chinese, and the main window and
 // the save dialogs remember where the user left them.
+#include "remembering_settings.h"
+
 #include "app/qt_prompter_gui.h"
 #include "app/window_memory_gui.h"
 #include "common/toolkit_translation.h"
@@ -21,29 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Remembering switched on over a temporary configuration folder for one test.
-class UserConfig {
-public:
-    UserConfig() : m_saved(qgetenv("XDG_CONFIG_HOME"))
-    {
-        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
-        UserSettings::setEnabled(true);
-    }
-    ~UserConfig()
-    {
-        UserSettings::setEnabled(false);
-        if (m_saved.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", m_saved);
-    }
-    QString path() const { return m_dir.path(); }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_saved;
-};
 
 TEST(ToolkitTranslationTest, StandardButtonsAndTheFileDialogSpeakChinese)
 {
@@ -121,7 +100,7 @@ TEST(AdminToolLanguageTest, UsageOptionsAndRefusalsAreChineseWhileOptionsKeepThe
 
 TEST(WindowMemoryTest, TheMainWindowComesBackWhereTheUserLeftIt)
 {
-    UserConfig config;
+    RememberingSettings config;
     auto make = [] {
         auto w = std::make_unique<QMainWindow>();
         w->setObjectName(QStringLiteral("FrmMain"));
@@ -151,7 +130,7 @@ TEST(WindowMemoryTest, TheMainWindowComesBackWhereTheUserLeftIt)
 
 TEST(SaveFolderMemoryTest, EachSaveDialogOpensInTheFolderItSavedToLast)
 {
-    UserConfig config;
+    RememberingSettings config;
     QTemporaryDir files;
     ASSERT_TRUE(QDir(files.path()).mkpath(QStringLiteral("exports")));
     const QString exports = QDir(files.path()).filePath(QStringLiteral("exports"));

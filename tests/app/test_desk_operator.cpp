@@ -7,7 +7,7 @@
 #include "app/form_catalog_gui.h"
 #include "app/form_registry_gui.h"
 #include "app/main_window.h"
-#include "cart/search_window.h"
+#include "catalog/search_window.h"
 #include "catalog/book_browse_widget.h"
 #include "common/guarded.h"
 #include "common/wait_notice.h"

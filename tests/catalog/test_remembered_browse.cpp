@@ -1,15 +1,14 @@
 // The category browse window gives the user's grid layout back when it is opened again, as
 // after a restart of the program (a new window over the same configuration folder).
+#include "remembering_settings.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/category_browse_window.h"
-#include "common/user_settings.h"
 #include "data/demo_catalogue.h"
 #include "grid/grid_view.h"
 
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -21,20 +20,12 @@ class RememberedBrowseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        UserSettings::setEnabled(true);
         DemoCatalogue::fill(db, 200, nullptr);
     }
 
     void TearDown() override
     {
-        w.reset();
-        UserSettings::setEnabled(false);
-        if (savedConfigHome.isNull())
-            qunsetenv("XDG_CONFIG_HOME");
-        else
-            qputenv("XDG_CONFIG_HOME", savedConfigHome);
+        w.reset();   // before the settings go: the window writes its layout
     }
 
     // Opens the window as the registry does (named "FrmBookTypeB") and lists a category.
@@ -62,8 +53,7 @@ protected:
     TempTree tree;
     QSqlDatabase db = tree.createDatabase();
     ScriptedPrompter prompter;
-    QTemporaryDir config;
-    QByteArray savedConfigHome;
+    RememberingSettings remembering;
     std::unique_ptr<TFrmbookTypeB> w;
 };
 

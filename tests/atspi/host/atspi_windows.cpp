@@ -14,7 +14,7 @@
 
 #include "app/accessible_names_gui.h"
 #include "cart/cart.h"
-#include "cart/search_window.h"
+#include "catalog/search_window.h"
 #include "catalog/publisher_browse_window.h"
 #include "data/demo_catalogue.h"
 #include "data/sql_helper.h"

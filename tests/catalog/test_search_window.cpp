@@ -1,19 +1,26 @@
 // The search window driven with the keyboard and the mouse: the four simple pages and the
 // combined condition (quotes in every input), refusals, statements the database refuses,
-// page changes, the collapse strip, the detail pane and the ticks into the cart.
+// page changes, the collapse strip, the detail pane and the ticks into the cart; the result
+// in the shared browse widget: export, print, the keyboard over its buttons, remembered columns.
 #include "find_named.h"
+#include "remembering_settings.h"
 #include "scripted_prompter.h"
 #include "temp_tree.h"
 
-#include "cart/search_window.h"
+#include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
+#include "catalog/search_window.h"
+#include "common/gbk_codec.h"
 #include "common/prompter.h"
 #include "data/sql_helper.h"
 #include "grid/grid_model.h"
 #include "grid/grid_view.h"
 #include "widgets/toggle_strip_widget.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -130,6 +137,14 @@ protected:
         click(button("BtnNew"));
     }
     QString shownLines() const { return find<QPlainTextEdit>("MmName")->toPlainText(); }
+    // Searches the base page's first field (书名) for text with the default relation.
+    void searchTitles(const QString &text)
+    {
+        QLineEdit *e = edit("EdtBase");
+        e->clear();
+        type(e, text);
+        QTest::keyClick(e, Qt::Key_Return);
+    }
 };
 
 TEST_F(SearchWindowTest, OpensOnTheFirstPageWithTheDefaultRelation)
@@ -487,6 +502,98 @@ TEST_F(SearchWindowTest, EveryInputIsNamedByItsCaption)
     EXPECT_EQ(edit("EdtBase")->accessibleName(), QStringLiteral("查询值"));
     EXPECT_EQ(button("BtnBase")->accessibleName(), QStringLiteral("查询"));
     EXPECT_EQ(button("BtnClear")->toolTip(), QStringLiteral("清除查询条件"));
+}
+
+TEST_F(SearchWindowTest, TheResultIsExportedAndPrintedAsInTheBrowseWindows)
+{
+    open();
+    searchTitles(QStringLiteral("无此书"));
+    ASSERT_TRUE(w->books().isOpen());
+    prompter.shown.clear();
+    prompter.saveAnswers << tree.path(QStringLiteral("never.txt"));
+    click(button("BtnExp"));
+    click(button("BtnPrt"));
+    EXPECT_EQ(prompter.texts(), (QStringList{"没有可以导出的数据", "没有可以打印的数据"}));
+    EXPECT_TRUE(prompter.saveRequests.isEmpty());
+
+    searchTitles(QStringLiteral("数学"));
+    ASSERT_EQ(result(), (QStringList{"T1", "T2"}));
+    const QString path = tree.path(QStringLiteral("result.txt"));
+    prompter.saveAnswers.clear();
+    prompter.saveAnswers << path;
+    click(button("BtnExp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = Gbk::decode(file.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4);   // layout A's header, two titles, the empty text after the last CR LF
+    EXPECT_EQ(lines[0], QStringLiteral("书名\t作者\t出版社名称\tISBN\t估定价\t本季征订序号"));
+    for (int row = 0; row < 2; ++row)
+        EXPECT_EQ(lines[row + 1].section(u'\t', 0, 0), w->books().text(row, QStringLiteral("sm")));
+    EXPECT_EQ(w->books().currentRow(), 1);
+}
+
+TEST_F(SearchWindowTest, KeyboardReachesTheResultButtonsWithMnemonicsOfTheirOwn)
+{
+    open();
+    QApplication::setActiveWindow(w.get());
+    searchTitles(QStringLiteral("数学"));
+    w->grid()->setFocus();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"Dbgbook", "BtnShop", "BtnExp", "BtnPrt", "BtnClose"}));
+
+    // On every page, no two buttons in view answer to the same Alt key.
+    for (int page = 0; page < w->pages()->count(); ++page) {
+        showPage(page);
+        QStringList keys;
+        for (QPushButton *b : w->findChildren<QPushButton *>()) {
+            const qsizetype at = b->text().indexOf(u'&');
+            if (b->isVisible() && at >= 0 && at + 1 < b->text().size())
+                keys << b->text().mid(at + 1, 1).toUpper();
+        }
+        const qsizetype all = keys.size();
+        keys.removeDuplicates();
+        EXPECT_EQ(keys.size(), all) << page;
+        EXPECT_GE(all, 4) << page;
+    }
+}
+
+// With remembering on, over a configuration folder of its own.
+class RememberedSearchTest : public SearchWindowTest {
+protected:
+    std::unique_ptr<RememberingSettings> remembering;
+
+    void SetUp() override
+    {
+        SearchWindowTest::SetUp();
+        remembering = std::make_unique<RememberingSettings>();
+    }
+    void TearDown() override
+    {
+        SearchWindowTest::TearDown();   // the window goes first: it writes its layout
+        remembering.reset();
+    }
+    int column(const char *field) const { return w->grid()->columns().indexOfField(QString::fromLatin1(field)); }
+};
+
+// The columns the user arranges in the result are given back when the window opens again.
+TEST_F(RememberedSearchTest, TheUsersColumnsAreGivenBack)
+{
+    open();
+    searchTitles(QStringLiteral("数学"));
+    EXPECT_EQ(w->grid()->memoryKey(), QStringLiteral("FrmQuery/Dbgbook"));
+    w->grid()->setColumnVisible(column("ZTMC"), false);
+    w->grid()->horizontalHeader()->resizeSection(column("SM"), 180);
+    w->close();
+    w.reset();
+
+    open();
+    searchTitles(QStringLiteral("数学"));
+    EXPECT_TRUE(w->grid()->isColumnHidden(column("ZTMC")));
+    EXPECT_EQ(w->grid()->columnWidth(column("SM")), 180);
 }
 
 } // namespace

@@ -1,15 +1,12 @@
-#include "cart/search_window.h"
+#include "catalog/search_window.h"
 
-#include "cart/cart.h"
 #include "catalog/book_browse_widget.h"
 #include "catalog/book_detail_pane.h"
 #include "catalog/book_list.h"
-#include "common/app_error.h"
+#include "catalog/list_report_dialog.h"
 #include "common/guarded.h"
 #include "common/prompter.h"
-#include "grid/error_caption.h"
 #include "grid/grid_view.h"
-#include "widgets/button_flow_gui.h"
 #include "widgets/captioned_controls_gui.h"
 #include "widgets/criteria_scroll_gui.h"
 #include "widgets/grid_colours_gui.h"
@@ -20,17 +17,13 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <exception>
 
 namespace {
 
@@ -64,27 +57,12 @@ GridColumns resultColumns()
 
 } // namespace
 
-template <class Fn>
-void TFrmQuery::guarded(Fn &&fn)
-{
-    try {
-        fn();
-    } catch (const AppError &e) {
-        m_prompter.message(e.text(), errorCaption(), MsgFlags::Error);
-    } catch (const std::exception &e) {
-        m_prompter.message(QString::fromLocal8Bit(e.what()), errorCaption(), MsgFlags::Error);
-    }
-}
-
 TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &options, QWidget *parent)
     : QWidget(parent), m_prompter(prompter), m_db(db), m_options(options)
 {
     setObjectName(QStringLiteral("FrmQuery"));
     setWindowTitle(QStringLiteral("书目检索"));
     GridColours::paintBackground(this, GridColours::Window);
-    m_books.setConnection(db);
-    m_books.setObjectName(QStringLiteral("DsBook"));
-    BookList::prepare(m_books);
 
     // The search panel with the page control inside PlTop (8 pixels in from either side).
     m_panel5 = new QWidget(this);
@@ -131,57 +109,19 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     m_panel7->setTargetVisible(true);
     m_panel7->hide();
 
-    // The result grid and the detail pane under it, as wide as the list, as the browse
-    // windows carry it. The pane scrolls when the window is too short for it (a tiled
-    // window, say): the grid keeps its rows and the buttons stay in view.
-    m_grid = new DbGrid(this);
-    m_grid->setObjectName(QStringLiteral("Dbgbook"));
-    m_grid->setAccessibleName(QStringLiteral("书目列表"));
-    m_grid->useTitleListFonts();
-    m_grid->setColumns(resultColumns());
-    m_grid->setDataSet(&m_books);
-    m_grid->setMarkedRows(&m_marked);
-    m_grid->setOpensDetail(true);
-    m_grid->setPopupOptions(0, 0);
-    m_grid->setPopupMenu(options.popupMenu);
-    // The header and three rows stay in view however short the window gets.
-    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
-                             + 3 * m_grid->verticalHeader()->defaultSectionSize()
-                             + m_grid->horizontalScrollBar()->sizeHint().height() + 2 * m_grid->frameWidth());
-
-    m_pane = new TBookDetailPane(prompter);
-    m_pane->setObjectName(QStringLiteral("Pldetail"));
-    m_pane->setLoadsPictures(false);
-    m_pane->setBookList(&m_books);
-    auto *paneArea = new QScrollArea(this);
-    paneArea->setObjectName(QStringLiteral("PaneArea"));
-    paneArea->setFrameShape(QFrame::NoFrame);
-    paneArea->setWidgetResizable(true);
-    const bool paneFills = m_pane->autoFillBackground();
-    paneArea->setWidget(m_pane);
-    m_pane->setAutoFillBackground(paneFills);   // setWidget turns it on
-    paneArea->viewport()->setAutoFillBackground(false);
-    paneArea->setMinimumHeight(1);   // gives way to the grid's rows first
-    m_paneStrip = new TToggleStrip(Qt::Horizontal, paneArea, this);
-    m_paneStrip->setPictureNames(QStringLiteral("ImgUp"), QStringLiteral("ImgDown"));
-    m_paneStrip->setHints(QStringLiteral("显示明细"), QStringLiteral("隐藏明细"));
-    m_paneStrip->setObjectName(QStringLiteral("PaneStrip"));
-
-    auto *listArea = new QVBoxLayout;
-    listArea->setContentsMargins(0, 0, 0, 0);
-    listArea->setSpacing(0);
-    listArea->addWidget(m_grid, 1);
-    listArea->addWidget(paneArea);
-
-    m_shop = taggedButton(QStringLiteral("BtnShop"), QStringLiteral("放入购物车"), 2);
-    m_close = taggedButton(QStringLiteral("BtnClose"), QStringLiteral("关闭(&C)"), 0);
-    connect(m_shop, &QPushButton::clicked, this, [this] { placeSelection(); });
-    connect(m_close, &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
-    auto *buttonBar = new ButtonFlowLayout;
-    buttonBar->setContentsMargins(4, 4, 6, 4);
-    buttonBar->setSpacing(6);
-    buttonBar->insertWidget(-1, m_shop);
-    buttonBar->insertWidget(-1, m_close);
+    // The result in the browse widget: the grid, the detail pane under it as wide as the
+    // list, and the buttons, as the browse windows carry them.
+    m_browse = new BookBrowseWidget(prompter, db, this);
+    m_browse->books().setObjectName(QStringLiteral("DsBook"));
+    m_browse->setColumns(resultColumns());
+    m_browse->grid()->setPopupMenu(options.popupMenu);
+    m_browse->setOperatorCode(options.operatorCode);
+    m_browse->setLoadsPictures(false);
+    m_browse->setExportLayout(CatalogueExport::Layout::A);
+    m_browse->pane()->setObjectName(QStringLiteral("Pldetail"));
+    QPushButton *print = m_browse->addButton(QStringLiteral("BtnPrt"), QStringLiteral(" 打印(&P)"));
+    connect(print, &QPushButton::clicked, this, &TFrmQuery::print);
+    connect(m_browse->closeButton(), &QPushButton::clicked, this, [this] { BookBrowseWidget::closeWindow(this); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -189,25 +129,36 @@ TFrmQuery::TFrmQuery(Prompter &prompter, const QSqlDatabase &db, const Options &
     layout->addWidget(m_panel5);
     layout->addWidget(m_panel7);
     layout->addSpacing(2);
-    layout->addLayout(listArea, 1);
-    layout->addWidget(m_paneStrip);
-    layout->addLayout(buttonBar);
+    layout->addWidget(m_browse, 1);
 
     connect(m_pages, &QTabWidget::currentChanged, this, &TFrmQuery::pageChanged);
-    m_paneStrip->setTargetVisible(m_options.showDetail);
+    m_browse->setPaneVisible(m_options.showDetail);
     layoutCombinedPage();
 
     setTabOrder(m_pages, m_simple[BasePage].field);
-    setTabOrder(m_grid, m_shop);
-    setTabOrder(m_shop, m_close);
     setFocusProxy(m_simple[BasePage].value);
 }
 
-TFrmQuery::~TFrmQuery()
+TFrmQuery::~TFrmQuery() = default;
+
+DataSet &TFrmQuery::books()
 {
-    // The grid and the pane follow the list: they go before it does.
-    delete m_pane;
-    delete m_grid;
+    return m_browse->books();
+}
+
+MarkedRowList &TFrmQuery::marked()
+{
+    return m_browse->marked();
+}
+
+DbGrid *TFrmQuery::grid() const
+{
+    return m_browse->grid();
+}
+
+TBookDetailPane *TFrmQuery::pane() const
+{
+    return m_browse->pane();
 }
 
 QPushButton *TFrmQuery::taggedButton(const QString &objectName, const QString &caption, int tag)
@@ -262,9 +213,9 @@ QWidget *TFrmQuery::buildSimplePage(int tag, const char *pageName, const char *f
     pageRow->addSpacing(6);
     pageRow->addWidget(p.query);
 
-    connect(p.query, &QPushButton::clicked, this, [this, tag] { guarded([&] { runSearch(tag); }); });
+    connect(p.query, &QPushButton::clicked, this, [this, tag] { guarded(m_prompter, [&] { runSearch(tag); }); });
     // Enter acts when it is pressed.
-    connect(p.value, &QLineEdit::returnPressed, this, [this, tag] { guarded([&] { runSearch(tag); }); });
+    connect(p.value, &QLineEdit::returnPressed, this, [this, tag] { guarded(m_prompter, [&] { runSearch(tag); }); });
     return page;
 }
 
@@ -363,12 +314,12 @@ QWidget *TFrmQuery::buildCombinedPage()
 
     for (QPushButton *b : {btnNew, btnAdd, btnOr, btnLeft, btnRight}) {
         const int tag = b->property("tag").toInt();
-        connect(b, &QPushButton::clicked, this, [this, tag] { guarded([&] { addStep(tag); }); });
+        connect(b, &QPushButton::clicked, this, [this, tag] { guarded(m_prompter, [&] { addStep(tag); }); });
     }
     for (QLineEdit *e : {m_edtValue, m_edtValue2})
-        connect(e, &QLineEdit::returnPressed, this, [this] { guarded([&] { addStep(0); }); });
-    connect(btnClear, &QPushButton::clicked, this, [this] { guarded([&] { clearConditions(); }); });
-    connect(m_btnOk, &QPushButton::clicked, this, [this] { guarded([&] { runSearch(CombinedPage); }); });
+        connect(e, &QLineEdit::returnPressed, this, [this] { guarded(m_prompter, [&] { addStep(0); }); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { clearConditions(); }); });
+    connect(m_btnOk, &QPushButton::clicked, this, [this] { guarded(m_prompter, [&] { runSearch(CombinedPage); }); });
     connect(m_cbRelation, &QComboBox::currentIndexChanged, this, [this] { layoutCombinedPage(); });
     return page;
 }
@@ -386,7 +337,7 @@ void TFrmQuery::showEvent(QShowEvent *event)
         pageChanged(BasePage);
     else
         m_pages->setCurrentIndex(BasePage);
-    m_paneStrip->setTargetVisible(m_options.showDetail);
+    m_browse->setPaneVisible(m_options.showDetail);
     m_simple[BasePage].value->setFocus();
 }
 
@@ -405,9 +356,8 @@ void TFrmQuery::pageChanged(int index)
         m_simple[index].value->clear();
     else if (index == CombinedPage)
         m_edtValue->clear();
-    m_books.close();
-    m_marked.clear();
-    m_grid->marksChanged();
+    m_browse->books().close();
+    m_browse->clearMarks();
 
     const bool combined = index == CombinedPage;
     fitPanel();
@@ -447,27 +397,13 @@ bool TFrmQuery::runSearch(int tag)
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const BoundCondition search = SearchStatement(condition);
-    const QString failure = openDataSet(search.text, search.values);
+    const QString failure = m_browse->tryOpenBooks(search.text, search.values);
     QApplication::restoreOverrideCursor();
     if (!failure.isEmpty()) {
         m_prompter.message(QStringLiteral("条件设置有误，请重新设置\n") + failure, Hint, MsgFlags::Information);
         return false;
     }
     return true;
-}
-
-QString TFrmQuery::openDataSet(const QString &statement, const QVariantList &values)
-{
-    m_books.close();
-    m_books.setStatement(statement, values);
-    m_marked.clear();
-    m_grid->marksChanged();
-    try {
-        m_books.open();
-    } catch (const AppError &e) {
-        return e.text().isEmpty() ? QStringLiteral("数据库未说明原因") : e.text();
-    }
-    return {};
 }
 
 void TFrmQuery::addStep(int tag)
@@ -504,13 +440,10 @@ void TFrmQuery::showLines()
 
 bool TFrmQuery::placeSelection()
 {
-    bool placed = false;
-    guarded([&] {
-        retryWhileBusy(m_prompter, [&] {
-            placed = PlaceSelection(m_marked, m_books, m_db, QStringLiteral("shopcart"), m_options.operatorCode,
-                                    m_prompter);
-        });
-    });
-    m_grid->marksChanged();
-    return placed;
+    return m_browse->placeSelection();
+}
+
+void TFrmQuery::print()
+{
+    guarded(m_prompter, [this] { ListReportDialog::run(this, m_browse->books(), m_prompter); });
 }

@@ -1,15 +1,16 @@
 #pragma once
 // The catalogue search "书目检索": one field on one of four simple pages, or a combined
-// condition built step by step on the fifth; the result in a grid with ticks, the detail pane
-// beside it, and the ticked titles into the cart.
+// condition built step by step on the fifth; the result in the shared browse widget, as the
+// browse windows show their titles: the grid with ticks, the detail pane under it, the ticked
+// titles into the cart, the list exported (layout A) or printed, the columns remembered.
 //
 //   ┌ Panel5 (72 pixels; 206 on "组合条件") ───────────────────────────────┐
 //   │ Pcsearch: 基本信息 | 出版社 | 人员 | 分类 | 组合条件                      │
 //   ├ Panel7 (collapse strip, "组合条件" only) ─────────────────────────────┤
-//   │ Dbgbook                                                               │
-//   ├ Pldetail (as wide as the list) ───────────────────────────────────────┤
-//   ├ pane strip ImgUp/ImgDown ─────────────────────────────────────────────┤
-//   │                                        [放入购物车] [关闭(&C)]          │
+//   │ BookBrowseWidget: Dbgbook                                             │
+//   │                   Pldetail (as wide as the list)                      │
+//   │                   pane strip ImgUp/ImgDown                            │
+//   │        [放入购物车] [导出(&E)] [ 打印(&P)] [关闭(&C)]                    │
 //   └───────────────────────────────────────────────────────────────────────┘
 #include "cart/search_condition.h"
 #include "data/dataset.h"
@@ -18,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QWidget>
 
+class BookBrowseWidget;
 class CriteriaScrollArea;
 class DbGrid;
 class Prompter;
@@ -52,10 +54,11 @@ public:
 
     QSize sizeHint() const override { return {1180, 660}; }
 
-    DataSet &books() { return m_books; }
-    MarkedRowList &marked() { return m_marked; }
-    DbGrid *grid() const { return m_grid; }
-    TBookDetailPane *pane() const { return m_pane; }
+    BookBrowseWidget *browse() const { return m_browse; }
+    DataSet &books();
+    MarkedRowList &marked();
+    DbGrid *grid() const;
+    TBookDetailPane *pane() const;
     QTabWidget *pages() const { return m_pages; }
     const ConditionLines &conditionLines() const { return m_lines; }
 
@@ -68,6 +71,8 @@ public:
     void clearConditions();
     // BtnShop: the ticked titles into the cart; the ticks go on success.
     bool placeSelection();
+    // BtnPrt: the printed list of the result.
+    void print();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -92,17 +97,10 @@ private:
     // The search panel's height: the page's own, plus a scroll bar while its row is cut.
     void fitPanel();
     void showLines();
-    // Replaces the result; returns the database's reason when it refuses the statement.
-    QString openDataSet(const QString &statement, const QVariantList &values);
-    // Runs fn; an error it raises is shown in the error box instead of leaving the slot.
-    template <class Fn>
-    void guarded(Fn &&fn);
 
     Prompter &m_prompter;
     QSqlDatabase m_db;
     Options m_options;
-    DataSet m_books;
-    MarkedRowList m_marked;
     ConditionLines m_lines;
     bool m_shownOnce = false;
 
@@ -118,9 +116,5 @@ private:
     QPushButton *m_btnOk = nullptr;
     QPlainTextEdit *m_mmWhere = nullptr;
     QPlainTextEdit *m_mmName = nullptr;
-    DbGrid *m_grid = nullptr;
-    TBookDetailPane *m_pane = nullptr;
-    TToggleStrip *m_paneStrip = nullptr;
-    QPushButton *m_shop = nullptr;
-    QPushButton *m_close = nullptr;
+    BookBrowseWidget *m_browse = nullptr;
 };
