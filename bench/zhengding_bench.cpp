@@ -596,9 +596,9 @@ void benchOrders(const QString &cataloguePath, int titles)
             const char *what;
             OrderFilter filter;
         } queries[] = {
-            {"order query: one month of %d orders (%d found)", {QDate(2024, 3, 1), QDate(2024, 3, 31), {}, {}}},
+            {"order query: one month of %d orders (%d found)", {QDate(2024, 3, 1), QDate(2024, 3, 31), {}, {}, {}}},
             {"  … and 收货人名称 contains a text (%d/%d)",
-             {QDate(2024, 3, 1), QDate(2024, 3, 31), QStringLiteral("收货人名称"), QStringLiteral("第12")}},
+             {QDate(2024, 3, 1), QDate(2024, 3, 31), QStringLiteral("收货人名称"), QStringLiteral("第12"), {}}},
         };
         for (const auto &query : queries) {
             const BoundStatement stmt = OrderQueryStatement(query.filter);
