@@ -53,23 +53,29 @@ QString stripQuotes(const QString &value)
 
 } // namespace
 
+FileText decodeFile(QByteArray bytes)
+{
+    FileText d;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        d.utf8 = d.bom = true;
+        bytes.remove(0, 3);
+    } else {
+        bool nonAscii = false;
+        d.utf8 = isUtf8(bytes, &nonAscii) && nonAscii;
+    }
+    d.text = d.utf8 ? QString::fromUtf8(bytes) : Gbk::decode(bytes);
+    return d;
+}
+
 QString readValue(const QString &path, const QString &section, const QString &key,
                   const QString &defaultValue)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return defaultValue;
-    QByteArray bytes = file.readAll();
-
-    bool utf8 = false;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        utf8 = true;
-        bytes.remove(0, 3);
-    } else {
-        bool nonAscii = false;
-        utf8 = isUtf8(bytes, &nonAscii) && nonAscii;
-    }
-    const QString text = utf8 ? QString::fromUtf8(bytes) : Gbk::decode(bytes);
+    const FileText decoded = decodeFile(file.readAll());
+    const QString &text = decoded.text;
+    const bool utf8 = decoded.utf8;
 
     bool inSection = false;
     const auto lines = QStringView(text).split(u'\n');

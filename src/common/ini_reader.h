@@ -9,6 +9,14 @@ namespace Ini {
 
 constexpr int MaxValueBytes = 99;
 
+// The text of a configuration file's bytes by the rule above, and how they were encoded.
+struct FileText {
+    QString text;
+    bool utf8 = false;
+    bool bom = false;   // UTF-8 with a leading byte-order mark (not part of text)
+};
+FileText decodeFile(QByteArray bytes);
+
 // Reads key in section of the INI file at path.
 QString readValue(const QString &path, const QString &section, const QString &key,
                   const QString &defaultValue = QString());

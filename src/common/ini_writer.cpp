@@ -6,34 +6,9 @@
 #include "common/whole_file.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace Ini {
 namespace {
-
-struct Decoded {
-    QString text;
-    bool utf8 = false;
-    bool bom = false;
-};
-
-Decoded decode(QByteArray bytes)
-{
-    Decoded d;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        d.utf8 = d.bom = true;
-        bytes.remove(0, 3);
-    } else {
-        bool nonAscii = false;
-        for (char c : bytes)
-            nonAscii = nonAscii || static_cast<unsigned char>(c) >= 0x80;
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString probe = decoder.decode(bytes);
-        d.utf8 = nonAscii && !decoder.hasError();
-    }
-    d.text = d.utf8 ? QString::fromUtf8(bytes) : Gbk::decode(bytes);
-    return d;
-}
 
 QString sectionName(QStringView line)
 {
@@ -120,7 +95,7 @@ void writeValues(const QString &path, const QString &section, const Values &valu
         bytes = file.readAll();
         file.close();
     }
-    const Decoded d = decode(bytes);
+    const FileText d = decodeFile(bytes);
     for (const auto &[key, value] : values) {
         const qsizetype size = d.utf8 ? value.toUtf8().size() : Gbk::encode(value).size();
         if (size > MaxValueBytes)

@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <initializer_list>
+
 namespace MailConfig {
 namespace {
 
@@ -102,28 +104,24 @@ Settings load(const QString &path)
         else
             addFault(&s.readFault, QStringLiteral("[Mail] iPort 不是端口号：%1").arg(port));
     }
-    const QString tls = value(path, "sTls");
-    bool tlsKnown = tls.isEmpty();
-    for (Tls t : {Tls::None, Tls::StartTls, Tls::Tls}) {
-        if (tls.compare(tlsKey(t), Qt::CaseInsensitive) == 0) {
-            m.tls = t;
-            tlsKnown = true;
+    const auto choose = [&](const char *key, auto *target, auto choices, auto keyOf, const char *allowed) {
+        const QString text = value(path, key);
+        if (text.isEmpty())
+            return;
+        for (auto choice : choices) {
+            if (text.compare(keyOf(choice), Qt::CaseInsensitive) == 0) {
+                *target = choice;
+                return;
+            }
         }
-    }
-    if (!tlsKnown)
-        addFault(&s.readFault,
-                 QStringLiteral("[Mail] sTls 只能是 none、starttls 或 tls：%1").arg(tls));
-    const QString attach = value(path, "sAttach");
-    bool attachKnown = attach.isEmpty();
-    for (Attachment a : {Attachment::Text, Attachment::Workbook, Attachment::Both}) {
-        if (attach.compare(attachmentKey(a), Qt::CaseInsensitive) == 0) {
-            s.attachment = a;
-            attachKnown = true;
-        }
-    }
-    if (!attachKnown)
-        addFault(&s.readFault,
-                 QStringLiteral("[Mail] sAttach 只能是 text、xlsx 或 both：%1").arg(attach));
+        addFault(&s.readFault, QStringLiteral("[Mail] %1 只能是 %2：%3")
+                                   .arg(QString::fromLatin1(key), QString::fromUtf8(allowed), text));
+    };
+    choose("sTls", &m.tls, std::initializer_list<Tls>{Tls::None, Tls::StartTls, Tls::Tls}, tlsKey,
+           "none、starttls 或 tls");
+    choose("sAttach", &s.attachment,
+           std::initializer_list<Attachment>{Attachment::Text, Attachment::Workbook, Attachment::Both},
+           attachmentKey, "text、xlsx 或 both");
     const QString pwd = value(path, "sPwd");
     if (!pwd.isEmpty()) {
         try {

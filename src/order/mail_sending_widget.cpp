@@ -78,8 +78,7 @@ MailSendingWidget::MailSendingWidget(QWidget *parent) : QWidget(parent)
     portAndTls->addWidget(m_port);
     portAndTls->addWidget(tlsLabel);
     portAndTls->addWidget(m_tls, 1);
-    QLabel *portCaption = portLabel;
-    grid->addWidget(portCaption, 0, 2);
+    grid->addWidget(portLabel, 0, 2);
     grid->addLayout(portAndTls, 0, 3);
 
     m_user = lineEdit(m_smtpBox, QStringLiteral("EdUser"));
